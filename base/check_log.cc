@@ -1,0 +1,38 @@
+#include "base/check_log.h"
+
+#include <charconv>
+
+namespace {
+
+// The log is a Windows text file: every line feed, those inside titles too,
+// is written as carriage return plus line feed.
+void AppendText(std::string* log, std::string_view text) {
+  for (const char c : text) {
+    if (c == '\n') log->push_back('\r');
+    log->push_back(c);
+  }
+}
+
+void AppendNumber(std::string* log, unsigned value) {
+  char digits[8];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  log->append(digits, result.ptr);
+}
+
+}  // namespace
+
+void AppendCheckLogHeader(std::string* log) {
+  AppendText(log, "Check this file for be convinced, what new base is ok!\n\n");
+}
+
+void AppendCheckLogEntry(std::string* log, const SYSTEMTIME& start, std::string_view title) {
+  const unsigned numbers[] = {start.wDay,  start.wMonth,  start.wYear,
+                              start.wHour, start.wMinute, start.wDayOfWeek};
+  for (std::size_t i = 0; i < std::size(numbers); ++i) {
+    if (i > 0) log->push_back(' ');
+    AppendNumber(log, numbers[i]);
+  }
+  AppendText(log, "\n");
+  AppendText(log, title);
+  AppendText(log, "\n");
+}

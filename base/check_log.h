@@ -1,0 +1,17 @@
+// The check log: a text listing of every programme written to a guide, for a
+// person to look through before the guide is put to use.
+#ifndef SKEDCOMP_BASE_CHECK_LOG_H_
+#define SKEDCOMP_BASE_CHECK_LOG_H_
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_time.h"
+
+void AppendCheckLogHeader(std::string* log);
+
+// Two lines: "day month year hour minute weekday", then the title. The
+// weekday shown is the record's number (1 = Monday), kept in wDayOfWeek.
+void AppendCheckLogEntry(std::string* log, const SYSTEMTIME& start, std::string_view title);
+
+#endif  // SKEDCOMP_BASE_CHECK_LOG_H_

@@ -1,0 +1,35 @@
+#include "base/check_log.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SYSTEMTIME Start(int day, int month, int year, int hour, int minute, int weekday) {
+  SYSTEMTIME start;
+  start.wDay = static_cast<std::uint16_t>(day);
+  start.wMonth = static_cast<std::uint16_t>(month);
+  start.wYear = static_cast<std::uint16_t>(year);
+  start.wHour = static_cast<std::uint16_t>(hour);
+  start.wMinute = static_cast<std::uint16_t>(minute);
+  start.wDayOfWeek = static_cast<std::uint16_t>(weekday);
+  return start;
+}
+
+TEST(CheckLogTest, HeaderAndEntriesUseWindowsLineEnds) {
+  std::string log;
+  AppendCheckLogHeader(&log);
+  AppendCheckLogEntry(&log, Start(20, 3, 2000, 19, 30, 1), "News");
+  AppendCheckLogEntry(&log, Start(1, 1, 2001, 0, 5, 7), "");
+  EXPECT_EQ(log,
+            "Check this file for be convinced, what new base is ok!\r\n\r\n"
+            "20 3 2000 19 30 1\r\nNews\r\n"
+            "1 1 2001 0 5 7\r\n\r\n");
+}
+
+TEST(CheckLogTest, OnlyLineFeedsInTitlesAreTranslated) {
+  std::string log;
+  AppendCheckLogEntry(&log, Start(1, 2, 2003, 4, 5, 6), "a\nb\rc\r\nd\xE9");
+  EXPECT_EQ(log, "1 2 2003 4 5 6\r\na\r\nb\rc\r\r\nd\xE9\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,35 @@
+// The programme record and the two process-wide tables every step works on.
+#ifndef SKEDCOMP_BASE_PROGRAM_TABLES_H_
+#define SKEDCOMP_BASE_PROGRAM_TABLES_H_
+
+#include <cstdint>
+
+inline constexpr int kProgramTableCapacity = 400;
+inline constexpr int kTitleFieldSize = 2000;
+inline constexpr int kMaxTitleLength = kTitleFieldSize - 1;
+
+// One programme: its start as calendar fields exactly as the bases store them
+// (no time zone applied) and its title, raw bytes of a single-byte code page.
+struct ProgramRecord {
+  std::int32_t hour;
+  std::int32_t minute;
+  std::int32_t day;
+  std::int32_t month;
+  std::int32_t year;
+  std::int32_t weekday;         // 1 = Monday ... 7 = Sunday
+  char title[kTitleFieldSize];  // zero-terminated, at most kMaxTitleLength bytes
+};
+
+struct ProgramTable {
+  ProgramRecord records[kProgramTableCapacity];
+  std::int32_t count;  // records in use, at positions 0 to count - 1
+};
+
+extern ProgramTable ChannelTable;  // the channel base being read
+extern ProgramTable GuideTable;    // the guide being composed
+
+// Copies `record` whole to the next free position of `table` and returns that
+// copy, or nullptr when the table is full.
+ProgramRecord* AppendRecord(ProgramTable& table, const ProgramRecord& record);
+
+#endif  // SKEDCOMP_BASE_PROGRAM_TABLES_H_

@@ -1,0 +1,31 @@
+#include "base/status.h"
+
+const char* StatusMessage(Status status) {
+  switch (status) {
+    case Status::kOk:
+      return "Ok\n";
+    case Status::kNoSections:
+      return "Sections not found in .cfg file or .cfg file error!\n";
+    case Status::kCantOpenBase:
+      return "Can't open file .ndx or .pdt!\n";
+    case Status::kReadError:
+      return "Read error!\n";
+    case Status::kTooManyInBase:
+      return "Too many programs in .ndx file!\n";
+    case Status::kDamagedBase:
+      return "Damaged .ndx or .pdt file!\n";
+    case Status::kTooManyInGuide:
+      return "Too many programs for new base!\n";
+    case Status::kWrongTimeshift:
+      return "Wrong timeshift in .cfg file!\n";
+    case Status::kCantOpenOutput:
+      return "Can't open file .ndx or .pdt or .log!\n";
+    case Status::kWriteError:
+      return "Write error!\n";
+    case Status::kGuideTooBig:
+      return "New base is too big!\n";
+    case Status::kCantConvertTime:
+      return "Can't convert program time!\n";
+  }
+  return "Internal error!\n";
+}

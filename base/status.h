@@ -1,0 +1,24 @@
+// The outcome of every step of a composition. The library returns these; only
+// the entry point prints their messages and ends the process.
+#ifndef SKEDCOMP_BASE_STATUS_H_
+#define SKEDCOMP_BASE_STATUS_H_
+
+enum class Status {
+  kOk,
+  kNoSections,
+  kCantOpenBase,
+  kReadError,
+  kTooManyInBase,
+  kDamagedBase,
+  kTooManyInGuide,
+  kWrongTimeshift,
+  kCantOpenOutput,
+  kWriteError,
+  kGuideTooBig,
+  kCantConvertTime,
+};
+
+// The message printed for a failure, ending in a newline; "Ok\n" for kOk.
+const char* StatusMessage(Status status);
+
+#endif  // SKEDCOMP_BASE_STATUS_H_

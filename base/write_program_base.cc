@@ -1,0 +1,99 @@
+#include "base/write_program_base.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "base/check_log.h"
+#include "base/compare_program_times.h"
+#include "base/program_base_format.h"
+#include "base/program_tables.h"
+#include "platform/base_path.h"
+#include "platform/file_replace.h"
+#include "platform/file_time.h"
+
+namespace {
+
+bool FitsField(std::int32_t value) { return value >= 0 && value <= 0xFFFF; }
+
+// The calendar fields as a SYSTEMTIME; false when one does not fit its 16-bit
+// field, since cutting it would name some other, wrong, time.
+bool RecordToSystemTime(const ProgramRecord& record, SYSTEMTIME* start) {
+  if (!FitsField(record.year) || !FitsField(record.month) || !FitsField(record.day) ||
+      !FitsField(record.hour) || !FitsField(record.minute) || !FitsField(record.weekday)) {
+    return false;
+  }
+  start->wYear = static_cast<std::uint16_t>(record.year);
+  start->wMonth = static_cast<std::uint16_t>(record.month);
+  start->wDayOfWeek = static_cast<std::uint16_t>(record.weekday);
+  start->wDay = static_cast<std::uint16_t>(record.day);
+  start->wHour = static_cast<std::uint16_t>(record.hour);
+  start->wMinute = static_cast<std::uint16_t>(record.minute);
+  start->wSecond = 0;
+  start->wMilliseconds = 0;
+  return true;
+}
+
+// Positions of the GuideTable in guide order; sorting positions instead of
+// records keeps the 2 KB records where they are.
+std::vector<int> GuideOrder() {
+  std::vector<int> order(static_cast<std::size_t>(GuideTable.count));
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+    return CompareProgramTimes(GuideTable.records[a], GuideTable.records[b]) < 0;
+  });
+  return order;
+}
+
+}  // namespace
+
+Status BuildGuideFiles(GuideFiles* files) {
+  const std::vector<int> order = GuideOrder();
+  files->index.clear();
+  files->index.reserve(kCountSize + kEntrySize * order.size());
+  AppendLittleEndian(&files->index, order.size(), kCountSize);
+  files->titles.assign(kTitleFileHeader);
+  files->log.clear();
+  AppendCheckLogHeader(&files->log);
+
+  for (const int position : order) {
+    const ProgramRecord& record = GuideTable.records[position];
+    const std::size_t title_offset = files->titles.size();
+    if (title_offset > kMaxTitleOffset) return Status::kGuideTooBig;
+    SYSTEMTIME start;
+    FILETIME start_time;
+    if (!RecordToSystemTime(record, &start) || !SystemTimeToFileTime(start, &start_time)) {
+      return Status::kCantConvertTime;
+    }
+    const std::string_view title(record.title, ::strnlen(record.title, kMaxTitleLength));
+    AppendCheckLogEntry(&files->log, start, title);
+
+    AppendLittleEndian(&files->index, 0, kEntryReservedSize);
+    AppendLittleEndian(&files->index, start_time.ticks, kEntryStartSize);
+    AppendLittleEndian(&files->index, title_offset, kEntryTitleOffsetSize);
+
+    AppendLittleEndian(&files->titles, title.size(), kTitleLengthSize);
+    files->titles.append(title);
+  }
+  return Status::kOk;
+}
+
+Status WriteProgramBase(std::string_view name) {
+  GuideFiles files;
+  if (const Status status = BuildGuideFiles(&files); status != Status::kOk) return status;
+  const FileReplacement replacements[] = {
+      {BaseFilePath(name, kIndexExtension), files.index},
+      {BaseFilePath(name, kTitleExtension), files.titles},
+      {BaseFilePath(name, kLogExtension), files.log},
+  };
+  switch (ReplaceFiles(replacements)) {
+    case ReplaceResult::kOk:
+      return Status::kOk;
+    case ReplaceResult::kCantOpen:
+      return Status::kCantOpenOutput;
+    case ReplaceResult::kWriteError:
+      return Status::kWriteError;
+  }
+  return Status::kWriteError;
+}

@@ -1,0 +1,27 @@
+// Writing the composed guide: the GuideTable in time order as a program base
+// NAME.ndx + NAME.pdt, and its check log NAME.log.
+#ifndef SKEDCOMP_BASE_WRITE_PROGRAM_BASE_H_
+#define SKEDCOMP_BASE_WRITE_PROGRAM_BASE_H_
+
+#include <string>
+#include <string_view>
+
+#include "base/status.h"
+
+struct GuideFiles {
+  std::string index;
+  std::string titles;
+  std::string log;
+};
+
+// Builds the three files' bytes from the GuideTable, ordered by
+// CompareProgramTimes; records that compare equal keep their table order.
+// Fails, touching nothing, when a title record would start past the 16-bit
+// offset range or a start cannot be converted to a FILETIME.
+Status BuildGuideFiles(GuideFiles* files);
+
+// BuildGuideFiles, then replaces NAME.ndx, NAME.pdt and NAME.log all together:
+// on any failure the previous files stay exactly as they were.
+Status WriteProgramBase(std::string_view name);
+
+#endif  // SKEDCOMP_BASE_WRITE_PROGRAM_BASE_H_

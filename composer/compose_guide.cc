@@ -1,0 +1,24 @@
+#include "composer/compose_guide.h"
+
+#include "base/load_program_base.h"
+#include "base/program_tables.h"
+#include "base/write_program_base.h"
+#include "platform/base_path.h"
+#include "platform/ini_profile.h"
+#include "selection/select_channel.h"
+
+Status ComposeGuide(std::string_view name) {
+  GuideTable.count = 0;
+  ChannelTable.count = 0;
+  // Parsed once; every later lookup of this composition is answered from memory.
+  const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
+  const std::vector<std::string> channels = GetPrivateProfileSectionNamesA(composition);
+  if (channels.empty()) return Status::kNoSections;
+  for (const std::string& channel : channels) {
+    if (const Status status = LoadProgramBase(channel); status != Status::kOk) return status;
+    if (const Status status = SelectChannel(channel, composition); status != Status::kOk) {
+      return status;
+    }
+  }
+  return WriteProgramBase(name);
+}

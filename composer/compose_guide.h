@@ -1,0 +1,14 @@
+// One composition: the guide of one command-line name.
+#ifndef SKEDCOMP_COMPOSER_COMPOSE_GUIDE_H_
+#define SKEDCOMP_COMPOSER_COMPOSE_GUIDE_H_
+
+#include <string_view>
+
+#include "base/status.h"
+
+// Reads ./NAME.cfg, loads and selects every channel it lists in file order,
+// then writes the guide NAME.ndx, NAME.pdt and NAME.log. Every channel is read
+// before any output file is touched, so a name may list itself as a channel.
+Status ComposeGuide(std::string_view name);
+
+#endif  // SKEDCOMP_COMPOSER_COMPOSE_GUIDE_H_

@@ -1,0 +1,19 @@
+// File names formed from base names and composition names.
+#ifndef SKEDCOMP_PLATFORM_BASE_PATH_H_
+#define SKEDCOMP_PLATFORM_BASE_PATH_H_
+
+#include <string>
+#include <string_view>
+
+// The name as a path of this system: composition files written on Windows
+// name bases like ..\bases\one, so "\" is read as the directory separator.
+std::string NativePath(std::string_view name);
+
+// The name with an extension such as ".ndx" appended.
+std::string BaseFilePath(std::string_view name, std::string_view extension);
+
+// Where the composition file of `name` lives: "./NAME.cfg", relative to the
+// current directory.
+std::string CompositionFilePath(std::string_view name);
+
+#endif  // SKEDCOMP_PLATFORM_BASE_PATH_H_

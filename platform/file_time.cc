@@ -1,0 +1,59 @@
+#include "platform/file_time.h"
+
+#include <chrono>
+
+namespace {
+
+using std::chrono::days;
+using std::chrono::sys_days;
+
+constexpr std::uint64_t kTicksPerMillisecond = 10'000;
+constexpr std::uint64_t kTicksPerMinute = 60 * kTicksPerSecond;
+constexpr std::uint64_t kTicksPerHour = 60 * kTicksPerMinute;
+constexpr std::uint64_t kTicksPerDay = 24 * kTicksPerHour;
+constexpr int kLastConvertibleYear = 30827;
+
+constexpr sys_days kEpoch = std::chrono::year{1601} / std::chrono::January / 1;
+
+}  // namespace
+
+bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time) {
+  if (file_time.ticks >= kFileTimeLimit) return false;
+  const std::uint64_t day_count = file_time.ticks / kTicksPerDay;
+  std::uint64_t rest = file_time.ticks % kTicksPerDay;
+  const sys_days date = kEpoch + days{static_cast<days::rep>(day_count)};
+  const std::chrono::year_month_day ymd{date};
+
+  SYSTEMTIME result;
+  result.wYear = static_cast<std::uint16_t>(static_cast<int>(ymd.year()));
+  result.wMonth = static_cast<std::uint16_t>(static_cast<unsigned>(ymd.month()));
+  result.wDay = static_cast<std::uint16_t>(static_cast<unsigned>(ymd.day()));
+  result.wDayOfWeek = static_cast<std::uint16_t>(std::chrono::weekday{date}.c_encoding());
+  result.wHour = static_cast<std::uint16_t>(rest / kTicksPerHour);
+  rest %= kTicksPerHour;
+  result.wMinute = static_cast<std::uint16_t>(rest / kTicksPerMinute);
+  rest %= kTicksPerMinute;
+  result.wSecond = static_cast<std::uint16_t>(rest / kTicksPerSecond);
+  rest %= kTicksPerSecond;
+  result.wMilliseconds = static_cast<std::uint16_t>(rest / kTicksPerMillisecond);
+  *system_time = result;
+  return true;
+}
+
+bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time) {
+  // chrono's month and day hold only small values, so bound them before building a date.
+  if (system_time.wYear < 1601 || system_time.wYear > kLastConvertibleYear ||
+      system_time.wMonth > 12 || system_time.wDay > 31 || system_time.wHour > 23 ||
+      system_time.wMinute > 59 || system_time.wSecond > 59 || system_time.wMilliseconds > 999) {
+    return false;
+  }
+  const std::chrono::year_month_day ymd{std::chrono::year{system_time.wYear},
+                                        std::chrono::month{system_time.wMonth},
+                                        std::chrono::day{system_time.wDay}};
+  if (!ymd.ok()) return false;
+  const auto day_count = static_cast<std::uint64_t>((sys_days{ymd} - kEpoch).count());
+  file_time->ticks = day_count * kTicksPerDay + system_time.wHour * kTicksPerHour +
+                     system_time.wMinute * kTicksPerMinute + system_time.wSecond * kTicksPerSecond +
+                     system_time.wMilliseconds * kTicksPerMillisecond;
+  return true;
+}

@@ -1,0 +1,36 @@
+// Stand-ins for the Windows FILETIME / SYSTEMTIME pair and the two conversions
+// between them. No time zone is ever applied: a FILETIME here encodes the
+// calendar fields directly.
+#ifndef SKEDCOMP_PLATFORM_FILE_TIME_H_
+#define SKEDCOMP_PLATFORM_FILE_TIME_H_
+
+#include <cstdint>
+
+// 100-nanosecond intervals since 1601-01-01 00:00 (proleptic Gregorian).
+struct FILETIME {
+  std::uint64_t ticks = 0;
+};
+
+struct SYSTEMTIME {
+  std::uint16_t wYear = 0;
+  std::uint16_t wMonth = 0;
+  std::uint16_t wDayOfWeek = 0;  // 0 = Sunday ... 6 = Saturday
+  std::uint16_t wDay = 0;
+  std::uint16_t wHour = 0;
+  std::uint16_t wMinute = 0;
+  std::uint16_t wSecond = 0;
+  std::uint16_t wMilliseconds = 0;
+};
+
+// Values of 2^63 and above do not convert (as on Windows).
+inline constexpr std::uint64_t kFileTimeLimit = std::uint64_t{1} << 63;
+inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+
+// Returns false when `file_time` is 2^63 or more.
+bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time);
+
+// Returns false unless the fields name a valid Gregorian date and time of day
+// from 1601-01-01 up to the year 30827. wDayOfWeek is ignored.
+bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time);
+
+#endif  // SKEDCOMP_PLATFORM_FILE_TIME_H_

@@ -1,0 +1,136 @@
+#include "platform/ini_profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/test_support.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::string Lookup(std::string_view text, std::string_view section, std::string_view key) {
+  return GetPrivateProfileStringA(ParseIniProfile(text), section, key, "<default>");
+}
+
+TEST(IniProfileTest, SectionListFollowsFileOrder) {
+  struct Case {
+    std::string_view text;
+    Names names;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"key=1\n", {}},
+      {"[one]\n[two]\n[one]\n", {"one", "two", "one"}},
+      {"[one]\r\n[two]\r\n", {"one", "two"}},
+      {"[one]\r[two]\r", {"one", "two"}},
+      {"\xEF\xBB\xBF[one]\n", {"one"}},
+      {"  [ spaced name ]  \n", {"spaced name"}},
+      {"[a]b] trailing\n", {"a]b"}},
+      {"[..\\bases\\one]\n", {"..\\bases\\one"}},
+      {"[Caf\xE9]\n", {"Caf\xE9"}},
+      {"[]\n[ \t]\n[kept]\n", {"kept"}},
+      {"[broken\n[kept]\n", {"kept"}},
+      {";[comment]\n  ; [comment]\n#[not]\n", {}},
+      {"[last]", {"last"}},
+  };
+  for (const Case& entry : cases) {
+    EXPECT_EQ(GetPrivateProfileSectionNamesA(ParseIniProfile(entry.text)), entry.names)
+        << entry.text;
+  }
+}
+
+TEST(IniProfileTest, ValuesAreReadAsTheProfileFunctionsReadThem) {
+  struct Case {
+    std::string_view text;
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+  };
+  const Case cases[] = {
+      {"[c]\nrange1=6:00-9:00\n", "c", "range1", "6:00-9:00"},
+      {"[c]\r\nrange1=6:00-9:00\r\nrange2=1-2\r\n", "c", "range2", "1-2"},
+      {"[c]\rrange1=1-2\rrange2=3-4", "c", "range2", "3-4"},
+      {"[c]\n \trange1 \t= \t6:00 \t\n", "c", "range1", "6:00"},
+      {"[c]\nrange1=6:00-9:00 ; evening\n", "c", "range1", "6:00-9:00 ; evening"},
+      {"[c]\nrange1=a=b\n", "c", "range1", "a=b"},
+      {"[c]\nrange1=\"6:00-9:00\"\n", "c", "range1", "6:00-9:00"},
+      {"[c]\nrange1='6:00-9:00'\n", "c", "range1", "6:00-9:00"},
+      {"[c]\nrange1=\"6:00'\n", "c", "range1", "\"6:00'"},
+      {"[c]\nrange1=\"\n", "c", "range1", "\""},
+      {"[c]\nrange1=\"\"\n", "c", "range1", ""},
+      {"[c]\nrange1=\n", "c", "range1", ""},
+      {"[c]\nrange1\n", "c", "range1", "<default>"},
+      {"[c]\n;range1=1-2\n", "c", "range1", "<default>"},
+      {"[c]\n#range1=1-2\n", "c", "#range1", "1-2"},
+      {"[c]\nrange1=1-2\nrange1=3-4\n", "c", "range1", "1-2"},
+      {"[c]\nRANGE1=1-2\n", "c", "range1", "1-2"},
+      {"[Chan]\nrange1=1-2\n", "CHAN", "Range1", "1-2"},
+      {"[c]\nrange1=1-2\n", "  c\t", " range1 ", "1-2"},
+      {"[c]\nrange1=\xE9t\xE9\n", "c", "range1", "\xE9t\xE9"},
+      {"range1=1-2\n[c]\n", "c", "range1", "<default>"},
+      {"[c]\n[broken\nrange1=1-2\n", "c", "range1", "1-2"},
+      {"[c]\n[]\nrange1=1-2\n", "c", "range1", "<default>"},
+      {"[c]\nrange1=1-2\n[c]\nrange1=3-4\nrange2=5-6\n", "c", "range2", "<default>"},
+      {"[c]\nrange1=1-2\n", "d", "range1", "<default>"},
+  };
+  for (const Case& entry : cases) {
+    EXPECT_EQ(Lookup(entry.text, entry.section, entry.key), entry.value)
+        << "[" << entry.section << "] " << entry.key << " in: " << entry.text;
+  }
+}
+
+TEST(IniProfileTest, LongValuesAndNamesAreReadWhole) {
+  const std::string value(100'000, '7');
+  const std::string section(10'000, 's');
+  EXPECT_EQ(Lookup("[" + section + "]\nrange1=" + value + "\n", section, "range1"), value);
+}
+
+TEST(IniProfileTest, IntegerValues) {
+  struct Case {
+    std::string_view text;  // the section's lines
+    ProfileIntResult result;
+    int value;
+  };
+  const Case cases[] = {
+      {"", ProfileIntResult::kOk, 99},  // missing: the fallback
+      {"timeshift=\n", ProfileIntResult::kOk, 0},
+      {"timeshift=2\n", ProfileIntResult::kOk, 2},
+      {"timeshift=-3\n", ProfileIntResult::kOk, -3},
+      {"timeshift=+4\n", ProfileIntResult::kOk, 4},
+      {"timeshift= 5 \n", ProfileIntResult::kOk, 5},
+      {"timeshift=2 ; CET\n", ProfileIntResult::kOk, 2},
+      {"timeshift=007\n", ProfileIntResult::kOk, 7},
+      {"timeshift=-2147483648\n", ProfileIntResult::kOk, -2147483647 - 1},
+      {"timeshift=abc\n", ProfileIntResult::kMalformed, 0},
+      {"timeshift=two\n", ProfileIntResult::kMalformed, 0},
+      {"timeshift=+\n", ProfileIntResult::kMalformed, 0},
+      {"timeshift=-\n", ProfileIntResult::kMalformed, 0},
+      {"timeshift=+-1\n", ProfileIntResult::kMalformed, 0},
+      {"timeshift=- 1\n", ProfileIntResult::kMalformed, 0},
+      {"timeshift=2147483648\n", ProfileIntResult::kMalformed, 0},
+  };
+  for (const Case& entry : cases) {
+    const IniProfile profile = ParseIniProfile("[c]\n" + std::string(entry.text));
+    int value = 0;
+    const ProfileIntResult result = GetPrivateProfileIntA(profile, "c", "timeshift", 99, &value);
+    EXPECT_EQ(result, entry.result) << entry.text;
+    if (result == ProfileIntResult::kOk) {
+      EXPECT_EQ(value, entry.value) << entry.text;
+    }
+  }
+}
+
+TEST(IniProfileTest, UnreadableFilesHaveNoSections) {
+  TempDir dir;
+  WriteFile(dir / "good.cfg", "[one]\n");
+  ::mkdir((dir / "dir.cfg").c_str(), 0755);
+  ::mkfifo((dir / "fifo.cfg").c_str(), 0644);
+  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "good.cfg")), Names{"one"});
+  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "missing.cfg")), Names{});
+  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "dir.cfg")), Names{});
+  // Must not block waiting for a writer.
+  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "fifo.cfg")), Names{});
+}
+
+}  // namespace

@@ -1,0 +1,16 @@
+// Reading input files (composition files and channel bases) in one go.
+#ifndef SKEDCOMP_PLATFORM_READ_FILE_H_
+#define SKEDCOMP_PLATFORM_READ_FILE_H_
+
+#include <cstddef>
+#include <string>
+
+enum class ReadFileResult { kOk, kCantOpen, kReadError };
+
+// Reads up to `limit` bytes from the start of the regular file at `path` into
+// `contents`. Anything that is not a regular file (a directory, a FIFO, a
+// device) is refused as kCantOpen without blocking, and so is a path holding a
+// zero byte, which the OS would silently cut short.
+ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents);
+
+#endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

@@ -1,0 +1,176 @@
+// The composer end to end: the real binary run in a scratch directory.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "tests/run_tool.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const std::string kBanner =
+    "QAX 3.0 TV Program Base Composer, version 2.0 - by the skedcomp authors\n";
+const std::string kEmptyIndex(2, '\0');
+const std::string kEmptyTitles = "QAX 3.x TV Program Data\n\n\n";
+const std::string kEmptyLog = "Check this file for be convinced, what new base is ok!\r\n\r\n";
+
+const std::vector<BaseEntry> kNews = {{0x01BF92A2AE856C00ull, "News"}};
+
+class ComposerTest : public ::testing::Test {
+ protected:
+  void ExpectEmptyGuide(const std::string& name) {
+    EXPECT_EQ(ReadFile(dir_ / (name + ".ndx")), kEmptyIndex) << name;
+    EXPECT_EQ(ReadFile(dir_ / (name + ".pdt")), kEmptyTitles) << name;
+    EXPECT_EQ(ReadFile(dir_ / (name + ".log")), kEmptyLog) << name;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(ComposerTest, NoNamePrintsUsage) {
+  const RunResult run = RunSkedcomp(dir_.path(), {});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner + "Usage: skedcomp.exe filename_without_ext\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(dir_.List(), Names{});
+}
+
+TEST_F(ComposerTest, EveryNameGetsItsGuide) {
+  WriteBase(dir_ / "one", kNews);
+  WriteBase(dir_ / "two", {});
+  WriteFile(dir_ / "a.cfg", "[one]\n[two]\n");
+  WriteFile(dir_ / "b.cfg", "[two]\n");
+  const RunResult run = RunSkedcomp(dir_.path(), {"a", "b"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, kBanner + "Composing a... Ok\nComposing b... Ok\n");
+  ExpectEmptyGuide("a");
+  ExpectEmptyGuide("b");
+}
+
+TEST_F(ComposerTest, WindowsPathsInNamesAndSections) {
+  std::filesystem::create_directories(dir_ / "bases");
+  std::filesystem::create_directories(dir_ / "guides");
+  WriteBase(dir_ / "bases/one", kNews);
+  WriteFile(dir_ / "guides/week.cfg", "[..\\bases\\one]\n[bases\\one]\n");
+  // Sections are opened relative to the current directory, not the .cfg.
+  const RunResult run = RunSkedcomp(dir_.path(), {"guides\\week"});
+  EXPECT_EQ(run.out, kBanner + "Composing guides\\week... Can't open file .ndx or .pdt!\n");
+  WriteFile(dir_ / "guides/week.cfg", "[bases\\one]\n[.\\bases\\one]\n");
+  const RunResult second = RunSkedcomp(dir_.path(), {"guides\\week"});
+  EXPECT_EQ(second.out, kBanner + "Composing guides\\week... Ok\n");
+  ExpectEmptyGuide("guides/week");
+}
+
+TEST_F(ComposerTest, NameListingItselfIsReadThenReplaced) {
+  WriteBase(dir_ / "guide", kNews);
+  WriteFile(dir_ / "guide.cfg", "[guide]\n");
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
+  EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
+  ExpectEmptyGuide("guide");
+}
+
+// Each failure stops the run on the line of its name; later names are not composed.
+TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
+  struct Case {
+    const char* what;
+    std::function<void(const TempDir&)> setup;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"missing composition file", [](const TempDir&) {},
+       "Sections not found in .cfg file or .cfg file error!\n"},
+      {"composition file without sections",
+       [](const TempDir& dir) { WriteFile(dir / "bad.cfg", "range1=1-2\n[]\n[ ]\n"); },
+       "Sections not found in .cfg file or .cfg file error!\n"},
+      {"directory as composition file",
+       [](const TempDir& dir) { ::mkdir((dir / "bad.cfg").c_str(), 0755); },
+       "Sections not found in .cfg file or .cfg file error!\n"},
+      {"missing channel base",
+       [](const TempDir& dir) { WriteFile(dir / "bad.cfg", "[one]\n[nowhere]\n"); },
+       "Can't open file .ndx or .pdt!\n"},
+      {"channel without title file",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[half]\n");
+         WriteFile(dir / "half.ndx", "");
+       },
+       "Can't open file .ndx or .pdt!\n"},
+      {"FIFO as title file",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[fifo]\n");
+         WriteFile(dir / "fifo.ndx", "");
+         ::mkfifo((dir / "fifo.pdt").c_str(), 0644);
+       },
+       "Can't open file .ndx or .pdt!\n"},
+      {"channel of 401 programmes",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[big]\n");
+         WriteBase(dir / "big", std::vector<BaseEntry>(401, BaseEntry{0x01BF92A2AE856C00ull, "x"}));
+       },
+       "Too many programs in .ndx file!\n"},
+      {"damaged channel",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[one]\n[damaged]\n");
+         WriteFile(dir / "damaged.ndx", "\x01");
+         WriteFile(dir / "damaged.pdt", "");
+       },
+       "Damaged .ndx or .pdt file!\n"},
+      {"read-only guide file",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[one]\n");
+         WriteFile(dir / "bad.pdt", "old");
+         ::chmod((dir / "bad.pdt").c_str(), 0444);
+       },
+       "Can't open file .ndx or .pdt or .log!\n"},
+      {"directory at a guide file's name",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[one]\n");
+         ::mkdir((dir / "bad.log").c_str(), 0755);
+       },
+       "Can't open file .ndx or .pdt or .log!\n"},
+  };
+  for (const Case& entry : cases) {
+    SCOPED_TRACE(entry.what);
+    TempDir dir;
+    WriteBase(dir / "one", kNews);
+    WriteFile(dir / "first.cfg", "[one]\n");
+    WriteFile(dir / "later.cfg", "[one]\n");
+    entry.setup(dir);
+    const Names before = dir.List();
+    const RunResult run = RunSkedcomp(dir.path(), {"first", "bad", "later"});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out, kBanner + "Composing first... Ok\nComposing bad... " + entry.message);
+    Names expected = before;
+    for (const char* made : {"first.log", "first.ndx", "first.pdt"}) expected.push_back(made);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.List(), expected);
+  }
+}
+
+TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
+  WriteBase(dir_ / "one", kNews);
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  WriteFile(dir_ / "guide.ndx", "old ndx");
+  WriteFile(dir_ / "guide.pdt", "old pdt");
+  WriteFile(dir_ / "guide.log", "old log");
+  // Every limit below the largest output file makes some write fail.
+  for (const long limit : {1L, 2L, 3L, 25L, 57L}) {
+    const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, limit);
+    EXPECT_EQ(run.exit_code, 1) << limit;
+    EXPECT_EQ(run.out, kBanner + "Composing guide... Write error!\n") << limit;
+    EXPECT_EQ(ReadFile(dir_ / "guide.ndx"), "old ndx") << limit;
+    EXPECT_EQ(ReadFile(dir_ / "guide.pdt"), "old pdt") << limit;
+    EXPECT_EQ(ReadFile(dir_ / "guide.log"), "old log") << limit;
+    EXPECT_EQ(dir_.List(),
+              (Names{"guide.cfg", "guide.log", "guide.ndx", "guide.pdt", "one.ndx", "one.pdt"}))
+        << limit;
+  }
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, 58);
+  EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
+  ExpectEmptyGuide("guide");
+}
+
+}  // namespace

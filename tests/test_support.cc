@@ -1,0 +1,107 @@
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/file_time.h"
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "skedcomp-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Tests may leave read-only directories behind; open them up before removal.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TempDir::List() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) ADD_FAILURE() << "cannot write " << path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) ADD_FAILURE() << "cannot read " << path;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
+  SYSTEMTIME start;
+  start.wYear = static_cast<std::uint16_t>(year);
+  start.wMonth = static_cast<std::uint16_t>(month);
+  start.wDay = static_cast<std::uint16_t>(day);
+  start.wHour = static_cast<std::uint16_t>(hour);
+  start.wMinute = static_cast<std::uint16_t>(minute);
+  start.wSecond = static_cast<std::uint16_t>(second);
+  FILETIME result;
+  if (!SystemTimeToFileTime(start, &result)) ADD_FAILURE() << "bad test date";
+  return result.ticks;
+}
+
+std::string LittleEndian(std::uint64_t value, std::size_t size) {
+  std::string bytes;
+  for (std::size_t i = 0; i < size; ++i)
+    bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  return bytes;
+}
+
+std::string IndexFileBytes(const std::vector<BaseEntry>& entries) {
+  std::string bytes = LittleEndian(entries.size(), 2);
+  std::size_t offset = 26;
+  for (const BaseEntry& entry : entries) {
+    bytes += LittleEndian(0, 2) + LittleEndian(entry.start, 8) + LittleEndian(offset, 2);
+    offset += 2 + entry.title.size();
+  }
+  return bytes;
+}
+
+std::string TitleFileBytes(const std::vector<BaseEntry>& entries) {
+  std::string bytes = "QAX 3.x TV Program Data\n\n\n";
+  for (const BaseEntry& entry : entries) bytes += LittleEndian(entry.title.size(), 2) + entry.title;
+  return bytes;
+}
+
+void WriteBase(const std::string& path, const std::vector<BaseEntry>& entries) {
+  WriteFile(path + ".ndx", IndexFileBytes(entries));
+  WriteFile(path + ".pdt", TitleFileBytes(entries));
+}
+
+ProgramRecord MakeRecord(int year, int month, int day, int hour, int minute, int weekday,
+                         std::string_view title) {
+  ProgramRecord record{};
+  record.year = year;
+  record.month = month;
+  record.day = day;
+  record.hour = hour;
+  record.minute = minute;
+  record.weekday = weekday;
+  std::memcpy(record.title, title.data(), title.size());
+  record.title[title.size()] = '\0';
+  return record;
+}

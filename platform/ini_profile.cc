@@ -124,7 +124,7 @@ ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_vi
     *value = fallback;
     return ProfileIntResult::kOk;
   }
-  std::string_view text = entry->value;
+  std::string_view text = Trim(entry->value);  // a quoted value may hold blanks
   if (text.empty()) {
     *value = 0;
     return ProfileIntResult::kOk;

@@ -12,20 +12,28 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const std::string kBanner =
-    "QAX 3.0 TV Program Base Composer, version 2.0 - by the skedcomp authors\n";
 const std::string kEmptyIndex(2, '\0');
 const std::string kEmptyTitles = "QAX 3.x TV Program Data\n\n\n";
-const std::string kEmptyLog = "Check this file for be convinced, what new base is ok!\r\n\r\n";
+const std::string kEmptyLog = kLogHeader;
 
 const std::vector<BaseEntry> kNews = {{0x01BF92A2AE856C00ull, "News"}};
+const std::string kNewsIndex("\x01\x00\x00\x00\x00\x6C\x85\xAE\xA2\x92\xBF\x01\x1A\x00", 14);
+const std::string kNewsTitles = kEmptyTitles + std::string("\x04\x00News", 6);
+const std::string kNewsLog = kEmptyLog + "20 3 2000 19 30 1\r\nNews\r\n";
 
 class ComposerTest : public ::testing::Test {
  protected:
+  void ExpectGuide(const std::string& name, const std::string& index, const std::string& titles,
+                   const std::string& log) {
+    EXPECT_EQ(ReadFile(dir_ / (name + ".ndx")), index) << name;
+    EXPECT_EQ(ReadFile(dir_ / (name + ".pdt")), titles) << name;
+    EXPECT_EQ(ReadFile(dir_ / (name + ".log")), log) << name;
+  }
   void ExpectEmptyGuide(const std::string& name) {
-    EXPECT_EQ(ReadFile(dir_ / (name + ".ndx")), kEmptyIndex) << name;
-    EXPECT_EQ(ReadFile(dir_ / (name + ".pdt")), kEmptyTitles) << name;
-    EXPECT_EQ(ReadFile(dir_ / (name + ".log")), kEmptyLog) << name;
+    ExpectGuide(name, kEmptyIndex, kEmptyTitles, kEmptyLog);
+  }
+  void ExpectNewsGuide(const std::string& name) {
+    ExpectGuide(name, kNewsIndex, kNewsTitles, kNewsLog);
   }
 
   TempDir dir_;
@@ -47,7 +55,7 @@ TEST_F(ComposerTest, EveryNameGetsItsGuide) {
   const RunResult run = RunSkedcomp(dir_.path(), {"a", "b"});
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out, kBanner + "Composing a... Ok\nComposing b... Ok\n");
-  ExpectEmptyGuide("a");
+  ExpectNewsGuide("a");
   ExpectEmptyGuide("b");
 }
 
@@ -59,10 +67,10 @@ TEST_F(ComposerTest, WindowsPathsInNamesAndSections) {
   // Sections are opened relative to the current directory, not the .cfg.
   const RunResult run = RunSkedcomp(dir_.path(), {"guides\\week"});
   EXPECT_EQ(run.out, kBanner + "Composing guides\\week... Can't open file .ndx or .pdt!\n");
-  WriteFile(dir_ / "guides/week.cfg", "[bases\\one]\n[.\\bases\\one]\n");
+  WriteFile(dir_ / "guides/week.cfg", "[bases\\one]\n[.\\bases\\one]\nrange1=\n");
   const RunResult second = RunSkedcomp(dir_.path(), {"guides\\week"});
   EXPECT_EQ(second.out, kBanner + "Composing guides\\week... Ok\n");
-  ExpectEmptyGuide("guides/week");
+  ExpectNewsGuide("guides/week");
 }
 
 TEST_F(ComposerTest, NameListingItselfIsReadThenReplaced) {
@@ -70,7 +78,7 @@ TEST_F(ComposerTest, NameListingItselfIsReadThenReplaced) {
   WriteFile(dir_ / "guide.cfg", "[guide]\n");
   const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
   EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
-  ExpectEmptyGuide("guide");
+  ExpectNewsGuide("guide");
 }
 
 // Each failure stops the run on the line of its name; later names are not composed.
@@ -156,8 +164,8 @@ TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
   WriteFile(dir_ / "guide.ndx", "old ndx");
   WriteFile(dir_ / "guide.pdt", "old pdt");
   WriteFile(dir_ / "guide.log", "old log");
-  // Every limit below the largest output file makes some write fail.
-  for (const long limit : {1L, 2L, 3L, 25L, 57L}) {
+  // Every limit below the largest output file (the 83-byte log) makes some write fail.
+  for (const long limit : {1L, 13L, 14L, 31L, 82L}) {
     const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, limit);
     EXPECT_EQ(run.exit_code, 1) << limit;
     EXPECT_EQ(run.out, kBanner + "Composing guide... Write error!\n") << limit;
@@ -168,9 +176,9 @@ TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
               (Names{"guide.cfg", "guide.log", "guide.ndx", "guide.pdt", "one.ndx", "one.pdt"}))
         << limit;
   }
-  const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, 58);
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, 83);
   EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
-  ExpectEmptyGuide("guide");
+  ExpectNewsGuide("guide");
 }
 
 }  // namespace

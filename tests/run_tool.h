@@ -5,6 +5,12 @@
 #include <string>
 #include <vector>
 
+// What every run prints first, and what every check log starts with.
+inline const std::string kBanner =
+    "QAX 3.0 TV Program Base Composer, version 2.0 - by the skedcomp authors\n";
+inline const std::string kLogHeader =
+    "Check this file for be convinced, what new base is ok!\r\n\r\n";
+
 struct RunResult {
   int exit_code = -1;  // -1 when the process did not exit normally
   std::string out;     // standard output

@@ -1,0 +1,52 @@
+#include "selection/range_list.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool ParseClockTime(const char** cursor, ClockTime* result) {
+  const char* at = *cursor;
+  int sign = 1;
+  if (*at == '-') {
+    sign = -1;
+    ++at;
+  }
+  if (*at == '\0') {
+    *cursor = at;
+    return false;
+  }
+  // The value is read as hours with the minutes as a decimal fraction: "7:30"
+  // is 7.30, so ":" stands for the decimal point.
+  std::string number;
+  for (; IsDecimalDigit(*at) || *at == ':'; ++at) number.push_back(*at == ':' ? '.' : *at);
+  *cursor = at;
+  if (number.empty()) return false;
+
+  // Reading stops at a second "."; a text without digits (":" alone) is 0.
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc::result_out_of_range) return false;
+  if (error != std::errc()) value = 0;
+  const double hours = std::trunc(value);
+  if (hours > std::numeric_limits<std::int32_t>::max()) return false;
+  // The 0.005 makes two minute digits come out exact (0:29 is not 0:28.99...);
+  // with more digits the result follows binary rounding, carry dropped.
+  const double minutes = std::fmod(std::trunc((value + 0.005) * 100), 100);
+  result->hours = static_cast<std::int32_t>(hours) * sign;
+  result->minutes = static_cast<std::int32_t>(minutes) * sign;
+  return true;
+}
+
+bool ParseTimeRange(const char** cursor, TimeRange* result) {
+  while (**cursor == ' ') ++*cursor;
+  if (!ParseClockTime(cursor, &result->start)) return false;
+  if (**cursor != '-') return false;
+  ++*cursor;
+  if (!ParseClockTime(cursor, &result->end)) return false;
+  while (**cursor == ' ') ++*cursor;
+  if (**cursor == ',') ++*cursor;
+  return true;
+}

@@ -1,0 +1,78 @@
+#include "selection/select_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/program_tables.h"
+#include "tests/test_support.h"
+
+namespace {
+
+class SelectChannelTest : public ::testing::Test {
+ protected:
+  // One programme per weekday at 6:00, 12:00 and 20:00; titles "w<weekday>-<hour>".
+  void SetUp() override {
+    ChannelTable.count = 0;
+    GuideTable.count = 0;
+    for (int weekday = 1; weekday <= 7; ++weekday) {
+      for (const int hour : {6, 12, 20}) {
+        const std::string title = "w" + std::to_string(weekday) + "-" + std::to_string(hour);
+        AppendRecord(ChannelTable, MakeRecord(2000, 3, 19 + weekday, hour, 0, weekday, title));
+      }
+    }
+  }
+  static Status Select(const std::string& keys) {
+    return SelectChannel("chan", ParseIniProfile("[chan]\n" + keys));
+  }
+  static std::string GuideTitles() {
+    std::string titles;
+    for (int i = 0; i < GuideTable.count; ++i) {
+      if (i > 0) titles += " ";
+      titles += GuideTable.records[i].title;
+    }
+    return titles;
+  }
+};
+
+TEST_F(SelectChannelTest, WeekdayByWeekdayThenRangeByRange) {
+  ASSERT_EQ(Select("range1=20:00-21:00, 0:00-13:00\n"
+                   "range2=\n"
+                   "range3=12:00-12:01\n"
+                   "range4=\n"
+                   "range5=\n"
+                   "range6=11:00-21:00, 19:00-24:00\n"
+                   "range7=7:00 - 8:00\n"),
+            Status::kOk);
+  EXPECT_EQ(GuideTitles(), "w1-20 w1-6 w1-12 w3-12 w6-12 w6-20 w6-20");
+}
+
+TEST_F(SelectChannelTest, MissingKeysTakeTheWholeDay) {
+  ASSERT_EQ(Select("range1=\nrange2=\nrange3=\nrange4=\nrange5=\nRange7=\"\"\n"), Status::kOk);
+  EXPECT_EQ(GuideTitles(), "w6-6 w6-12 w6-20");
+  GuideTable.count = 0;
+  ASSERT_EQ(SelectChannel("chan", ParseIniProfile("[chan]\n")), Status::kOk);
+  EXPECT_EQ(GuideTable.count, 21);
+}
+
+TEST_F(SelectChannelTest, TimeShiftApplies) {
+  ASSERT_EQ(Select("range1=20:00-21:00\nrange2=\nrange3=\nrange4=\nrange5=\nrange6=\nrange7=\n"
+                   "timeshift=+4 ; to local time\n"),
+            Status::kOk);
+  ASSERT_EQ(GuideTable.count, 1);
+  EXPECT_EQ(GuideTable.records[0].hour, 0);
+  EXPECT_EQ(GuideTable.records[0].day, 21);
+  EXPECT_EQ(GuideTable.records[0].weekday, 2);
+}
+
+TEST_F(SelectChannelTest, WrongTimeshiftIsRefusedEvenWhenNothingIsTaken) {
+  const std::string nothing = "range1=\nrange2=\nrange3=\nrange4=\nrange5=\nrange6=\nrange7=\n";
+  for (const char* shift : {"abc", "+", "-", "two", "25", "-25", "99999999999"}) {
+    EXPECT_EQ(Select(nothing + "timeshift=" + shift + "\n"), Status::kWrongTimeshift) << shift;
+  }
+  for (const char* shift : {"", "24", "-24", "0", "\" 3 \""}) {
+    EXPECT_EQ(Select(nothing + "timeshift=" + shift + "\n"), Status::kOk) << shift;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,30 @@
+#include "selection/select_programs.h"
+
+#include "base/program_tables.h"
+#include "selection/time_shift.h"
+
+namespace {
+
+bool StartsAtOrAfter(const ProgramRecord& record, const ClockTime& time) {
+  return time.hours < record.hour || (time.hours == record.hour && record.minute >= time.minutes);
+}
+
+bool StartsBefore(const ProgramRecord& record, const ClockTime& time) {
+  return record.hour < time.hours || (record.hour == time.hours && record.minute < time.minutes);
+}
+
+}  // namespace
+
+Status SelectPrograms(int weekday, const TimeRange& range, int shift) {
+  for (int i = 0; i < ChannelTable.count; ++i) {
+    const ProgramRecord& record = ChannelTable.records[i];
+    if (record.weekday != weekday || !StartsAtOrAfter(record, range.start) ||
+        !StartsBefore(record, range.end)) {
+      continue;
+    }
+    ProgramRecord* copy = AppendRecord(GuideTable, record);
+    if (copy == nullptr) return Status::kTooManyInGuide;
+    ShiftProgramTime(*copy, shift);
+  }
+  return Status::kOk;
+}

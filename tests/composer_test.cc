@@ -1,6 +1,7 @@
 // The composer end to end: the real binary run in a scratch directory.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -113,6 +114,14 @@ TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
          ::mkfifo((dir / "fifo.pdt").c_str(), 0644);
        },
        "Can't open file .ndx or .pdt!\n"},
+      {"index file that fails to read",
+       [](const TempDir& dir) {
+         WriteFile(dir / "bad.cfg", "[unreadable]\n");
+         // Reading a process's own memory from offset 0 fails with EIO.
+         ::symlink("/proc/self/mem", (dir / "unreadable.ndx").c_str());
+         WriteFile(dir / "unreadable.pdt", "");
+       },
+       "Read error!\n"},
       {"channel of 401 programmes",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[big]\n");

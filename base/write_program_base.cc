@@ -9,6 +9,7 @@
 #include "base/compare_program_times.h"
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
+#include "base/stored_base.h"
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
 #include "platform/file_time.h"
@@ -50,17 +51,12 @@ std::vector<int> GuideOrder() {
 
 Status BuildGuideFiles(GuideFiles* files) {
   const std::vector<int> order = GuideOrder();
-  files->index.clear();
-  files->index.reserve(kCountSize + kEntrySize * order.size());
-  AppendLittleEndian(&files->index, order.size(), kCountSize);
-  files->titles.assign(kTitleFileHeader);
+  std::vector<StoredProgram> programs;
+  programs.reserve(order.size());
   files->log.clear();
   AppendCheckLogHeader(&files->log);
-
   for (const int position : order) {
     const ProgramRecord& record = GuideTable.records[position];
-    const std::size_t title_offset = files->titles.size();
-    if (title_offset > kMaxTitleOffset) return Status::kGuideTooBig;
     SYSTEMTIME start;
     FILETIME start_time;
     if (!RecordToSystemTime(record, &start) || !SystemTimeToFileTime(start, &start_time)) {
@@ -68,15 +64,9 @@ Status BuildGuideFiles(GuideFiles* files) {
     }
     const std::string_view title(record.title, ::strnlen(record.title, kMaxTitleLength));
     AppendCheckLogEntry(&files->log, start, title);
-
-    AppendLittleEndian(&files->index, 0, kEntryReservedSize);
-    AppendLittleEndian(&files->index, start_time.ticks, kEntryStartSize);
-    AppendLittleEndian(&files->index, title_offset, kEntryTitleOffsetSize);
-
-    AppendLittleEndian(&files->titles, title.size(), kTitleLengthSize);
-    files->titles.append(title);
+    programs.push_back(StoredProgram{start_time.ticks, title});
   }
-  return Status::kOk;
+  return EncodeStoredBase(programs, &files->index, &files->titles);
 }
 
 Status WriteProgramBase(std::string_view name) {

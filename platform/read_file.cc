@@ -6,7 +6,8 @@
 
 #include <cerrno>
 
-ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents) {
+ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents,
+                              std::uint64_t* file_size) {
   contents->clear();
   if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
@@ -18,6 +19,7 @@ ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::s
     return ReadFileResult::kCantOpen;
   }
   const auto size = static_cast<std::size_t>(info.st_size);
+  if (file_size != nullptr) *file_size = static_cast<std::uint64_t>(info.st_size);
   // The size is a hint: the file may change while it is read.
   contents->resize(size < limit ? size : limit);
   std::size_t filled = 0;

@@ -1,0 +1,113 @@
+#include "base/stored_base.h"
+
+#include <cstring>
+
+#include "base/program_base_format.h"
+#include "base/program_tables.h"
+#include "platform/base_path.h"
+#include "platform/file_time.h"
+#include "platform/read_file.h"
+
+namespace {
+
+// Nothing past these can ever be used: at most a full table of entries, and
+// the longest title record at the highest offset a 16-bit field can hold.
+constexpr std::size_t kIndexReadLimit = kCountSize + kEntrySize * kProgramTableCapacity;
+constexpr std::size_t kTitleReadLimit = kMaxTitleOffset + kTitleLengthSize + kMaxTitleLength;
+
+Status Damaged(BaseDamage why, BaseDamage* damage) {
+  *damage = why;
+  return Status::kDamagedBase;
+}
+
+}  // namespace
+
+const char* BaseDamageText(BaseDamage damage) {
+  switch (damage) {
+    case BaseDamage::kNone:
+      return "not damaged";
+    case BaseDamage::kOneByteIndex:
+      return "the .ndx file holds a single byte";
+    case BaseDamage::kShortIndex:
+      return "the .ndx file is shorter than its count of entries says";
+    case BaseDamage::kStartOutOfRange:
+      return "the start time is 2^63 or more";
+    case BaseDamage::kTitleLengthCut:
+      return "the title's length runs past the end of the .pdt file";
+    case BaseDamage::kTitleTextCut:
+      return "the title runs past the end of the .pdt file";
+    case BaseDamage::kTitleTooLong:
+      return "the title is longer than 1999 bytes";
+  }
+  return "damaged";
+}
+
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage) {
+  *damage = BaseDamage::kNone;
+  base->count = 0;
+  const ReadFileResult index_read = ReadFilePrefix(
+      BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index, &base->index_file_size);
+  const ReadFileResult titles_read = ReadFilePrefix(
+      BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles, &base->titles_file_size);
+  if (index_read == ReadFileResult::kCantOpen || titles_read == ReadFileResult::kCantOpen) {
+    return Status::kCantOpenBase;
+  }
+  if (index_read != ReadFileResult::kOk || titles_read != ReadFileResult::kOk) {
+    return Status::kReadError;
+  }
+  // An empty index file is an empty channel.
+  if (base->index.empty()) return Status::kOk;
+  if (base->index.size() < kCountSize) return Damaged(BaseDamage::kOneByteIndex, damage);
+  const std::size_t count = DecodeLittleEndian(base->index, 0, kCountSize);
+  if (count > static_cast<std::size_t>(kProgramTableCapacity)) return Status::kTooManyInBase;
+  if (base->index.size() < kCountSize + kEntrySize * count) {
+    return Damaged(BaseDamage::kShortIndex, damage);
+  }
+  base->count = count;
+  return Status::kOk;
+}
+
+Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
+                           BaseDamage* damage) {
+  const std::size_t entry = kCountSize + kEntrySize * k;
+  program->start = DecodeLittleEndian(base.index, entry + kEntryStartOffset, kEntryStartSize);
+  if (program->start >= kFileTimeLimit) return Damaged(BaseDamage::kStartOutOfRange, damage);
+
+  // A title offset at or past the end of the title file gives an empty title.
+  const std::string_view titles = base.titles;
+  const std::size_t offset =
+      DecodeLittleEndian(base.index, entry + kEntryTitleOffset, kEntryTitleOffsetSize);
+  program->title = {};
+  if (offset >= titles.size()) return Status::kOk;
+  if (titles.size() - offset < kTitleLengthSize)
+    return Damaged(BaseDamage::kTitleLengthCut, damage);
+  const std::size_t length = DecodeLittleEndian(titles, offset, kTitleLengthSize);
+  if (length > static_cast<std::size_t>(kMaxTitleLength)) {
+    return Damaged(BaseDamage::kTitleTooLong, damage);
+  }
+  const std::size_t text = offset + kTitleLengthSize;
+  if (titles.size() - text < length) return Damaged(BaseDamage::kTitleTextCut, damage);
+  // A title ends at its first zero byte.
+  const std::string_view stored = titles.substr(text, length);
+  program->title = stored.substr(0, stored.find('\0'));
+  return Status::kOk;
+}
+
+Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* index,
+                        std::string* titles) {
+  if (programs.size() > 0xFFFF) return Status::kTooManyInGuide;
+  index->clear();
+  index->reserve(kCountSize + kEntrySize * programs.size());
+  AppendLittleEndian(index, programs.size(), kCountSize);
+  titles->assign(kTitleFileHeader);
+  for (const StoredProgram& program : programs) {
+    const std::size_t title_offset = titles->size();
+    if (title_offset > kMaxTitleOffset) return Status::kGuideTooBig;
+    AppendLittleEndian(index, 0, kEntryReservedSize);
+    AppendLittleEndian(index, program.start, kEntryStartSize);
+    AppendLittleEndian(index, title_offset, kEntryTitleOffsetSize);
+    AppendLittleEndian(titles, program.title.size(), kTitleLengthSize);
+    titles->append(program.title);
+  }
+  return Status::kOk;
+}

@@ -1,0 +1,61 @@
+// A program base as its files store it: reading and checking the raw bytes,
+// decoding them entry by entry, and encoding entries back into bytes. The
+// composer and skedtool both go through here, so the format has one reader
+// and one writer.
+#ifndef SKEDCOMP_BASE_STORED_BASE_H_
+#define SKEDCOMP_BASE_STORED_BASE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "base/status.h"
+
+// One index entry with its title, as stored.
+struct StoredProgram {
+  std::uint64_t start = 0;  // FILETIME ticks
+  std::string_view title;   // cut at its first zero byte
+};
+
+// Why a base counts as damaged.
+enum class BaseDamage {
+  kNone,
+  kOneByteIndex,
+  kShortIndex,
+  kStartOutOfRange,
+  kTitleLengthCut,
+  kTitleTextCut,
+  kTitleTooLong,
+};
+
+// A short English description, such as "the title runs past the end of the .pdt file".
+const char* BaseDamageText(BaseDamage damage);
+
+struct StoredBase {
+  std::string index;   // the leading bytes of NAME.ndx that can ever matter
+  std::string titles;  // the leading bytes of NAME.pdt that can ever matter
+  std::uint64_t index_file_size = 0;
+  std::uint64_t titles_file_size = 0;
+  std::size_t count = 0;  // entries, at most kProgramTableCapacity
+};
+
+// Reads NAME.ndx and NAME.pdt and checks the count against the capacity and
+// the index file's length. Fails with kCantOpenBase, kReadError,
+// kTooManyInBase or kDamagedBase (then `damage` says why).
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage);
+
+// Decodes entry `k` (below base.count); kDamagedBase with `damage` set when
+// its start or its title record is damaged. The title points into `base`.
+Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
+                           BaseDamage* damage);
+
+// The index and title file bytes holding `programs` in order, titles laid out
+// one after another from the end of the header. kGuideTooBig when a title
+// record would start past the 16-bit offset range; kTooManyInGuide when the
+// count does not fit its 16 bits.
+Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* index,
+                        std::string* titles);
+
+#endif  // SKEDCOMP_BASE_STORED_BASE_H_

@@ -28,7 +28,9 @@ Status LoadProgramBase(std::string_view name) {
     record.month = start.wMonth;
     record.year = start.wYear;
     record.weekday = start.wDayOfWeek == 0 ? 7 : start.wDayOfWeek;
-    std::memcpy(record.title, program.title.data(), program.title.size());
+    // An empty title may have no storage behind it at all.
+    if (!program.title.empty())
+      std::memcpy(record.title, program.title.data(), program.title.size());
     record.title[program.title.size()] = '\0';
   }
   ChannelTable.count = static_cast<std::int32_t>(base.count);

@@ -17,6 +17,19 @@ constexpr sys_days kEpoch = std::chrono::year{1601} / std::chrono::January / 1;
 
 }  // namespace
 
+SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, int second,
+                          int millisecond) {
+  SYSTEMTIME fields;
+  fields.wYear = static_cast<std::uint16_t>(year);
+  fields.wMonth = static_cast<std::uint16_t>(month);
+  fields.wDay = static_cast<std::uint16_t>(day);
+  fields.wHour = static_cast<std::uint16_t>(hour);
+  fields.wMinute = static_cast<std::uint16_t>(minute);
+  fields.wSecond = static_cast<std::uint16_t>(second);
+  fields.wMilliseconds = static_cast<std::uint16_t>(millisecond);
+  return fields;
+}
+
 bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time) {
   if (file_time.ticks >= kFileTimeLimit) return false;
   const std::uint64_t day_count = file_time.ticks / kTicksPerDay;
@@ -40,11 +53,11 @@ bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time) {
   return true;
 }
 
-bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time) {
+bool SystemTimeToFileTimeFullRange(const SYSTEMTIME& system_time, FILETIME* file_time) {
   // chrono's month and day hold only small values, so bound them before building a date.
-  if (system_time.wYear < 1601 || system_time.wYear > kLastConvertibleYear ||
-      system_time.wMonth > 12 || system_time.wDay > 31 || system_time.wHour > 23 ||
-      system_time.wMinute > 59 || system_time.wSecond > 59 || system_time.wMilliseconds > 999) {
+  if (system_time.wYear < 1601 || system_time.wMonth > 12 || system_time.wDay > 31 ||
+      system_time.wHour > 23 || system_time.wMinute > 59 || system_time.wSecond > 59 ||
+      system_time.wMilliseconds > 999) {
     return false;
   }
   const std::chrono::year_month_day ymd{std::chrono::year{system_time.wYear},
@@ -52,8 +65,16 @@ bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time) {
                                         std::chrono::day{system_time.wDay}};
   if (!ymd.ok()) return false;
   const auto day_count = static_cast<std::uint64_t>((sys_days{ymd} - kEpoch).count());
-  file_time->ticks = day_count * kTicksPerDay + system_time.wHour * kTicksPerHour +
-                     system_time.wMinute * kTicksPerMinute + system_time.wSecond * kTicksPerSecond +
-                     system_time.wMilliseconds * kTicksPerMillisecond;
+  const std::uint64_t ticks = day_count * kTicksPerDay + system_time.wHour * kTicksPerHour +
+                              system_time.wMinute * kTicksPerMinute +
+                              system_time.wSecond * kTicksPerSecond +
+                              system_time.wMilliseconds * kTicksPerMillisecond;
+  if (ticks >= kFileTimeLimit) return false;
+  file_time->ticks = ticks;
   return true;
+}
+
+bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time) {
+  return system_time.wYear <= kLastConvertibleYear &&
+         SystemTimeToFileTimeFullRange(system_time, file_time);
 }

@@ -22,6 +22,10 @@ struct SYSTEMTIME {
   std::uint16_t wMilliseconds = 0;
 };
 
+// Calendar fields as a SYSTEMTIME (weekday 0), each cut to its 16 bits.
+SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour = 0, int minute = 0,
+                          int second = 0, int millisecond = 0);
+
 // Values of 2^63 and above do not convert (as on Windows).
 inline constexpr std::uint64_t kFileTimeLimit = std::uint64_t{1} << 63;
 inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;
@@ -32,5 +36,9 @@ bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time);
 // Returns false unless the fields name a valid Gregorian date and time of day
 // from 1601-01-01 up to the year 30827. wDayOfWeek is ignored.
 bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time);
+
+// The same over every time that a FILETIME below 2^63 holds (to 30828-09-14
+// 02:48:05.477), so that whatever FileTimeToSystemTime gives converts back.
+bool SystemTimeToFileTimeFullRange(const SYSTEMTIME& system_time, FILETIME* file_time);
 
 #endif  // SKEDCOMP_PLATFORM_FILE_TIME_H_

@@ -4,19 +4,6 @@
 
 namespace {
 
-SYSTEMTIME Fields(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
-                  int millisecond = 0) {
-  SYSTEMTIME fields;
-  fields.wYear = static_cast<std::uint16_t>(year);
-  fields.wMonth = static_cast<std::uint16_t>(month);
-  fields.wDay = static_cast<std::uint16_t>(day);
-  fields.wHour = static_cast<std::uint16_t>(hour);
-  fields.wMinute = static_cast<std::uint16_t>(minute);
-  fields.wSecond = static_cast<std::uint16_t>(second);
-  fields.wMilliseconds = static_cast<std::uint16_t>(millisecond);
-  return fields;
-}
-
 struct KnownTime {
   std::uint64_t ticks;
   SYSTEMTIME fields;
@@ -25,13 +12,13 @@ struct KnownTime {
 
 TEST(FileTimeTest, KnownValuesConvertBothWays) {
   const KnownTime known[] = {
-      {0, Fields(1601, 1, 1), 1},
+      {0, MakeSystemTime(1601, 1, 1), 1},
       // Bytes 00 6C 85 AE A2 92 BF 01 in a base: Monday 20 March 2000, 19:30.
-      {0x01BF92A2AE856C00ull, Fields(2000, 3, 20, 19, 30), 1},
-      {0x01BF92A2AE856C00ull + 45 * kTicksPerSecond, Fields(2000, 3, 20, 19, 30, 45), 1},
-      {0x019DB1DED53E8000ull, Fields(1970, 1, 1), 4},
-      {0x01C07385C89DC000ull, Fields(2001, 1, 1), 1},
-      {0x7FFFFFFFFFFFFFFFull / 10'000 * 10'000, Fields(30828, 9, 14, 2, 48, 5, 477), 4},
+      {0x01BF92A2AE856C00ull, MakeSystemTime(2000, 3, 20, 19, 30), 1},
+      {0x01BF92A2AE856C00ull + 45 * kTicksPerSecond, MakeSystemTime(2000, 3, 20, 19, 30, 45), 1},
+      {0x019DB1DED53E8000ull, MakeSystemTime(1970, 1, 1), 4},
+      {0x01C07385C89DC000ull, MakeSystemTime(2001, 1, 1), 1},
+      {0x7FFFFFFFFFFFFFFFull / 10'000 * 10'000, MakeSystemTime(30828, 9, 14, 2, 48, 5, 477), 4},
   };
   for (const KnownTime& entry : known) {
     SYSTEMTIME fields;
@@ -46,6 +33,8 @@ TEST(FileTimeTest, KnownValuesConvertBothWays) {
     EXPECT_EQ(fields.wDayOfWeek, entry.weekday) << entry.ticks;
 
     FILETIME back;
+    ASSERT_TRUE(SystemTimeToFileTimeFullRange(entry.fields, &back));
+    EXPECT_EQ(back.ticks, entry.ticks);
     if (entry.fields.wYear <= 30827) {
       ASSERT_TRUE(SystemTimeToFileTime(entry.fields, &back));
       EXPECT_EQ(back.ticks, entry.ticks);
@@ -62,33 +51,33 @@ TEST(FileTimeTest, ValuesFromTwoToTheSixtyThreeDoNotConvert) {
 
 TEST(FileTimeTest, OnlyValidGregorianFieldsConvert) {
   const SYSTEMTIME valid[] = {
-      Fields(1601, 1, 1),
-      Fields(2000, 2, 29),
-      Fields(2024, 2, 29),
-      Fields(30827, 12, 31, 23, 59, 59, 999),
+      MakeSystemTime(1601, 1, 1),
+      MakeSystemTime(2000, 2, 29),
+      MakeSystemTime(2024, 2, 29),
+      MakeSystemTime(30827, 12, 31, 23, 59, 59, 999),
   };
   for (const SYSTEMTIME& fields : valid) {
     FILETIME ignored;
     EXPECT_TRUE(SystemTimeToFileTime(fields, &ignored)) << fields.wYear << "-" << fields.wMonth;
   }
   const SYSTEMTIME invalid[] = {
-      Fields(1600, 12, 31),
-      Fields(30828, 1, 1),
-      Fields(2100, 2, 29),
-      Fields(1900, 2, 29),
-      Fields(2001, 2, 29),
-      Fields(2000, 4, 31),
-      Fields(2000, 0, 1),
-      Fields(2000, 13, 1),
-      Fields(2000, 1, 0),
-      Fields(2000, 1, 32),
-      Fields(2000, 1, 1, 24),
-      Fields(2000, 1, 1, 0, 60),
-      Fields(2000, 1, 1, 0, 0, 60),
-      Fields(2000, 1, 1, 0, 0, 0, 1000),
+      MakeSystemTime(1600, 12, 31),
+      MakeSystemTime(30828, 1, 1),
+      MakeSystemTime(2100, 2, 29),
+      MakeSystemTime(1900, 2, 29),
+      MakeSystemTime(2001, 2, 29),
+      MakeSystemTime(2000, 4, 31),
+      MakeSystemTime(2000, 0, 1),
+      MakeSystemTime(2000, 13, 1),
+      MakeSystemTime(2000, 1, 0),
+      MakeSystemTime(2000, 1, 32),
+      MakeSystemTime(2000, 1, 1, 24),
+      MakeSystemTime(2000, 1, 1, 0, 60),
+      MakeSystemTime(2000, 1, 1, 0, 0, 60),
+      MakeSystemTime(2000, 1, 1, 0, 0, 0, 1000),
       // Fields that would wrap to a valid day or month if cut to 8 bits.
-      Fields(2000, 1, 256 + 15),
-      Fields(2000, 256 + 1, 1),
+      MakeSystemTime(2000, 1, 256 + 15),
+      MakeSystemTime(2000, 256 + 1, 1),
   };
   for (const SYSTEMTIME& fields : invalid) {
     FILETIME ignored;
@@ -98,8 +87,16 @@ TEST(FileTimeTest, OnlyValidGregorianFieldsConvert) {
   }
 }
 
+TEST(FileTimeTest, FullRangeStopsBelowTwoToTheSixtyThree) {
+  FILETIME result;
+  EXPECT_TRUE(SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 9, 14, 2, 48, 5, 477), &result));
+  EXPECT_FALSE(SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 9, 14, 2, 48, 5, 478), &result));
+  EXPECT_FALSE(SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 12, 31), &result));
+  EXPECT_FALSE(SystemTimeToFileTime(MakeSystemTime(30828, 1, 1), &result));
+}
+
 TEST(FileTimeTest, WeekdayIsIgnoredWhenConverting) {
-  SYSTEMTIME fields = Fields(2000, 3, 20, 19, 30);
+  SYSTEMTIME fields = MakeSystemTime(2000, 3, 20, 19, 30);
   fields.wDayOfWeek = 6;
   FILETIME result;
   ASSERT_TRUE(SystemTimeToFileTime(fields, &result));

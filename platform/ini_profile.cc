@@ -54,12 +54,21 @@ std::string_view NextLine(std::string_view* text) {
   return line;
 }
 
-const IniKey* FindKey(const IniProfile& profile, std::string_view section, std::string_view key) {
+}  // namespace
+
+std::size_t FindProfileSection(const IniProfile& profile, std::string_view section) {
   const auto found = profile.first_section.find(LowerName(Trim(section)));
-  if (found == profile.first_section.end()) return nullptr;
+  return found == profile.first_section.end() ? profile.sections.size() : found->second;
+}
+
+namespace {
+
+const IniKey* FindKey(const IniProfile& profile, std::string_view section, std::string_view key) {
+  const std::size_t found = FindProfileSection(profile, section);
+  if (found == profile.sections.size()) return nullptr;
   key = Trim(key);
   // Keys stay in file order, so the first of a repeated key wins.
-  for (const IniKey& entry : profile.sections[found->second].keys) {
+  for (const IniKey& entry : profile.sections[found].keys) {
     if (NamesEqual(entry.name, key)) return &entry;
   }
   return nullptr;
@@ -102,6 +111,10 @@ IniProfile ReadIniProfile(const std::string& path) {
     return {};
   }
   return ParseIniProfile(text);
+}
+
+bool HasProfileKey(const IniProfile& profile, std::string_view section, std::string_view key) {
+  return FindKey(profile, section, key) != nullptr;
 }
 
 std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile) {

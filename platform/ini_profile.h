@@ -32,6 +32,13 @@ IniProfile ParseIniProfile(std::string_view text);
 // A missing, unreadable or non-regular file reads as a profile with no sections.
 IniProfile ReadIniProfile(const std::string& path);
 
+// Position in profile.sections of the first section named `section` (case
+// and surrounding blanks aside), or profile.sections.size() when none is.
+std::size_t FindProfileSection(const IniProfile& profile, std::string_view section);
+
+// Whether the first section named `section` holds `key`.
+bool HasProfileKey(const IniProfile& profile, std::string_view section, std::string_view key);
+
 // All section names in file order; a name that stands twice is listed twice.
 std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile);
 

@@ -40,12 +40,23 @@ bool ParseClockTime(const char** cursor, ClockTime* result) {
   return true;
 }
 
-bool ParseTimeRange(const char** cursor, TimeRange* result) {
+bool ParseTimeRange(const char** cursor, TimeRange* result, TimeRangeTrace* trace) {
+  TimeRangeTrace ignored;
+  if (trace == nullptr) trace = &ignored;
+  *trace = TimeRangeTrace{};
+  const auto stop = [&] {
+    trace->stopped_at = *cursor;
+    return false;
+  };
   while (**cursor == ' ') ++*cursor;
-  if (!ParseClockTime(cursor, &result->start)) return false;
-  if (**cursor != '-') return false;
+  trace->start_text = *cursor;
+  if (!ParseClockTime(cursor, &result->start)) return stop();
+  trace->start_end = *cursor;
+  if (**cursor != '-') return stop();
   ++*cursor;
-  if (!ParseClockTime(cursor, &result->end)) return false;
+  trace->end_text = *cursor;
+  if (!ParseClockTime(cursor, &result->end)) return stop();
+  trace->end_end = *cursor;
   while (**cursor == ' ') ++*cursor;
   if (**cursor == ',') ++*cursor;
   return true;

@@ -5,25 +5,27 @@
 #include "selection/range_list.h"
 #include "selection/select_programs.h"
 
-namespace {
+std::string RangeKey(int weekday) { return "range" + std::to_string(weekday); }
 
-constexpr int kMaxShift = 24;  // larger shifts would move a start by more than a day
-constexpr std::string_view kWholeDay = "0:00-24:00";
-
-}  // namespace
+Status ReadTimeShift(std::string_view section, const IniProfile& composition, int* shift) {
+  if (GetPrivateProfileIntA(composition, section, kTimeshiftKey, 0, shift) !=
+          ProfileIntResult::kOk ||
+      *shift < -kMaxShift || *shift > kMaxShift) {
+    return Status::kWrongTimeshift;
+  }
+  return Status::kOk;
+}
 
 Status SelectChannel(std::string_view section, const IniProfile& composition) {
   // The same for every weekday, so read once; a bad value stops the run even
   // when no range takes anything.
   int shift = 0;
-  if (GetPrivateProfileIntA(composition, section, "timeshift", 0, &shift) !=
-          ProfileIntResult::kOk ||
-      shift < -kMaxShift || shift > kMaxShift) {
-    return Status::kWrongTimeshift;
+  if (const Status status = ReadTimeShift(section, composition, &shift); status != Status::kOk) {
+    return status;
   }
   for (int weekday = 1; weekday <= 7; ++weekday) {
-    const std::string ranges = GetPrivateProfileStringA(
-        composition, section, "range" + std::to_string(weekday), kWholeDay);
+    const std::string ranges =
+        GetPrivateProfileStringA(composition, section, RangeKey(weekday), kWholeDay);
     const char* cursor = ranges.c_str();
     TimeRange range;
     // The first range that does not parse ends the list; what follows is ignored.

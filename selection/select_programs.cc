@@ -1,6 +1,5 @@
 #include "selection/select_programs.h"
 
-#include "base/program_tables.h"
 #include "selection/time_shift.h"
 
 namespace {
@@ -15,13 +14,15 @@ bool StartsBefore(const ProgramRecord& record, const ClockTime& time) {
 
 }  // namespace
 
+bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& range) {
+  return record.weekday == weekday && StartsAtOrAfter(record, range.start) &&
+         StartsBefore(record, range.end);
+}
+
 Status SelectPrograms(int weekday, const TimeRange& range, int shift) {
   for (int i = 0; i < ChannelTable.count; ++i) {
     const ProgramRecord& record = ChannelTable.records[i];
-    if (record.weekday != weekday || !StartsAtOrAfter(record, range.start) ||
-        !StartsBefore(record, range.end)) {
-      continue;
-    }
+    if (!ProgramInRange(record, weekday, range)) continue;
     ProgramRecord* copy = AppendRecord(GuideTable, record);
     if (copy == nullptr) return Status::kTooManyInGuide;
     ShiftProgramTime(*copy, shift);

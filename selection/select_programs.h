@@ -2,8 +2,13 @@
 #ifndef SKEDCOMP_SELECTION_SELECT_PROGRAMS_H_
 #define SKEDCOMP_SELECTION_SELECT_PROGRAMS_H_
 
+#include "base/program_tables.h"
 #include "base/status.h"
 #include "selection/range_list.h"
+
+// Whether `record` is of `weekday` and starts (hour, then minute) at or after
+// the range's start and before its end. The date takes no part.
+bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& range);
 
 // Appends to the GuideTable, in ChannelTable order, a copy of every record of
 // weekday `weekday` whose start (hour, then minute) is at or after the range's

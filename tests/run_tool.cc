@@ -10,14 +10,18 @@
 namespace {
 
 // Pipes rather than files: a file-size limit set for the tool must not cut
-// what it prints.
-void ReadBoth(int out_fd, int err_fd, RunResult* result) {
-  struct pollfd fds[] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+// what it prints. Input is fed while output is drained, so neither blocks.
+void Exchange(int in_fd, int out_fd, int err_fd, const std::string& input, RunResult* result) {
+  struct pollfd fds[] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}, {in_fd, POLLOUT, 0}};
   std::string* sinks[] = {&result->out, &result->err};
-  int open_count = 2;
+  std::size_t fed = 0;
+  if (input.empty()) {
+    ::close(in_fd);
+    fds[2].fd = -1;
+  }
   char buffer[4096];
-  while (open_count > 0) {
-    if (::poll(fds, 2, -1) < 0) break;
+  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    if (::poll(fds, 3, -1) < 0) break;
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
@@ -26,45 +30,76 @@ void ReadBoth(int out_fd, int err_fd, RunResult* result) {
       } else {
         ::close(fds[i].fd);
         fds[i].fd = -1;
-        --open_count;
+      }
+    }
+    if (fds[2].fd >= 0 && fds[2].revents != 0) {
+      const ssize_t sent = (fds[2].revents & POLLOUT)
+                               ? ::write(fds[2].fd, input.data() + fed, input.size() - fed)
+                               : -1;
+      if (sent > 0) fed += static_cast<std::size_t>(sent);
+      if (sent <= 0 || fed == input.size()) {
+        ::close(fds[2].fd);
+        fds[2].fd = -1;
       }
     }
   }
+  if (fds[2].fd >= 0) ::close(fds[2].fd);
 }
 
 }  // namespace
 
-RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& args,
-                      long file_size_limit) {
+RunResult RunProgram(const char* binary, const std::string& dir,
+                     const std::vector<std::string>& args, const RunOptions& options) {
+  int in_pipe[2];
   int out_pipe[2];
   int err_pipe[2];
   RunResult result;
-  if (::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) return result;
+  if (::pipe(in_pipe) != 0 || ::pipe(out_pipe) != 0 || ::pipe(err_pipe) != 0) return result;
   const pid_t child = ::fork();
   if (child == 0) {
+    ::dup2(in_pipe[0], STDIN_FILENO);
     ::dup2(out_pipe[1], STDOUT_FILENO);
     ::dup2(err_pipe[1], STDERR_FILENO);
-    ::close(out_pipe[0]);
-    ::close(err_pipe[0]);
+    for (const int fd :
+         {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
+      ::close(fd);
+    }
     if (::chdir(dir.c_str()) != 0) ::_exit(127);
-    if (file_size_limit > 0) {
+    if (options.file_size_limit > 0) {
       std::signal(SIGXFSZ, SIG_IGN);
-      const struct rlimit limit = {static_cast<rlim_t>(file_size_limit),
-                                   static_cast<rlim_t>(file_size_limit)};
+      const struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                                   static_cast<rlim_t>(options.file_size_limit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(SKEDCOMP_BINARY));
+    argv.push_back(const_cast<char*>(binary));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    ::execv(SKEDCOMP_BINARY, argv.data());
+    ::execv(binary, argv.data());
     ::_exit(127);
   }
+  ::close(in_pipe[0]);
   ::close(out_pipe[1]);
   ::close(err_pipe[1]);
-  ReadBoth(out_pipe[0], err_pipe[0], &result);
+  // A tool that stops reading early must not kill the test with SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
+  Exchange(in_pipe[1], out_pipe[0], err_pipe[0], options.input, &result);
   int status = 0;
   ::waitpid(child, &status, 0);
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   return result;
+}
+
+RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& args,
+                      long file_size_limit) {
+  RunOptions options;
+  options.file_size_limit = file_size_limit;
+  return RunProgram(SKEDCOMP_BINARY, dir, args, options);
+}
+
+RunResult RunSkedtool(const std::string& dir, const std::vector<std::string>& args,
+                      const std::string& input) {
+  RunOptions options;
+  options.input = input;
+  return RunProgram(SKEDTOOL_BINARY, dir, args, options);
 }

@@ -1,11 +1,11 @@
-// Running the built skedcomp binary in a directory, as a user would.
+// Running the built binaries in a directory, as a user would.
 #ifndef SKEDCOMP_TESTS_RUN_TOOL_H_
 #define SKEDCOMP_TESTS_RUN_TOOL_H_
 
 #include <string>
 #include <vector>
 
-// What every run prints first, and what every check log starts with.
+// What every skedcomp run prints first, and what every check log starts with.
 inline const std::string kBanner =
     "QAX 3.0 TV Program Base Composer, version 2.0 - by the skedcomp authors\n";
 inline const std::string kLogHeader =
@@ -17,10 +17,20 @@ struct RunResult {
   std::string err;     // standard error
 };
 
-// Runs skedcomp with `args` in the working directory `dir`. A `file_size_limit`
-// above 0 caps every file the process writes (RLIMIT_FSIZE, SIGXFSZ ignored),
-// so that its writes fail past that size.
+struct RunOptions {
+  // Above 0: caps every file the process writes (RLIMIT_FSIZE, SIGXFSZ
+  // ignored), so that its writes fail past that size.
+  long file_size_limit = 0;
+  std::string input;  // standard input
+};
+
+RunResult RunProgram(const char* binary, const std::string& dir,
+                     const std::vector<std::string>& args, const RunOptions& options = {});
+
+// skedcomp or skedtool with `args` in the working directory `dir`.
 RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& args,
                       long file_size_limit = 0);
+RunResult RunSkedtool(const std::string& dir, const std::vector<std::string>& args,
+                      const std::string& input = "");
 
 #endif  // SKEDCOMP_TESTS_RUN_TOOL_H_

@@ -52,15 +52,10 @@ bool FileExists(const std::string& path) {
 }
 
 std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
-  SYSTEMTIME start;
-  start.wYear = static_cast<std::uint16_t>(year);
-  start.wMonth = static_cast<std::uint16_t>(month);
-  start.wDay = static_cast<std::uint16_t>(day);
-  start.wHour = static_cast<std::uint16_t>(hour);
-  start.wMinute = static_cast<std::uint16_t>(minute);
-  start.wSecond = static_cast<std::uint16_t>(second);
   FILETIME result;
-  if (!SystemTimeToFileTime(start, &result)) ADD_FAILURE() << "bad test date";
+  if (!SystemTimeToFileTime(MakeSystemTime(year, month, day, hour, minute, second), &result)) {
+    ADD_FAILURE() << "bad test date";
+  }
   return result.ticks;
 }
 
@@ -90,6 +85,28 @@ std::string TitleFileBytes(const std::vector<BaseEntry>& entries) {
 void WriteBase(const std::string& path, const std::vector<BaseEntry>& entries) {
   WriteFile(path + ".ndx", IndexFileBytes(entries));
   WriteFile(path + ".pdt", TitleFileBytes(entries));
+}
+
+std::vector<DamagedBase> DamagedBases() {
+  const std::uint64_t start = 0x01BF92A2AE856C00ull;  // Monday 2000-03-20 19:30
+  const auto entry = [](std::uint64_t ticks, std::size_t title_offset) {
+    return LittleEndian(0, 2) + LittleEndian(ticks, 8) + LittleEndian(title_offset, 2);
+  };
+  const std::string header = "QAX 3.x TV Program Data\n\n\n";
+  const std::string news = header + LittleEndian(4, 2) + "News";
+  return {
+      {"one-byte index file", "\x01", header, BaseDamage::kOneByteIndex, 0},
+      {"index file shorter than its count", LittleEndian(2, 2) + entry(start, 26), news,
+       BaseDamage::kShortIndex, 0},
+      {"start of 2^63", LittleEndian(2, 2) + entry(start, 26) + entry(1ull << 63, 26), news,
+       BaseDamage::kStartOutOfRange, 2},
+      {"title length past the end", LittleEndian(2, 2) + entry(start, 26) + entry(start, 32),
+       news + "\x04", BaseDamage::kTitleLengthCut, 2},
+      {"title text past the end", LittleEndian(1, 2) + entry(start, 26),
+       header + LittleEndian(5, 2) + "News", BaseDamage::kTitleTextCut, 1},
+      {"title of 2000 bytes", LittleEndian(1, 2) + entry(start, 26),
+       header + LittleEndian(2000, 2) + std::string(2000, 't'), BaseDamage::kTitleTooLong, 1},
+  };
 }
 
 ProgramRecord MakeRecord(int year, int month, int day, int hour, int minute, int weekday,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/program_tables.h"
+#include "base/stored_base.h"
 
 // A fresh directory removed with all it holds when the object goes.
 class TempDir {
@@ -47,6 +48,16 @@ void WriteBase(const std::string& path, const std::vector<BaseEntry>& entries);
 
 // Little-endian bytes of `value`, `size` bytes long.
 std::string LittleEndian(std::uint64_t value, std::size_t size);
+
+// Every way a base can be damaged, each as the bytes of its two files.
+struct DamagedBase {
+  const char* what;
+  std::string index;
+  std::string titles;
+  BaseDamage damage;
+  std::size_t entry;  // 1-based entry at fault; 0 when the files as a whole are
+};
+std::vector<DamagedBase> DamagedBases();
 
 ProgramRecord MakeRecord(int year, int month, int day, int hour, int minute, int weekday,
                          std::string_view title);

@@ -1,0 +1,237 @@
+// skedtool's dump, make and week commands and its command line, end to end.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/run_tool.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::vector<std::string> ExampleListings() {
+  std::vector<std::string> paths;
+  for (const auto& entry : std::filesystem::directory_iterator(SKEDCOMP_EXAMPLES_DIR)) {
+    if (entry.path().extension() == ".listing") paths.push_back(entry.path().string());
+  }
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// The listing without its comment lines, as dump gives it back.
+std::string WithoutComments(const std::string& listing) {
+  std::string kept;
+  std::size_t at = 0;
+  while (at < listing.size()) {
+    const std::size_t end = listing.find('\n', at);
+    const std::string line = listing.substr(at, end - at + 1);
+    if (!line.empty() && line[0] != '#' && line != "\n") kept += line;
+    at = end == std::string::npos ? listing.size() : end + 1;
+  }
+  return kept;
+}
+
+class SkedtoolTest : public ::testing::Test {
+ protected:
+  RunResult Tool(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunSkedtool(dir_.path(), args, input);
+  }
+  // dump, make from that, dump again: the bytes and the listing must come back.
+  void ExpectRoundTrip(const std::string& base) {
+    const RunResult first = Tool({"dump", base});
+    ASSERT_EQ(first.exit_code, 0) << first.err;
+    ASSERT_EQ(Tool({"make", "copy"}, first.out).exit_code, 0);
+    EXPECT_EQ(ReadFile(dir_ / "copy.ndx"), ReadFile(dir_ / (base + ".ndx"))) << base;
+    EXPECT_EQ(ReadFile(dir_ / "copy.pdt"), ReadFile(dir_ / (base + ".pdt"))) << base;
+    EXPECT_EQ(Tool({"dump", "copy"}).out, first.out) << base;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(SkedtoolTest, EveryExampleListingRoundTrips) {
+  const std::vector<std::string> listings = ExampleListings();
+  ASSERT_GE(listings.size(), 3u);
+  for (const std::string& listing : listings) {
+    SCOPED_TRACE(listing);
+    const RunResult made = Tool({"make", "example", listing});
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+    const RunResult dumped = Tool({"dump", "example"});
+    EXPECT_EQ(dumped.exit_code, 0);
+    EXPECT_EQ(dumped.err, "");
+    EXPECT_EQ(dumped.out, WithoutComments(ReadFile(listing)));
+    ExpectRoundTrip("example");
+  }
+}
+
+TEST_F(SkedtoolTest, BasesWithSecondsEscapesAndLongTitlesRoundTrip) {
+  std::string every_byte;
+  for (int c = 1; c < 256; ++c) every_byte.push_back(static_cast<char>(c));
+  WriteBase(dir_ / "odd", {{FileTimeOf(2000, 3, 20, 19, 30, 45), "seconds"},
+                           {FileTimeOf(2000, 3, 20, 19, 30, 45) + 1234567, "fraction"},
+                           {0, every_byte},
+                           {(1ull << 63) - 1, ""},
+                           {FileTimeOf(2024, 2, 29, 0, 0), std::string(1999, '\\')}});
+  ExpectRoundTrip("odd");
+  const RunResult dumped = Tool({"dump", "odd"});
+  EXPECT_NE(dumped.out.find("2000-03-20\t19:30:45\tMon\tseconds\n"), std::string::npos);
+  EXPECT_NE(dumped.out.find("2000-03-20\t19:30:45.1234567\tMon\tfraction\n"), std::string::npos);
+  EXPECT_NE(dumped.out.find("1601-01-01\t00:00\tMon\t\\x01\\x02"), std::string::npos);
+  EXPECT_NE(dumped.out.find("\\t\\n\\x0B\\x0C\\r\\x0E"), std::string::npos);
+}
+
+TEST_F(SkedtoolTest, ComposedGuideRoundTrips) {
+  WriteBase(dir_ / "one", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
+                           {FileTimeOf(2000, 3, 20, 6, 0), "Early\nshow"}});
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  ASSERT_EQ(RunSkedcomp(dir_.path(), {"guide"}).exit_code, 0);
+  ExpectRoundTrip("guide");
+  WriteBase(dir_ / "full",
+            std::vector<BaseEntry>(400, BaseEntry{FileTimeOf(2000, 1, 1, 0, 0), "x"}));
+  ExpectRoundTrip("full");
+}
+
+TEST_F(SkedtoolTest, DumpNotesBasesThatMakeWouldLayOutAnew) {
+  const std::string header = "QAX 3.x TV Program Data\n\n\n";
+  const std::string entry =
+      LittleEndian(0, 2) + LittleEndian(FileTimeOf(2000, 3, 20, 19, 30), 8) + LittleEndian(26, 2);
+  WriteFile(dir_ / "shared.ndx", LittleEndian(2, 2) + entry + entry);
+  WriteFile(dir_ / "shared.pdt", header + LittleEndian(4, 2) + "News");
+  const RunResult run = Tool({"dump", "shared"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, "2000-03-20\t19:30\tMon\tNews\n2000-03-20\t19:30\tMon\tNews\n");
+  EXPECT_NE(run.err.find("not laid out as skedtool make writes it"), std::string::npos);
+}
+
+TEST_F(SkedtoolTest, DumpReportsDamageAtItsEntry) {
+  for (const DamagedBase& damaged : DamagedBases()) {
+    SCOPED_TRACE(damaged.what);
+    WriteFile(dir_ / "damaged.ndx", damaged.index);
+    WriteFile(dir_ / "damaged.pdt", damaged.titles);
+    const RunResult run = Tool({"dump", "damaged"});
+    EXPECT_EQ(run.exit_code, 1);
+    std::string expected = "skedtool: dump: damaged: ";
+    if (damaged.entry != 0) expected += "entry " + std::to_string(damaged.entry) + " of ";
+    EXPECT_EQ(run.err.substr(0, expected.size()), expected) << run.err;
+    EXPECT_NE(run.err.find(BaseDamageText(damaged.damage)), std::string::npos) << run.err;
+    // The entries before the damaged one are listed.
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'),
+              damaged.entry == 0 ? 0 : static_cast<long>(damaged.entry) - 1);
+  }
+  EXPECT_EQ(Tool({"dump", "missing"}).err,
+            "skedtool: dump: missing: Can't open file .ndx or .pdt!\n");
+}
+
+TEST_F(SkedtoolTest, MakeRefusesBadListingsAndWritesNothing) {
+  struct Case {
+    std::string listing;
+    std::string error;  // what follows "skedtool: make: standard input:"
+  };
+  const std::string good = "2000-03-20\t19:30\tMon\tNews\n";
+  std::string too_many;
+  for (int i = 0; i < 401; ++i) too_many += good;
+  const Case cases[] = {
+      {good + "2000-03-20\t19:30\tMon\n", "2: expected 4 tab-separated fields"},
+      {good + "2000-03-20 19:30\tMon\tNews\n", "2: expected 4 tab-separated fields"},
+      {"20-03-2000\t19:30\tMon\tNews\n", "1: the date must be written YYYY-MM-DD"},
+      {"2000-03-20\t19.30\tMon\tNews\n", "1: the time must be written HH:MM"},
+      {"2000-03-20\t19:30:4\tMon\tNews\n", "1: the time must be written HH:MM"},
+      {"2100-02-29\t19:30\tMon\tNews\n", "1: no such date and time"},
+      {"1600-12-31\t19:30\tSun\tNews\n", "1: no such date and time"},
+      {"30828-09-14\t02:49\tThu\tNews\n", "1: no such date and time"},
+      {"2000-03-20\t24:00\tMon\tNews\n", "1: no such date and time"},
+      {"# comment\n\n2000-03-20\t19:30\tTue\tNews\n", "3: 2000-03-20 is a Mon, not 'Tue'"},
+      {"2000-03-20\t19:30\tMon\tbad \\q escape\n", "1: unknown escape"},
+      {"2000-03-20\t19:30\tMon\tbad \\x4 escape\n", "1: \\x in the title needs two hex digits"},
+      {"2000-03-20\t19:30\tMon\t" + std::string(2000, 't') + "\n", "1: the title is longer"},
+      {too_many, " 401 programmes; a base holds at most 400"},
+  };
+  WriteFile(dir_ / "base.ndx", "old ndx");
+  WriteFile(dir_ / "base.pdt", "old pdt");
+  for (const Case& entry : cases) {
+    const RunResult run = Tool({"make", "base"}, entry.listing);
+    EXPECT_EQ(run.exit_code, 1) << entry.error;
+    const std::string expected = "skedtool: make: standard input:" + entry.error;
+    EXPECT_EQ(run.err.substr(0, expected.size()), expected);
+  }
+  EXPECT_EQ(ReadFile(dir_ / "base.ndx"), "old ndx");
+  EXPECT_EQ(ReadFile(dir_ / "base.pdt"), "old pdt");
+  EXPECT_EQ(dir_.List(), (Names{"base.ndx", "base.pdt"}));
+}
+
+TEST_F(SkedtoolTest, MakeAcceptsWindowsLineEndsAndEmptyInput) {
+  ASSERT_EQ(Tool({"make", "crlf"}, "2000-03-20\t19:30\tMon\tNews\r\n").exit_code, 0);
+  EXPECT_EQ(ReadFile(dir_ / "crlf.pdt"),
+            "QAX 3.x TV Program Data\n\n\n" + LittleEndian(4, 2) + "News");
+  ASSERT_EQ(Tool({"make", "empty"}).exit_code, 0);
+  EXPECT_EQ(ReadFile(dir_ / "empty.ndx"), std::string(2, '\0'));
+}
+
+TEST_F(SkedtoolTest, MakeKeepsOldFilesWhenItCannotWrite) {
+  WriteFile(dir_ / "ro.ndx", "old");
+  ::chmod((dir_ / "ro.ndx").c_str(), 0444);
+  const RunResult run = Tool({"make", "ro"}, "2000-03-20\t19:30\tMon\tNews\n");
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("skedtool: make: ro: cannot write"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_ / "ro.ndx"), "old");
+  EXPECT_FALSE(FileExists(dir_ / "ro.pdt"));
+}
+
+TEST_F(SkedtoolTest, WeekDrawsEachDay) {
+  WriteBase(dir_ / "base", {{FileTimeOf(2000, 3, 20, 0, 0), "a"},
+                            {FileTimeOf(2000, 3, 20, 19, 30), "b"},
+                            {FileTimeOf(2000, 3, 20, 19, 45), "c"},
+                            {FileTimeOf(2000, 3, 22, 23, 59), "d"},
+                            {FileTimeOf(2000, 4, 1, 12, 0), "e"}});
+  const RunResult run = Tool({"week", "base"});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out,
+            "base: 5 programmes\n"
+            "                0     3     6     9     12    15    18    21    24\n"
+            "Mon 2000-03-20 [*.....:.....:.....:.....:.....:.....:..2..:.....]   3\n"
+            "Tue 2000-03-21 [:.....:.....:.....:.....:.....:.....:.....:.....]   0\n"
+            "Wed 2000-03-22 [:.....:.....:.....:.....:.....:.....:.....:....*]   1\n"
+            "    ... 9 days without programmes ...\n"
+            "Sat 2000-04-01 [:.....:.....:.....:.....*.....:.....:.....:.....]   1\n");
+}
+
+TEST_F(SkedtoolTest, CommandLine) {
+  struct Case {
+    std::vector<std::string> args;
+    int exit_code;
+    std::string out_starts;
+    std::string err_starts;
+  };
+  const Case cases[] = {
+      {{"--help"}, 0, "Usage: skedtool COMMAND", ""},
+      {{"--version"}, 0, "skedtool (skedcomp) 2.0\n", ""},
+      {{"dump", "--help"}, 0, "Usage: skedtool dump BASE\n", ""},
+      {{"make", "--help"}, 0, "Usage: skedtool make BASE [LISTING]\n", ""},
+      {{"check", "--help"}, 0, "Usage: skedtool check NAME\n", ""},
+      {{"week", "--help"}, 0, "Usage: skedtool week BASE\n", ""},
+      {{}, 2, "", "Usage: skedtool COMMAND"},
+      {{"frobnicate"}, 2, "", "skedtool: unknown command 'frobnicate'\n"},
+      {{"dump"}, 2, "", "skedtool: dump: expects one BASE\nTry 'skedtool dump --help'.\n"},
+      {{"week", "a", "b"}, 2, "", "skedtool: week: expects one BASE\n"},
+      {{"make"}, 2, "", "skedtool: make: expects BASE and an optional LISTING\n"},
+      {{"check"}, 2, "", "skedtool: check: expects one NAME\n"},
+      {{"make", "x", "missing.listing"}, 1, "", "skedtool: make: cannot read missing.listing\n"},
+  };
+  for (const Case& entry : cases) {
+    const RunResult run = Tool(entry.args);
+    const std::string shown = entry.args.empty() ? "(none)" : entry.args[0];
+    EXPECT_EQ(run.exit_code, entry.exit_code) << shown;
+    EXPECT_EQ(run.out.substr(0, entry.out_starts.size()), entry.out_starts) << shown;
+    EXPECT_EQ(run.err.substr(0, entry.err_starts.size()), entry.err_starts) << shown;
+    if (entry.out_starts.empty()) {
+      EXPECT_EQ(run.out, "") << shown;
+    }
+    if (entry.err_starts.empty()) {
+      EXPECT_EQ(run.err, "") << shown;
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+#include "tool/listing.h"
+
+#include <charconv>
+#include <cstdio>
+#include <vector>
+
+#include "base/program_tables.h"
+#include "platform/file_time.h"
+
+namespace {
+
+constexpr const char* kWeekdayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+constexpr int kFractionDigits = 7;  // 100-nanosecond ticks
+
+std::string EscapeTitle(std::string_view title) {
+  std::string escaped;
+  escaped.reserve(title.size());
+  for (const char c : title) {
+    switch (c) {
+      case '\t':
+        escaped += "\\t";
+        break;
+      case '\r':
+        escaped += "\\r";
+        break;
+      case '\n':
+        escaped += "\\n";
+        break;
+      case '\\':
+        escaped += "\\\\";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char hex[5];
+          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+          escaped += hex;
+        } else {
+          escaped.push_back(c);
+        }
+    }
+  }
+  return escaped;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool UnescapeTitle(std::string_view text, std::string* title, std::string* error) {
+  title->clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      title->push_back(text[i]);
+      continue;
+    }
+    const char kind = i + 1 < text.size() ? text[i + 1] : '\0';
+    ++i;
+    switch (kind) {
+      case 't':
+        title->push_back('\t');
+        break;
+      case 'r':
+        title->push_back('\r');
+        break;
+      case 'n':
+        title->push_back('\n');
+        break;
+      case '\\':
+        title->push_back('\\');
+        break;
+      case 'x': {
+        const int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+        const int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+        if (high < 0 || low < 0) {
+          *error = "\\x in the title needs two hex digits";
+          return false;
+        }
+        title->push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+        break;
+      }
+      default:
+        *error = "unknown escape in the title (use \\t \\r \\n \\\\ or \\xHH)";
+        return false;
+    }
+  }
+  return true;
+}
+
+// Reads exactly `digits` decimal digits (or, with `at_most`, 1 to `digits`).
+bool ReadDigits(std::string_view* text, int digits, bool at_most, int* value,
+                int* count = nullptr) {
+  int read = 0;
+  *value = 0;
+  while (read < digits && !text->empty() && text->front() >= '0' && text->front() <= '9') {
+    *value = *value * 10 + (text->front() - '0');
+    text->remove_prefix(1);
+    ++read;
+  }
+  if (count != nullptr) *count = read;
+  return at_most ? read > 0 : read == digits;
+}
+
+bool Expect(std::string_view* text, char c) {
+  if (text->empty() || text->front() != c) return false;
+  text->remove_prefix(1);
+  return true;
+}
+
+bool ParseStart(std::string_view date, std::string_view time, std::uint64_t* ticks,
+                std::string* error) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, fraction = 0;
+  int year_digits = 0;
+  if (!ReadDigits(&date, 5, true, &year, &year_digits) || year_digits < 4 || !Expect(&date, '-') ||
+      !ReadDigits(&date, 2, false, &month) || !Expect(&date, '-') ||
+      !ReadDigits(&date, 2, false, &day) || !date.empty()) {
+    *error = "the date must be written YYYY-MM-DD";
+    return false;
+  }
+  if (!ReadDigits(&time, 2, false, &hour) || !Expect(&time, ':') ||
+      !ReadDigits(&time, 2, false, &minute)) {
+    *error = "the time must be written HH:MM, HH:MM:SS or HH:MM:SS.fffffff";
+    return false;
+  }
+  if (Expect(&time, ':')) {
+    int fraction_digits = 0;
+    if (!ReadDigits(&time, 2, false, &second) ||
+        (Expect(&time, '.') &&
+         !ReadDigits(&time, kFractionDigits, true, &fraction, &fraction_digits))) {
+      *error = "the time must be written HH:MM, HH:MM:SS or HH:MM:SS.fffffff";
+      return false;
+    }
+    for (; fraction_digits > 0 && fraction_digits < kFractionDigits; ++fraction_digits) {
+      fraction *= 10;
+    }
+  }
+  if (!time.empty()) {
+    *error = "the time must be written HH:MM, HH:MM:SS or HH:MM:SS.fffffff";
+    return false;
+  }
+  FILETIME start;
+  if (year > 0xFFFF ||
+      !SystemTimeToFileTimeFullRange(MakeSystemTime(year, month, day, hour, minute, second),
+                                     &start) ||
+      start.ticks + static_cast<std::uint64_t>(fraction) >= kFileTimeLimit) {
+    *error = "no such date and time (from 1601-01-01 to 30828-09-14 02:48:05)";
+    return false;
+  }
+  *ticks = start.ticks + static_cast<std::uint64_t>(fraction);
+  return true;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t tab; (tab = line.find('\t')) != std::string_view::npos;) {
+    fields.push_back(line.substr(0, tab));
+    line.remove_prefix(tab + 1);
+  }
+  fields.push_back(line);
+  return fields;
+}
+
+}  // namespace
+
+const char* WeekdayName(int weekday) {
+  return weekday >= 1 && weekday <= 7 ? kWeekdayNames[weekday - 1] : "???";
+}
+
+std::string FormatListingLine(const StoredProgram& program) {
+  SYSTEMTIME start;
+  FileTimeToSystemTime(FILETIME{program.start}, &start);
+  const auto fraction = static_cast<unsigned>(program.start % kTicksPerSecond);
+  char text[64];
+  int length = std::snprintf(text, sizeof text, "%04u-%02u-%02u\t%02u:%02u", start.wYear,
+                             start.wMonth, start.wDay, start.wHour, start.wMinute);
+  if (start.wSecond != 0 || fraction != 0) {
+    length += std::snprintf(text + length, sizeof text - length, ":%02u", start.wSecond);
+  }
+  if (fraction != 0) std::snprintf(text + length, sizeof text - length, ".%07u", fraction);
+  const int weekday = start.wDayOfWeek == 0 ? 7 : start.wDayOfWeek;
+  return std::string(text) + "\t" + WeekdayName(weekday) + "\t" + EscapeTitle(program.title);
+}
+
+bool ParseListingLine(std::string_view line, ListedProgram* program, std::string* error) {
+  const std::vector<std::string_view> fields = SplitFields(line);
+  if (fields.size() != 4) {
+    *error = "expected 4 tab-separated fields (date, time, weekday, title), found " +
+             std::to_string(fields.size());
+    return false;
+  }
+  if (!ParseStart(fields[0], fields[1], &program->start, error)) return false;
+  SYSTEMTIME start;
+  FileTimeToSystemTime(FILETIME{program->start}, &start);
+  const int weekday = start.wDayOfWeek == 0 ? 7 : start.wDayOfWeek;
+  if (fields[2] != WeekdayName(weekday)) {
+    *error = std::string(fields[0]) + " is a " + WeekdayName(weekday) + ", not '" +
+             std::string(fields[2]) + "'";
+    return false;
+  }
+  if (!UnescapeTitle(fields[3], &program->title, error)) return false;
+  if (program->title.size() > static_cast<std::size_t>(kMaxTitleLength)) {
+    *error = "the title is longer than 1999 bytes";
+    return false;
+  }
+  return true;
+}

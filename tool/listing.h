@@ -1,0 +1,31 @@
+// The listing: a programme base as text, one programme a line, that
+// `skedtool dump` writes and `skedtool make` reads back:
+//   DATE <tab> TIME <tab> WEEKDAY <tab> TITLE
+//   2000-03-20	19:30	Mon	News
+// TIME is HH:MM, with :SS and a 7-digit fraction of the second only when the
+// base stores them. In TITLE a tab, CR, LF and backslash are written \t \r \n
+// \\ and other bytes below 0x20 as \xHH; all other bytes stand raw.
+#ifndef SKEDCOMP_TOOL_LISTING_H_
+#define SKEDCOMP_TOOL_LISTING_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/stored_base.h"
+
+struct ListedProgram {
+  std::uint64_t start = 0;  // FILETIME ticks
+  std::string title;
+};
+
+// "Mon" for 1 ... "Sun" for 7.
+const char* WeekdayName(int weekday);
+
+// The listing line of `program`, without a line end.
+std::string FormatListingLine(const StoredProgram& program);
+
+// Reads one line (without its line end); false with `error` saying why.
+bool ParseListingLine(std::string_view line, ListedProgram* program, std::string* error);
+
+#endif  // SKEDCOMP_TOOL_LISTING_H_

@@ -1,0 +1,26 @@
+#include "tool/tool_output.h"
+
+#include <cstdio>
+#include <string>
+
+void PrintError(std::string_view command, std::string_view message) {
+  std::fprintf(stderr, "skedtool: %.*s: %.*s\n", static_cast<int>(command.size()), command.data(),
+               static_cast<int>(message.size()), message.data());
+}
+
+int UsageError(std::string_view command, std::string_view message) {
+  PrintError(command, message);
+  std::fprintf(stderr, "Try 'skedtool %.*s --help'.\n", static_cast<int>(command.size()),
+               command.data());
+  return 2;
+}
+
+std::string StatusText(Status status) {
+  std::string text = StatusMessage(status);
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+std::string BaseErrorText(Status status, BaseDamage damage) {
+  return status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status);
+}

@@ -1,0 +1,25 @@
+// How skedtool reports: errors on standard error, prefixed with the program
+// and command name.
+#ifndef SKEDCOMP_TOOL_TOOL_OUTPUT_H_
+#define SKEDCOMP_TOOL_TOOL_OUTPUT_H_
+
+#include <string>
+#include <string_view>
+
+#include "base/status.h"
+#include "base/stored_base.h"
+
+// Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
+void PrintError(std::string_view command, std::string_view message);
+
+// Prints the usage error and a pointer to the command's help; returns 2.
+int UsageError(std::string_view command, std::string_view message);
+
+// A failure's message as the composer prints it, without its line feed.
+std::string StatusText(Status status);
+
+// What is wrong with a base that did not read: the damage when it is
+// damaged, otherwise the composer's message.
+std::string BaseErrorText(Status status, BaseDamage damage);
+
+#endif  // SKEDCOMP_TOOL_TOOL_OUTPUT_H_

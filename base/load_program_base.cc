@@ -13,6 +13,12 @@ Status LoadProgramBase(std::string_view name) {
   if (const Status status = ReadStoredBase(name, &base, &damage); status != Status::kOk) {
     return status;
   }
+  return LoadStoredBase(base);
+}
+
+Status LoadStoredBase(const StoredBase& base) {
+  ChannelTable.count = 0;
+  BaseDamage damage;
   for (std::size_t k = 0; k < base.count; ++k) {
     StoredProgram program;
     if (const Status status = DecodeStoredProgram(base, k, &program, &damage);

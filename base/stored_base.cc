@@ -10,11 +10,6 @@
 
 namespace {
 
-// Nothing past these can ever be used: at most a full table of entries, and
-// the longest title record at the highest offset a 16-bit field can hold.
-constexpr std::size_t kIndexReadLimit = kCountSize + kEntrySize * kProgramTableCapacity;
-constexpr std::size_t kTitleReadLimit = kMaxTitleOffset + kTitleLengthSize + kMaxTitleLength;
-
 Status Damaged(BaseDamage why, BaseDamage* damage) {
   *damage = why;
   return Status::kDamagedBase;
@@ -55,6 +50,12 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
   if (index_read != ReadFileResult::kOk || titles_read != ReadFileResult::kOk) {
     return Status::kReadError;
   }
+  return CheckStoredBase(base, damage);
+}
+
+Status CheckStoredBase(StoredBase* base, BaseDamage* damage) {
+  *damage = BaseDamage::kNone;
+  base->count = 0;
   // An empty index file is an empty channel.
   if (base->index.empty()) return Status::kOk;
   if (base->index.size() < kCountSize) return Damaged(BaseDamage::kOneByteIndex, damage);

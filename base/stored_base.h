@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/program_base_format.h"
+#include "base/program_tables.h"
 #include "base/status.h"
 
 // One index entry with its title, as stored.
@@ -33,6 +35,11 @@ enum class BaseDamage {
 // A short English description, such as "the title runs past the end of the .pdt file".
 const char* BaseDamageText(BaseDamage damage);
 
+// Nothing past these can ever be used: at most a full table of entries, and
+// the longest title record at the highest offset a 16-bit field can hold.
+inline constexpr std::size_t kIndexReadLimit = kCountSize + kEntrySize * kProgramTableCapacity;
+inline constexpr std::size_t kTitleReadLimit = kMaxTitleOffset + kTitleLengthSize + kMaxTitleLength;
+
 struct StoredBase {
   std::string index;   // the leading bytes of NAME.ndx that can ever matter
   std::string titles;  // the leading bytes of NAME.pdt that can ever matter
@@ -45,6 +52,10 @@ struct StoredBase {
 // the index file's length. Fails with kCantOpenBase, kReadError,
 // kTooManyInBase or kDamagedBase (then `damage` says why).
 Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage);
+
+// The count check of ReadStoredBase on bytes already in `base` (index and
+// titles cut to the read limits): sets base->count.
+Status CheckStoredBase(StoredBase* base, BaseDamage* damage);
 
 // Decodes entry `k` (below base.count); kDamagedBase with `damage` set when
 // its start or its title record is damaged. The title points into `base`.

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -34,6 +33,9 @@ bool ResolveTarget(const std::string& path, PendingFile* pending) {
   }
   pending->target = path;
   if (S_ISLNK(info.st_mode)) {
+    // Only a link of the user's own is written through: one planted by
+    // someone else must not steer the output onto another file.
+    if (info.st_uid != ::geteuid()) return false;
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                          &std::free);
     if (resolved == nullptr || ::stat(resolved.get(), &info) != 0) return false;
@@ -56,16 +58,10 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// A short name of its own, so a target whose name is already near the
-// system's length limit still gets a temporary file beside it.
 bool CreateTemporary(PendingFile* pending) {
-  static std::uint64_t sequence = 0;
   const std::string directory = DirectoryOf(pending->target);
-  const auto seed = static_cast<std::uint64_t>(::getpid()) << 20;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::uint64_t tag = seed ^ (++sequence * 0x9E3779B97F4A7C15ull);
-    pending->temporary =
-        directory + "/.skedcomp-" + std::to_string(tag % 1'000'000'000'000ull) + ".tmp";
+    pending->temporary = TemporaryPath(directory, attempt);
     // O_EXCL with O_NOFOLLOW: never write through a link planted at this name.
     pending->fd = ::open(pending->temporary.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, pending->mode);
@@ -100,6 +96,11 @@ ReplaceResult Abandon(std::vector<PendingFile>& pending, ReplaceResult result) {
 }
 
 }  // namespace
+
+std::string TemporaryPath(const std::string& directory, int attempt) {
+  return directory + "/.skedcomp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) +
+         ".tmp";
+}
 
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files) {
   std::vector<PendingFile> pending(files.size());

@@ -106,6 +106,30 @@ TEST_F(FileReplaceTest, DanglingLinkIsRefused) {
   EXPECT_EQ(ReadFile(dir_ / "out.a"), "old a");
 }
 
+TEST_F(FileReplaceTest, LinkOfAnotherUserIsRefused) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a link away";
+  WriteFile(dir_ / "victim", "victim");
+  ASSERT_EQ(::symlink("victim", (dir_ / "out.a").c_str()), 0);
+  ASSERT_EQ(::lchown((dir_ / "out.a").c_str(), 65534, 65534), 0);
+  EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
+  EXPECT_EQ(ReadFile(dir_ / "victim"), "victim");
+}
+
+TEST_F(FileReplaceTest, LinksPlantedAtTemporaryNamesAreNeverFollowed) {
+  WriteOld();
+  WriteFile(dir_ / "victim", "victim");
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ASSERT_EQ(::symlink("victim", TemporaryPath(dir_.path(), attempt).c_str()), 0);
+  }
+  ::symlink("nowhere", TemporaryPath(dir_.path(), 3).c_str());  // dangling
+  ASSERT_EQ(Replace("new a", "new b"), ReplaceResult::kOk);
+  EXPECT_EQ(ReadFile(dir_ / "out.a"), "new a");
+  EXPECT_EQ(ReadFile(dir_ / "out.b"), "new b");
+  EXPECT_EQ(ReadFile(dir_ / "victim"), "victim");
+  EXPECT_FALSE(FileExists(dir_ / "nowhere"));
+  EXPECT_EQ(dir_.List().size(), 2u + 1u + 4u);  // targets, victim, the four links
+}
+
 TEST_F(FileReplaceTest, FailedWriteLeavesEveryTargetAsItWas) {
   WriteOld();
   struct rlimit saved;

@@ -1,11 +1,13 @@
 #include "tests/run_tool.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -46,6 +48,23 @@ void Exchange(int in_fd, int out_fd, int err_fd, const std::string& input, RunRe
   if (fds[2].fd >= 0) ::close(fds[2].fd);
 }
 
+// The words of SKEDCOMP_TEST_WRAPPER, split at spaces.
+std::vector<std::string> WrapperWords() {
+  std::vector<std::string> words;
+  const char* wrapper = std::getenv("SKEDCOMP_TEST_WRAPPER");
+  std::string word;
+  for (const char* c = wrapper != nullptr ? wrapper : ""; *c != '\0'; ++c) {
+    if (*c != ' ') {
+      word.push_back(*c);
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  if (!word.empty()) words.push_back(word);
+  return words;
+}
+
 }  // namespace
 
 RunResult RunProgram(const char* binary, const std::string& dir,
@@ -71,11 +90,17 @@ RunResult RunProgram(const char* binary, const std::string& dir,
                                    static_cast<rlim_t>(options.file_size_limit)};
       ::setrlimit(RLIMIT_FSIZE, &limit);
     }
+    if (options.as_nobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+      ::_exit(126);
+    }
+    ::alarm(kWatchdogSeconds);  // survives exec: a hanging tool is killed
+    std::vector<std::string> words = WrapperWords();
+    words.push_back(binary);
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(binary));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    ::execv(binary, argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
   ::close(in_pipe[0]);
@@ -88,6 +113,24 @@ RunResult RunProgram(const char* binary, const std::string& dir,
   ::waitpid(child, &status, 0);
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   return result;
+}
+
+int StartSkedcomp(const std::string& dir, const std::vector<std::string>& args) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, STDIN_FILENO);
+    ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
+    if (::chdir(dir.c_str()) != 0) ::_exit(127);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(SKEDCOMP_BINARY));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(SKEDCOMP_BINARY, argv.data());
+    ::_exit(127);
+  }
+  return child;
 }
 
 RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& args,

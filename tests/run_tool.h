@@ -22,10 +22,23 @@ struct RunOptions {
   // ignored), so that its writes fail past that size.
   long file_size_limit = 0;
   std::string input;  // standard input
+  // Run as the unprivileged user "nobody" when the tests run as root, so that
+  // permission checks bite.
+  bool as_nobody = false;
 };
 
+// The process is killed, and the run fails, when it takes longer than this:
+// the tools must never hang.
+inline constexpr int kWatchdogSeconds = 60;
+
+// With SKEDCOMP_TEST_WRAPPER set (e.g. "valgrind --error-exitcode=99 -q"),
+// the binary runs under that command.
 RunResult RunProgram(const char* binary, const std::string& dir,
                      const std::vector<std::string>& args, const RunOptions& options = {});
+
+// Starts skedcomp with `args` in `dir`, its output discarded, and returns its
+// process id without waiting; for tests that kill it midway.
+int StartSkedcomp(const std::string& dir, const std::vector<std::string>& args);
 
 // skedcomp or skedtool with `args` in the working directory `dir`.
 RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& args,

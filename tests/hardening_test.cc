@@ -1,0 +1,216 @@
+// Fault injection on the real binary: failing writes, permissions, planted
+// links, non-regular files, and runs killed midway. No failure may lose or
+// half-write a guide.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "tests/run_tool.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char* const kGuideFiles[] = {"guide.ndx", "guide.pdt", "guide.log"};
+
+class HardeningTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBase(dir_ / "one", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
+                             {FileTimeOf(2000, 3, 20, 20, 0), "Film: Caf\xE9"}});
+    WriteFile(dir_ / "guide.cfg", "[one]\n");
+  }
+  void WriteOldGuide() {
+    for (const char* file : kGuideFiles) WriteFile(dir_ / file, std::string("old ") + file);
+  }
+  void ExpectOldGuide(const std::string& context) {
+    for (const char* file : kGuideFiles) {
+      EXPECT_EQ(ReadFile(dir_ / file), std::string("old ") + file) << context;
+    }
+    EXPECT_EQ(dir_.List(),
+              (Names{"guide.cfg", "guide.log", "guide.ndx", "guide.pdt", "one.ndx", "one.pdt"}))
+        << context;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(HardeningTest, EveryWriteFailingInTurnKeepsThePreviousGuide) {
+  // The sizes of the guide files a run writes, from a run without limits.
+  TempDir reference;
+  WriteBase(reference / "one", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
+                                {FileTimeOf(2000, 3, 20, 20, 0), "Film: Caf\xE9"}});
+  WriteFile(reference / "guide.cfg", "[one]\n");
+  ASSERT_EQ(RunSkedcomp(reference.path(), {"guide"}).exit_code, 0);
+  std::size_t largest = 0;
+  for (const char* file : kGuideFiles)
+    largest = std::max(largest, ReadFile(reference / file).size());
+
+  WriteOldGuide();
+  for (std::size_t limit = 1; limit < largest; ++limit) {
+    const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, static_cast<long>(limit));
+    ASSERT_EQ(run.out, kBanner + "Composing guide... Write error!\n") << "limit " << limit;
+    EXPECT_EQ(run.exit_code, 1);
+    ExpectOldGuide("limit " + std::to_string(limit));
+  }
+  ASSERT_EQ(RunSkedcomp(dir_.path(), {"guide"}, static_cast<long>(largest)).exit_code, 0);
+  for (const char* file : kGuideFiles) EXPECT_EQ(ReadFile(dir_ / file), ReadFile(reference / file));
+}
+
+// Run as "nobody" so that permissions bite even when the tests run as root.
+TEST_F(HardeningTest, PermissionsAreRespected) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+  RunOptions as_nobody;
+  as_nobody.as_nobody = true;
+  const std::string refused =
+      kBanner + "Composing guide... Can't open file .ndx or .pdt or .log!\n";
+  WriteOldGuide();
+  ::chmod(dir_.path().c_str(), 0755);  // readable, not writable, for nobody
+  RunResult run = RunProgram(SKEDCOMP_BINARY, dir_.path(), {"guide"}, as_nobody);
+  EXPECT_EQ(run.out, refused);
+  EXPECT_EQ(run.exit_code, 1);
+  ExpectOldGuide("directory not writable");
+
+  ::chmod(dir_.path().c_str(), 0777);  // writable, but the guide files are root's 0644
+  run = RunProgram(SKEDCOMP_BINARY, dir_.path(), {"guide"}, as_nobody);
+  EXPECT_EQ(run.out, refused);
+  ExpectOldGuide("files not writable");
+
+  for (const char* file : kGuideFiles) ::unlink((dir_ / file).c_str());
+  run = RunProgram(SKEDCOMP_BINARY, dir_.path(), {"guide"}, as_nobody);
+  EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
+}
+
+TEST_F(HardeningTest, LinksAtTheGuidesNames) {
+  WriteOldGuide();
+  WriteFile(dir_ / "victim", "victim");
+  ::unlink((dir_ / "guide.pdt").c_str());
+  ASSERT_EQ(::symlink("nowhere", (dir_ / "guide.pdt").c_str()), 0);
+  RunResult run = RunSkedcomp(dir_.path(), {"guide"});
+  EXPECT_EQ(run.out, kBanner + "Composing guide... Can't open file .ndx or .pdt or .log!\n");
+  EXPECT_FALSE(FileExists(dir_ / "nowhere"));
+
+  if (::geteuid() == 0) {
+    ::unlink((dir_ / "guide.pdt").c_str());
+    ASSERT_EQ(::symlink("victim", (dir_ / "guide.pdt").c_str()), 0);
+    ASSERT_EQ(::lchown((dir_ / "guide.pdt").c_str(), 65534, 65534), 0);
+    run = RunSkedcomp(dir_.path(), {"guide"});
+    EXPECT_EQ(run.out, kBanner + "Composing guide... Can't open file .ndx or .pdt or .log!\n");
+    EXPECT_EQ(ReadFile(dir_ / "victim"), "victim");
+    EXPECT_EQ(ReadFile(dir_ / "guide.ndx"), "old guide.ndx");
+  }
+}
+
+TEST_F(HardeningTest, NonRegularFilesAreRefusedWithoutWaiting) {
+  struct Case {
+    const char* what;
+    const char* cfg;
+    std::function<void(const TempDir&)> setup;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"FIFO as composition file", nullptr,
+       [](const TempDir& dir) { ::mkfifo((dir / "x.cfg").c_str(), 0644); },
+       "Sections not found in .cfg file or .cfg file error!\n"},
+      {"FIFO as index file", "[fifo]\n",
+       [](const TempDir& dir) {
+         ::mkfifo((dir / "fifo.ndx").c_str(), 0644);
+         WriteFile(dir / "fifo.pdt", "");
+       },
+       "Can't open file .ndx or .pdt!\n"},
+      {"device as index file", "[zero]\n",
+       [](const TempDir& dir) {
+         ::symlink("/dev/zero", (dir / "zero.ndx").c_str());
+         WriteFile(dir / "zero.pdt", "");
+       },
+       "Can't open file .ndx or .pdt!\n"},
+      {"device as title file", "[null]\n",
+       [](const TempDir& dir) {
+         WriteFile(dir / "null.ndx", "");
+         ::symlink("/dev/null", (dir / "null.pdt").c_str());
+       },
+       "Can't open file .ndx or .pdt!\n"},
+  };
+  for (const Case& entry : cases) {
+    TempDir dir;
+    if (entry.cfg != nullptr) WriteFile(dir / "x.cfg", entry.cfg);
+    entry.setup(dir);
+    const RunResult run = RunSkedcomp(dir.path(), {"x"});
+    EXPECT_EQ(run.out, kBanner + "Composing x... " + entry.message) << entry.what;
+    EXPECT_EQ(run.exit_code, 1) << entry.what;
+  }
+}
+
+// Killed at random points while composing many names, every guide file is
+// afterwards whole: all its old bytes or all its new ones.
+TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
+  constexpr int kNames = 40;
+  constexpr int kKills = 60;
+  std::vector<BaseEntry> channel;
+  for (int i = 0; i < 130; ++i) {
+    channel.push_back({FileTimeOf(2000, 3, 20 + i % 7, i % 24, i % 60),
+                       "Programme " + std::to_string(i) + std::string(80, 'x')});
+  }
+  TempDir reference;
+  std::vector<std::string> names;
+  for (const TempDir* dir : {&dir_, &reference}) {
+    for (const char* base : {"a", "b", "c"}) WriteBase(*dir / base, channel);
+  }
+  for (int i = 0; i < kNames; ++i) {
+    names.push_back("guide" + std::to_string(i));
+    for (const TempDir* dir : {&dir_, &reference}) {
+      WriteFile(*dir / (names.back() + ".cfg"), "[a]\n[b]\n[c]\n");
+    }
+  }
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_EQ(RunSkedcomp(reference.path(), names).exit_code, 0);
+  const auto full_run = std::chrono::steady_clock::now() - started;
+
+  std::mt19937 random(20261207);
+  int mixed_runs = 0;  // kills that fell between the first and the last name
+  for (int kill = 0; kill < kKills; ++kill) {
+    for (const std::string& name : dir_.List()) {
+      if (name.rfind(".skedcomp-", 0) == 0) ::unlink((dir_ / name).c_str());
+    }
+    for (const std::string& name : names) {
+      for (const char* extension : {".ndx", ".pdt", ".log"}) {
+        WriteFile(dir_ / (name + extension), "old " + name + extension);
+      }
+    }
+    const pid_t child = StartSkedcomp(dir_.path(), names);
+    std::this_thread::sleep_for(
+        std::uniform_int_distribution<long long>(
+            0, std::chrono::duration_cast<std::chrono::microseconds>(full_run).count())(random) *
+        std::chrono::microseconds(1));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    int new_names = 0;
+    for (const std::string& name : names) {
+      int new_files = 0;
+      for (const char* extension : {".ndx", ".pdt", ".log"}) {
+        const std::string bytes = ReadFile(dir_ / (name + extension));
+        const bool is_old = bytes == "old " + name + extension;
+        const bool is_new = bytes == ReadFile(reference / (name + extension));
+        EXPECT_TRUE(is_old || is_new) << name << extension << " after kill " << kill;
+        new_files += is_new ? 1 : 0;
+      }
+      new_names += new_files > 0 ? 1 : 0;
+    }
+    if (new_names > 0 && new_names < kNames) ++mixed_runs;
+  }
+  std::printf("[ kill points ] %d kills tried, %d of them midway through the names\n", kKills,
+              mixed_runs);
+  RecordProperty("kill_points", kKills);
+  RecordProperty("kills_midway", mixed_runs);
+}
+
+}  // namespace

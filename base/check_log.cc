@@ -7,10 +7,12 @@ namespace {
 // The log is a Windows text file: every line feed, those inside titles too,
 // is written as carriage return plus line feed.
 void AppendText(std::string* log, std::string_view text) {
-  for (const char c : text) {
-    if (c == '\n') log->push_back('\r');
-    log->push_back(c);
+  for (std::size_t line_feed; (line_feed = text.find('\n')) != std::string_view::npos;) {
+    log->append(text.substr(0, line_feed));
+    log->append("\r\n");
+    text.remove_prefix(line_feed + 1);
   }
+  log->append(text);
 }
 
 void AppendNumber(std::string* log, unsigned value) {

@@ -7,33 +7,43 @@
 #include "platform/file_time.h"
 
 Status LoadProgramBase(std::string_view name) {
+  StoredBase scratch;
+  return LoadProgramBase(name, &scratch);
+}
+
+Status LoadProgramBase(std::string_view name, StoredBase* scratch) {
   ChannelTable.count = 0;
-  StoredBase base;
   BaseDamage damage;
-  if (const Status status = ReadStoredBase(name, &base, &damage); status != Status::kOk) {
+  if (const Status status = ReadStoredBase(name, scratch, &damage); status != Status::kOk) {
     return status;
   }
-  return LoadStoredBase(base);
+  return LoadStoredBase(*scratch);
 }
 
 Status LoadStoredBase(const StoredBase& base) {
   ChannelTable.count = 0;
   BaseDamage damage;
+  // Programmes come in runs of one day, so the date is converted once a day.
+  std::uint64_t day = ~std::uint64_t{0};
+  SYSTEMTIME date;
   for (std::size_t k = 0; k < base.count; ++k) {
     StoredProgram program;
     if (const Status status = DecodeStoredProgram(base, k, &program, &damage);
         status != Status::kOk) {
       return status;
     }
-    SYSTEMTIME start;
-    FileTimeToSystemTime(FILETIME{program.start}, &start);  // in range: checked when decoded
+    if (program.start / kTicksPerDay != day) {
+      day = program.start / kTicksPerDay;
+      FileTimeToSystemTime(FILETIME{day * kTicksPerDay}, &date);  // in range: checked when decoded
+    }
+    const std::uint64_t time_of_day = program.start % kTicksPerDay;
     ProgramRecord& record = ChannelTable.records[k];
-    record.hour = start.wHour;
-    record.minute = start.wMinute;
-    record.day = start.wDay;
-    record.month = start.wMonth;
-    record.year = start.wYear;
-    record.weekday = start.wDayOfWeek == 0 ? 7 : start.wDayOfWeek;
+    record.hour = static_cast<std::int32_t>(time_of_day / kTicksPerHour);
+    record.minute = static_cast<std::int32_t>(time_of_day % kTicksPerHour / kTicksPerMinute);
+    record.day = date.wDay;
+    record.month = date.wMonth;
+    record.year = date.wYear;
+    record.weekday = date.wDayOfWeek == 0 ? 7 : date.wDayOfWeek;
     // An empty title may have no storage behind it at all.
     if (!program.title.empty())
       std::memcpy(record.title, program.title.data(), program.title.size());

@@ -11,6 +11,10 @@
 // NAME.ndx and NAME.pdt). On failure the ChannelTable is left empty.
 Status LoadProgramBase(std::string_view name);
 
+// The same, reading through `scratch`, which a composition keeps from one
+// channel to the next so that loading allocates and clears no memory.
+Status LoadProgramBase(std::string_view name, StoredBase* scratch);
+
 // The same from a base already read and checked (ReadStoredBase or
 // CheckStoredBase).
 Status LoadStoredBase(const StoredBase& base);

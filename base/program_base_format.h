@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 inline constexpr std::string_view kIndexExtension = ".ndx";
 inline constexpr std::string_view kTitleExtension = ".pdt";
@@ -40,13 +41,17 @@ inline constexpr std::size_t kTitleLengthSize = 2;
 // Title offsets are 16-bit, so no title record can start beyond this offset.
 inline constexpr std::size_t kMaxTitleOffset = 0xFFFF;
 
-inline std::uint64_t DecodeLittleEndian(std::string_view bytes, std::size_t offset,
-                                        std::size_t size) {
-  std::uint64_t value = 0;
-  for (std::size_t i = size; i > 0; --i) {
-    value = (value << 8) | static_cast<unsigned char>(bytes[offset + i - 1]);
-  }
-  return value;
+// Byte by byte, least significant first. Written out for each size, so that
+// the compiler makes one load of it.
+template <std::size_t... I>
+std::uint64_t DecodeBytes(const unsigned char* at, std::index_sequence<I...>) {
+  return ((std::uint64_t{at[I]} << (8 * I)) | ...);
+}
+
+template <std::size_t Size>
+std::uint64_t DecodeLittleEndian(std::string_view bytes, std::size_t offset) {
+  return DecodeBytes(reinterpret_cast<const unsigned char*>(bytes.data()) + offset,
+                     std::make_index_sequence<Size>{});
 }
 
 inline void AppendLittleEndian(std::string* bytes, std::uint64_t value, std::size_t size) {

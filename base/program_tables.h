@@ -28,8 +28,8 @@ struct ProgramTable {
 extern ProgramTable ChannelTable;  // the channel base being read
 extern ProgramTable GuideTable;    // the guide being composed
 
-// Copies `record` whole to the next free position of `table` and returns that
-// copy, or nullptr when the table is full.
+// Copies `record` (its fields and its title) to the next free position of
+// `table` and returns that copy, or nullptr when the table is full.
 ProgramRecord* AppendRecord(ProgramTable& table, const ProgramRecord& record);
 
 #endif  // SKEDCOMP_BASE_PROGRAM_TABLES_H_

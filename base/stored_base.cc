@@ -37,13 +37,24 @@ const char* BaseDamageText(BaseDamage damage) {
   return "damaged";
 }
 
+void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view titles) {
+  base->index_file_size = index.size();
+  base->titles_file_size = titles.size();
+  base->index_buffer.assign(index.substr(0, kIndexReadLimit));
+  base->titles_buffer.assign(titles.substr(0, kTitleReadLimit));
+  base->index_length = base->index_buffer.size();
+  base->titles_length = base->titles_buffer.size();
+}
+
 Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage) {
   *damage = BaseDamage::kNone;
   base->count = 0;
-  const ReadFileResult index_read = ReadFilePrefix(
-      BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index, &base->index_file_size);
-  const ReadFileResult titles_read = ReadFilePrefix(
-      BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles, &base->titles_file_size);
+  const ReadFileResult index_read =
+      ReadFileInto(BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index_buffer,
+                   &base->index_length, &base->index_file_size);
+  const ReadFileResult titles_read =
+      ReadFileInto(BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles_buffer,
+                   &base->titles_length, &base->titles_file_size);
   if (index_read == ReadFileResult::kCantOpen || titles_read == ReadFileResult::kCantOpen) {
     return Status::kCantOpenBase;
   }
@@ -57,11 +68,12 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage) {
   *damage = BaseDamage::kNone;
   base->count = 0;
   // An empty index file is an empty channel.
-  if (base->index.empty()) return Status::kOk;
-  if (base->index.size() < kCountSize) return Damaged(BaseDamage::kOneByteIndex, damage);
-  const std::size_t count = DecodeLittleEndian(base->index, 0, kCountSize);
+  const std::string_view index = base->index();
+  if (index.empty()) return Status::kOk;
+  if (index.size() < kCountSize) return Damaged(BaseDamage::kOneByteIndex, damage);
+  const std::size_t count = DecodeLittleEndian<kCountSize>(index, 0);
   if (count > static_cast<std::size_t>(kProgramTableCapacity)) return Status::kTooManyInBase;
-  if (base->index.size() < kCountSize + kEntrySize * count) {
+  if (index.size() < kCountSize + kEntrySize * count) {
     return Damaged(BaseDamage::kShortIndex, damage);
   }
   base->count = count;
@@ -71,18 +83,19 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage) {
 Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
                            BaseDamage* damage) {
   const std::size_t entry = kCountSize + kEntrySize * k;
-  program->start = DecodeLittleEndian(base.index, entry + kEntryStartOffset, kEntryStartSize);
+  const std::string_view index = base.index();
+  program->start = DecodeLittleEndian<kEntryStartSize>(index, entry + kEntryStartOffset);
   if (program->start >= kFileTimeLimit) return Damaged(BaseDamage::kStartOutOfRange, damage);
 
   // A title offset at or past the end of the title file gives an empty title.
-  const std::string_view titles = base.titles;
+  const std::string_view titles = base.titles();
   const std::size_t offset =
-      DecodeLittleEndian(base.index, entry + kEntryTitleOffset, kEntryTitleOffsetSize);
+      DecodeLittleEndian<kEntryTitleOffsetSize>(index, entry + kEntryTitleOffset);
   program->title = {};
   if (offset >= titles.size()) return Status::kOk;
   if (titles.size() - offset < kTitleLengthSize)
     return Damaged(BaseDamage::kTitleLengthCut, damage);
-  const std::size_t length = DecodeLittleEndian(titles, offset, kTitleLengthSize);
+  const std::size_t length = DecodeLittleEndian<kTitleLengthSize>(titles, offset);
   if (length > static_cast<std::size_t>(kMaxTitleLength)) {
     return Damaged(BaseDamage::kTitleTooLong, damage);
   }
@@ -100,6 +113,10 @@ Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* in
   index->clear();
   index->reserve(kCountSize + kEntrySize * programs.size());
   AppendLittleEndian(index, programs.size(), kCountSize);
+  std::size_t title_bytes = kTitleFileHeader.size();
+  for (const StoredProgram& program : programs)
+    title_bytes += kTitleLengthSize + program.title.size();
+  titles->reserve(title_bytes);
   titles->assign(kTitleFileHeader);
   for (const StoredProgram& program : programs) {
     const std::size_t title_offset = titles->size();

@@ -41,12 +41,24 @@ inline constexpr std::size_t kIndexReadLimit = kCountSize + kEntrySize * kProgra
 inline constexpr std::size_t kTitleReadLimit = kMaxTitleOffset + kTitleLengthSize + kMaxTitleLength;
 
 struct StoredBase {
-  std::string index;   // the leading bytes of NAME.ndx that can ever matter
-  std::string titles;  // the leading bytes of NAME.pdt that can ever matter
+  // The leading bytes of NAME.ndx and NAME.pdt that can ever matter.
+  std::string_view index() const { return {index_buffer.data(), index_length}; }
+  std::string_view titles() const { return {titles_buffer.data(), titles_length}; }
+
   std::uint64_t index_file_size = 0;
   std::uint64_t titles_file_size = 0;
   std::size_t count = 0;  // entries, at most kProgramTableCapacity
+
+  // The storage behind index() and titles(). It only grows, so a StoredBase
+  // used for one channel after another reads without allocating or clearing.
+  std::string index_buffer;
+  std::string titles_buffer;
+  std::size_t index_length = 0;
+  std::size_t titles_length = 0;
 };
+
+// Puts the bytes of two files into `base` as ReadStoredBase would read them.
+void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view titles);
 
 // Reads NAME.ndx and NAME.pdt and checks the count against the capacity and
 // the index file's length. Fails with kCantOpenBase, kReadError,

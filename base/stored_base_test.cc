@@ -49,12 +49,9 @@ TEST(StoredBaseTest, CountBeyondSixteenBitsIsRefused) {
 
 namespace {
 
-StoredBase InMemory(std::string index, std::string titles) {
+StoredBase InMemory(const std::string& index, const std::string& titles) {
   StoredBase base;
-  base.index_file_size = index.size();
-  base.titles_file_size = titles.size();
-  base.index = std::move(index);
-  base.titles = std::move(titles);
+  SetStoredBytes(&base, index, titles);
   return base;
 }
 

@@ -51,22 +51,30 @@ std::vector<int> GuideOrder() {
 
 Status BuildGuideFiles(GuideFiles* files) {
   const std::vector<int> order = GuideOrder();
-  std::vector<StoredProgram> programs;
-  programs.reserve(order.size());
-  files->log.clear();
-  AppendCheckLogHeader(&files->log);
-  for (const int position : order) {
-    const ProgramRecord& record = GuideTable.records[position];
-    SYSTEMTIME start;
+  std::vector<SYSTEMTIME> starts(order.size());
+  std::vector<StoredProgram> programs(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const ProgramRecord& record = GuideTable.records[order[i]];
     FILETIME start_time;
-    if (!RecordToSystemTime(record, &start) || !SystemTimeToFileTime(start, &start_time)) {
+    if (!RecordToSystemTime(record, &starts[i]) || !SystemTimeToFileTime(starts[i], &start_time)) {
       return Status::kCantConvertTime;
     }
-    const std::string_view title(record.title, ::strnlen(record.title, kMaxTitleLength));
-    AppendCheckLogEntry(&files->log, start, title);
-    programs.push_back(StoredProgram{start_time.ticks, title});
+    programs[i] = {start_time.ticks,
+                   std::string_view(record.title, ::strnlen(record.title, kMaxTitleLength))};
   }
-  return EncodeStoredBase(programs, &files->index, &files->titles);
+  // The base first: when it cannot be written the log is not worth making.
+  if (const Status status = EncodeStoredBase(programs, &files->index, &files->titles);
+      status != Status::kOk) {
+    return status;
+  }
+  files->log.clear();
+  // Each entry is its title and at most 34 more bytes; the header fewer.
+  files->log.reserve(files->titles.size() + 34 * programs.size());
+  AppendCheckLogHeader(&files->log);
+  for (std::size_t i = 0; i < programs.size(); ++i) {
+    AppendCheckLogEntry(&files->log, starts[i], programs[i].title);
+  }
+  return Status::kOk;
 }
 
 Status WriteProgramBase(std::string_view name) {

@@ -14,8 +14,11 @@ Status ComposeGuide(std::string_view name) {
   const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
   const std::vector<std::string> channels = GetPrivateProfileSectionNamesA(composition);
   if (channels.empty()) return Status::kNoSections;
+  StoredBase scratch;  // reused by every channel
   for (const std::string& channel : channels) {
-    if (const Status status = LoadProgramBase(channel); status != Status::kOk) return status;
+    if (const Status status = LoadProgramBase(channel, &scratch); status != Status::kOk) {
+      return status;
+    }
     if (const Status status = SelectChannel(channel, composition); status != Status::kOk) {
       return status;
     }

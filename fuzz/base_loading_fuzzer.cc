@@ -21,14 +21,9 @@ bool SameRecord(const ProgramRecord& a, const ProgramRecord& b) {
 }
 
 // The base as ReadStoredBase would have read it from two files.
-StoredBase AsRead(std::string index, std::string titles) {
+StoredBase AsRead(const std::string& index, const std::string& titles) {
   StoredBase base;
-  base.index_file_size = index.size();
-  base.titles_file_size = titles.size();
-  if (index.size() > kIndexReadLimit) index.resize(kIndexReadLimit);
-  if (titles.size() > kTitleReadLimit) titles.resize(kTitleReadLimit);
-  base.index = std::move(index);
-  base.titles = std::move(titles);
+  SetStoredBytes(&base, index, titles);
   return base;
 }
 

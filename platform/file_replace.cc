@@ -42,13 +42,24 @@ bool ResolveTarget(const std::string& path, PendingFile* pending) {
     pending->target = resolved.get();
   }
   // A file without write bits is read-only even to root, as on Windows.
-  if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 ||
-      ::access(pending->target.c_str(), W_OK) != 0) {
-    return false;
-  }
+  if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
+  // The owner's write bit settles it for the owner and for root; for anyone
+  // else (groups, ACLs) the system decides.
+  const uid_t user = ::geteuid();
+  const bool plainly_writable = (user == 0 || user == info.st_uid) && (info.st_mode & S_IWUSR);
+  if (!plainly_writable && ::access(pending->target.c_str(), W_OK) != 0) return false;
   pending->mode = info.st_mode & 07777;
   pending->keep_mode = true;
   return true;
+}
+
+mode_t CurrentUmask() {
+  static const mode_t mask = [] {
+    const mode_t current = ::umask(0);
+    ::umask(current);
+    return current;
+  }();
+  return mask;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -58,15 +69,19 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool CreateTemporary(PendingFile* pending) {
+// Starts at `first_attempt`, so that the files of one replacement do not
+// first try each other's names.
+bool CreateTemporary(PendingFile* pending, int first_attempt) {
   const std::string directory = DirectoryOf(pending->target);
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+  for (int attempt = first_attempt; attempt < first_attempt + kNameAttempts; ++attempt) {
     pending->temporary = TemporaryPath(directory, attempt);
     // O_EXCL with O_NOFOLLOW: never write through a link planted at this name.
     pending->fd = ::open(pending->temporary.c_str(),
                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, pending->mode);
     if (pending->fd >= 0) {
-      if (pending->keep_mode) ::fchmod(pending->fd, pending->mode);  // undo the umask
+      if (pending->keep_mode && (pending->mode & CurrentUmask()) != 0) {
+        ::fchmod(pending->fd, pending->mode);  // the umask took some of the target's bits
+      }
       return true;
     }
     if (errno != EEXIST) break;
@@ -98,8 +113,8 @@ ReplaceResult Abandon(std::vector<PendingFile>& pending, ReplaceResult result) {
 }  // namespace
 
 std::string TemporaryPath(const std::string& directory, int attempt) {
-  return directory + "/.skedcomp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt) +
-         ".tmp";
+  static const std::string pid = std::to_string(::getpid());
+  return directory + "/.skedcomp-" + pid + "-" + std::to_string(attempt) + ".tmp";
 }
 
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files) {
@@ -109,8 +124,10 @@ ReplaceResult ReplaceFiles(std::span<const FileReplacement> files) {
       return Abandon(pending, ReplaceResult::kCantOpen);
     }
   }
-  for (PendingFile& file : pending) {
-    if (!CreateTemporary(&file)) return Abandon(pending, ReplaceResult::kCantOpen);
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    if (!CreateTemporary(&pending[i], static_cast<int>(i))) {
+      return Abandon(pending, ReplaceResult::kCantOpen);
+    }
   }
   for (std::size_t i = 0; i < files.size(); ++i) {
     const bool written = WriteAll(pending[i].fd, files[i].contents);

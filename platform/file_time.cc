@@ -8,9 +8,6 @@ using std::chrono::days;
 using std::chrono::sys_days;
 
 constexpr std::uint64_t kTicksPerMillisecond = 10'000;
-constexpr std::uint64_t kTicksPerMinute = 60 * kTicksPerSecond;
-constexpr std::uint64_t kTicksPerHour = 60 * kTicksPerMinute;
-constexpr std::uint64_t kTicksPerDay = 24 * kTicksPerHour;
 constexpr int kLastConvertibleYear = 30827;
 
 constexpr sys_days kEpoch = std::chrono::year{1601} / std::chrono::January / 1;

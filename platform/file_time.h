@@ -29,6 +29,9 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour = 0, int minute
 // Values of 2^63 and above do not convert (as on Windows).
 inline constexpr std::uint64_t kFileTimeLimit = std::uint64_t{1} << 63;
 inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+inline constexpr std::uint64_t kTicksPerMinute = 60 * kTicksPerSecond;
+inline constexpr std::uint64_t kTicksPerHour = 60 * kTicksPerMinute;
+inline constexpr std::uint64_t kTicksPerDay = 24 * kTicksPerHour;
 
 // Returns false when `file_time` is 2^63 or more.
 bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time);

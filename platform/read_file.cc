@@ -4,11 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
-ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents,
-                              std::uint64_t* file_size) {
-  contents->clear();
+ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
+                            std::size_t* length, std::uint64_t* file_size) {
+  *length = 0;
   if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -18,16 +19,20 @@ ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::s
     ::close(fd);
     return ReadFileResult::kCantOpen;
   }
-  const auto size = static_cast<std::size_t>(info.st_size);
   if (file_size != nullptr) *file_size = static_cast<std::uint64_t>(info.st_size);
-  // The size is a hint: the file may change while it is read.
-  contents->resize(size < limit ? size : limit);
+  // A file is read as large as it was when opened; only files that report
+  // no size (such as those under /proc) are read until they end.
+  const auto size = static_cast<std::size_t>(info.st_size);
+  if (size > 0 && size < limit) limit = size;
   std::size_t filled = 0;
   ReadFileResult result = ReadFileResult::kOk;
   while (filled < limit) {
-    if (filled == contents->size())
-      contents->resize(filled + (limit - filled < 4096 ? limit - filled : 4096));
-    const ssize_t got = ::read(fd, contents->data() + filled, contents->size() - filled);
+    if (buffer->size() <= filled) {
+      buffer->resize(filled +
+                     (size > 0 ? limit - filled : std::min<std::size_t>(limit - filled, 4096)));
+    }
+    const std::size_t room = std::min(buffer->size(), limit) - filled;
+    const ssize_t got = ::read(fd, buffer->data() + filled, room);
     if (got < 0) {
       if (errno == EINTR) continue;
       result = ReadFileResult::kReadError;
@@ -36,7 +41,16 @@ ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::s
     if (got == 0) break;
     filled += static_cast<std::size_t>(got);
   }
-  contents->resize(filled);
+  *length = filled;
   ::close(fd);
+  return result;
+}
+
+ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents,
+                              std::uint64_t* file_size) {
+  contents->clear();
+  std::size_t length = 0;
+  const ReadFileResult result = ReadFileInto(path, limit, contents, &length, file_size);
+  contents->resize(length);
   return result;
 }

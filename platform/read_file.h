@@ -16,4 +16,9 @@ enum class ReadFileResult { kOk, kCantOpen, kReadError };
 ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents,
                               std::uint64_t* file_size = nullptr);
 
+// The same into `buffer`, which only ever grows: its first `*length` bytes
+// are the file's. A buffer used again reads without allocating or clearing.
+ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
+                            std::size_t* length, std::uint64_t* file_size = nullptr);
+
 #endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

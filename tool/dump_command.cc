@@ -27,7 +27,7 @@ bool LaidOutAsMakeWritesIt(const StoredBase& base, const std::vector<StoredProgr
   std::string titles;
   return EncodeStoredBase(programs, &index, &titles) == Status::kOk &&
          base.index_file_size == index.size() && base.titles_file_size == titles.size() &&
-         base.index == index && base.titles == titles;
+         base.index() == index && base.titles() == titles;
 }
 
 }  // namespace

@@ -5,12 +5,7 @@
 namespace {
 
 SYSTEMTIME Start(int day, int month, int year, int hour, int minute, int weekday) {
-  SYSTEMTIME start;
-  start.wDay = static_cast<std::uint16_t>(day);
-  start.wMonth = static_cast<std::uint16_t>(month);
-  start.wYear = static_cast<std::uint16_t>(year);
-  start.wHour = static_cast<std::uint16_t>(hour);
-  start.wMinute = static_cast<std::uint16_t>(minute);
+  SYSTEMTIME start = MakeSystemTime(year, month, day, hour, minute);
   start.wDayOfWeek = static_cast<std::uint16_t>(weekday);
   return start;
 }

@@ -43,7 +43,7 @@ Status LoadStoredBase(const StoredBase& base) {
     record.day = date.wDay;
     record.month = date.wMonth;
     record.year = date.wYear;
-    record.weekday = date.wDayOfWeek == 0 ? 7 : date.wDayOfWeek;
+    record.weekday = WeekdayNumber(date);
     // An empty title may have no storage behind it at all.
     if (!program.title.empty())
       std::memcpy(record.title, program.title.data(), program.title.size());

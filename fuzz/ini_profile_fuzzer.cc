@@ -6,19 +6,6 @@
 #include "fuzz/fuzz_check.h"
 #include "platform/ini_profile.h"
 
-namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const IniProfile profile = ParseIniProfile(text);
@@ -30,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(name.front() != ' ' && name.front() != '\t');
     // Every lookup of a name reads its first section.
     const std::size_t first = FindProfileSection(profile, name);
-    FUZZ_CHECK(first <= i && SameName(profile.sections[first].name, name));
+    FUZZ_CHECK(first <= i && ProfileNameKey(profile.sections[first].name) == ProfileNameKey(name));
     for (const IniKey& key : profile.sections[i].keys) {
       FUZZ_CHECK(key.name.find_first_of("\r\n") == std::string::npos);
       const bool found = HasProfileKey(profile, name, key.name);

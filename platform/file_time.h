@@ -26,6 +26,11 @@ struct SYSTEMTIME {
 SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour = 0, int minute = 0,
                           int second = 0, int millisecond = 0);
 
+// The weekday as the tool numbers it everywhere: 1 = Monday ... 7 = Sunday.
+inline int WeekdayNumber(const SYSTEMTIME& time) {
+  return time.wDayOfWeek == 0 ? 7 : time.wDayOfWeek;
+}
+
 // Values of 2^63 and above do not convert (as on Windows).
 inline constexpr std::uint64_t kFileTimeLimit = std::uint64_t{1} << 63;
 inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;

@@ -19,12 +19,6 @@ std::string_view Trim(std::string_view text) {
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string LowerName(std::string_view name) {
-  std::string lower(name);
-  for (char& c : lower) c = AsciiLower(c);
-  return lower;
-}
-
 bool NamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -56,8 +50,14 @@ std::string_view NextLine(std::string_view* text) {
 
 }  // namespace
 
+std::string ProfileNameKey(std::string_view name) {
+  std::string key(name);
+  for (char& c : key) c = AsciiLower(c);
+  return key;
+}
+
 std::size_t FindProfileSection(const IniProfile& profile, std::string_view section) {
-  const auto found = profile.first_section.find(LowerName(Trim(section)));
+  const auto found = profile.first_section.find(ProfileNameKey(Trim(section)));
   return found == profile.first_section.end() ? profile.sections.size() : found->second;
 }
 
@@ -92,7 +92,7 @@ IniProfile ParseIniProfile(std::string_view text) {
         current = nullptr;
       } else {
         // Only the first section of a name is ever read, as on Windows.
-        profile.first_section.try_emplace(LowerName(name), profile.sections.size());
+        profile.first_section.try_emplace(ProfileNameKey(name), profile.sections.size());
         current = &profile.sections.emplace_back(IniSection{std::string(name), {}});
       }
       continue;

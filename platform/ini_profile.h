@@ -32,6 +32,10 @@ IniProfile ParseIniProfile(std::string_view text);
 // A missing, unreadable or non-regular file reads as a profile with no sections.
 IniProfile ReadIniProfile(const std::string& path);
 
+// The form in which names compare: two section or key names are the same
+// name exactly when their keys are equal (ASCII letters without case).
+std::string ProfileNameKey(std::string_view name);
+
 // Position in profile.sections of the first section named `section` (case
 // and surrounding blanks aside), or profile.sections.size() when none is.
 std::size_t FindProfileSection(const IniProfile& profile, std::string_view section);

@@ -65,6 +65,31 @@ std::vector<std::string> WrapperWords() {
   return words;
 }
 
+// The child's side: into `dir`, limits set, then the binary (under the
+// wrapper, if any). Never returns.
+[[noreturn]] void ExecInChild(const char* binary, const std::string& dir,
+                              const std::vector<std::string>& args, const RunOptions& options) {
+  if (::chdir(dir.c_str()) != 0) ::_exit(127);
+  if (options.file_size_limit > 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
+                                 static_cast<rlim_t>(options.file_size_limit)};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  if (options.as_nobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+    ::_exit(126);
+  }
+  ::alarm(kWatchdogSeconds);  // survives exec: a hanging tool is killed
+  std::vector<std::string> words = WrapperWords();
+  words.push_back(binary);
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  ::execvp(argv[0], argv.data());
+  ::_exit(127);
+}
+
 }  // namespace
 
 RunResult RunProgram(const char* binary, const std::string& dir,
@@ -83,25 +108,7 @@ RunResult RunProgram(const char* binary, const std::string& dir,
          {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) {
       ::close(fd);
     }
-    if (::chdir(dir.c_str()) != 0) ::_exit(127);
-    if (options.file_size_limit > 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
-                                   static_cast<rlim_t>(options.file_size_limit)};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    if (options.as_nobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-      ::_exit(126);
-    }
-    ::alarm(kWatchdogSeconds);  // survives exec: a hanging tool is killed
-    std::vector<std::string> words = WrapperWords();
-    words.push_back(binary);
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
+    ExecInChild(binary, dir, args, options);
   }
   ::close(in_pipe[0]);
   ::close(out_pipe[1]);
@@ -122,13 +129,7 @@ int StartSkedcomp(const std::string& dir, const std::vector<std::string>& args) 
     ::dup2(null, STDIN_FILENO);
     ::dup2(null, STDOUT_FILENO);
     ::dup2(null, STDERR_FILENO);
-    if (::chdir(dir.c_str()) != 0) ::_exit(127);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(SKEDCOMP_BINARY));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::execv(SKEDCOMP_BINARY, argv.data());
-    ::_exit(127);
+    ExecInChild(SKEDCOMP_BINARY, dir, args, RunOptions{});
   }
   return child;
 }

@@ -64,12 +64,6 @@ void ComposerStops(Tally* tally, Status status, const std::string& where) {
   }
 }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return lower;
-}
-
 std::size_t EditDistance(const std::string& a, const std::string& b) {
   std::vector<std::size_t> row(b.size() + 1);
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
@@ -97,7 +91,7 @@ void CheckKeys(const IniSection& section, Tally* tally) {
   const std::vector<std::string> known = KnownKeys();
   std::vector<std::string> seen;
   for (const IniKey& key : section.keys) {
-    const std::string lower = Lower(key.name);
+    const std::string lower = ProfileNameKey(key.name);
     if (std::find(seen.begin(), seen.end(), lower) != seen.end()) {
       Warning(tally, "'" + key.name + "' stands more than once: only its first value is used");
       continue;

@@ -180,7 +180,7 @@ std::string FormatListingLine(const StoredProgram& program) {
     length += std::snprintf(text + length, sizeof text - length, ":%02u", start.wSecond);
   }
   if (fraction != 0) std::snprintf(text + length, sizeof text - length, ".%07u", fraction);
-  const int weekday = start.wDayOfWeek == 0 ? 7 : start.wDayOfWeek;
+  const int weekday = WeekdayNumber(start);
   return std::string(text) + "\t" + WeekdayName(weekday) + "\t" + EscapeTitle(program.title);
 }
 
@@ -194,7 +194,7 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
   if (!ParseStart(fields[0], fields[1], &program->start, error)) return false;
   SYSTEMTIME start;
   FileTimeToSystemTime(FILETIME{program->start}, &start);
-  const int weekday = start.wDayOfWeek == 0 ? 7 : start.wDayOfWeek;
+  const int weekday = WeekdayNumber(start);
   if (fields[2] != WeekdayName(weekday)) {
     *error = std::string(fields[0]) + " is a " + WeekdayName(weekday) + ", not '" +
              std::string(fields[2]) + "'";

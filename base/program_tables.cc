@@ -1,9 +1,29 @@
 #include "base/program_tables.h"
 
+#include <cstddef>
 #include <cstring>
 
-ProgramTable ChannelTable;
-ProgramTable GuideTable;
+namespace {
+
+// Aligned to its own size, the block starts and ends on huge-page boundaries
+// and so can be mapped as a single huge page. Some loaders (valgrind's, older
+// kernels') place it off that alignment; it then takes small pages like any
+// other memory.
+struct alignas(kTableBlockSize) Tables {
+  ProgramTable channel;
+  ProgramTable guide;
+};
+static_assert(sizeof(Tables) == kTableBlockSize);
+static_assert(offsetof(Tables, guide) == sizeof(ProgramTable));
+
+Tables tables;
+
+}  // namespace
+
+ProgramTable& ChannelTable = tables.channel;
+ProgramTable& GuideTable = tables.guide;
+
+void* TableBlock() { return &tables; }
 
 ProgramRecord* AppendRecord(ProgramTable& table, const ProgramRecord& record) {
   if (table.count >= kProgramTableCapacity) return nullptr;

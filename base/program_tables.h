@@ -2,6 +2,7 @@
 #ifndef SKEDCOMP_BASE_PROGRAM_TABLES_H_
 #define SKEDCOMP_BASE_PROGRAM_TABLES_H_
 
+#include <cstddef>
 #include <cstdint>
 
 inline constexpr int kProgramTableCapacity = 400;
@@ -25,8 +26,19 @@ struct ProgramTable {
   std::int32_t count;  // records in use, at positions 0 to count - 1
 };
 
-extern ProgramTable ChannelTable;  // the channel base being read
-extern ProgramTable GuideTable;    // the guide being composed
+extern ProgramTable& ChannelTable;  // the channel base being read
+extern ProgramTable& GuideTable;    // the guide being composed
+
+// Both tables lie, one after the other, at the start of a block of their own
+// of this size, aligned to it where the program loader allows: the size of a
+// huge page, so that where the system offers huge pages one page fault maps
+// them both (see composer/main.cc).
+inline constexpr std::size_t kTableBlockSize = std::size_t{2} << 20;
+inline constexpr std::size_t kTablesSize = 2 * sizeof(ProgramTable);
+static_assert(kTablesSize <= kTableBlockSize);
+
+// The start of that block; its first kTablesSize bytes hold the tables.
+void* TableBlock();
 
 // Copies `record` (its fields and its title) to the next free position of
 // `table` and returns that copy, or nullptr when the table is full.

@@ -54,6 +54,18 @@ void BM_LoadProgramBase(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadProgramBase);
 
+// The same without the file system: decoding the read bytes into the table.
+void BM_LoadStoredBase(benchmark::State& state) {
+  StoredBase base;
+  BaseDamage damage;
+  ReadStoredBase(Scratch() + "/chan", &base, &damage);
+  for (auto _ : state) {
+    LoadStoredBase(base);
+    benchmark::DoNotOptimize(ChannelTable.count);
+  }
+}
+BENCHMARK(BM_LoadStoredBase);
+
 void BM_SelectWeekOfRanges(benchmark::State& state) {
   LoadProgramBase(Scratch() + "/chan");
   std::string cfg = "[chan]\ntimeshift=-1\n";

@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
   Print(kBanner);
   // Every record a guide takes touches a page of each table: mapping them in
   // one go is far cheaper than a page fault per record.
-  PrefaultMemory(&ChannelTable, sizeof ChannelTable);
-  PrefaultMemory(&GuideTable, sizeof GuideTable);
+  PrefaultMemory(TableBlock(), kTablesSize, kTableBlockSize);
   if (argc < 2) {
     Print(kUsage);
     return 1;

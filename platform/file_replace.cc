@@ -21,6 +21,13 @@ struct PendingFile {
   int fd = -1;
 };
 
+// The composer never changes its user, and a system call a file adds up over
+// many names.
+uid_t EffectiveUser() {
+  static const uid_t user = ::geteuid();
+  return user;
+}
+
 // Finds the regular file that `path` names, following links; false when it
 // cannot be replaced (a directory, a device, read-only, a dangling link).
 bool ResolveTarget(const std::string& path, PendingFile* pending) {
@@ -35,7 +42,7 @@ bool ResolveTarget(const std::string& path, PendingFile* pending) {
   if (S_ISLNK(info.st_mode)) {
     // Only a link of the user's own is written through: one planted by
     // someone else must not steer the output onto another file.
-    if (info.st_uid != ::geteuid()) return false;
+    if (info.st_uid != EffectiveUser()) return false;
     std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
                                                          &std::free);
     if (resolved == nullptr || ::stat(resolved.get(), &info) != 0) return false;
@@ -45,7 +52,7 @@ bool ResolveTarget(const std::string& path, PendingFile* pending) {
   if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
   // The owner's write bit settles it for the owner and for root; for anyone
   // else (groups, ACLs) the system decides.
-  const uid_t user = ::geteuid();
+  const uid_t user = EffectiveUser();
   const bool plainly_writable = (user == 0 || user == info.st_uid) && (info.st_mode & S_IWUSR);
   if (!plainly_writable && ::access(pending->target.c_str(), W_OK) != 0) return false;
   pending->mode = info.st_mode & 07777;

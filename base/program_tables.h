@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/prefault.h"
+
 inline constexpr int kProgramTableCapacity = 400;
 inline constexpr int kTitleFieldSize = 2000;
 inline constexpr int kMaxTitleLength = kTitleFieldSize - 1;
@@ -33,7 +35,7 @@ extern ProgramTable& GuideTable;    // the guide being composed
 // of this size, aligned to it where the program loader allows: the size of a
 // huge page, so that where the system offers huge pages one page fault maps
 // them both (see composer/main.cc).
-inline constexpr std::size_t kTableBlockSize = std::size_t{2} << 20;
+inline constexpr std::size_t kTableBlockSize = kHugePageSize;
 inline constexpr std::size_t kTablesSize = 2 * sizeof(ProgramTable);
 static_assert(kTablesSize <= kTableBlockSize);
 

@@ -4,6 +4,9 @@
 
 #include <cstddef>
 
+// The huge-page size of x86-64 and of arm64 with 4 KiB pages.
+inline constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+
 // Maps the whole pages inside [begin, begin + size) for writing in one call,
 // instead of one page fault at a time as they are first touched. `begin`
 // starts a block of the caller's own, `block_size` (at least `size`) bytes

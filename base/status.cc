@@ -26,6 +26,8 @@ const char* StatusMessage(Status status) {
       return "New base is too big!\n";
     case Status::kCantConvertTime:
       return "Can't convert program time!\n";
+    case Status::kOutOfMemory:
+      return "Out of memory!\n";
   }
   return "Internal error!\n";
 }

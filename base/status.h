@@ -16,6 +16,7 @@ enum class Status {
   kWriteError,
   kGuideTooBig,
   kCantConvertTime,
+  kOutOfMemory,
 };
 
 // The message printed for a failure, ending in a newline; "Ok\n" for kOk.

@@ -91,6 +91,7 @@ Status WriteProgramBase(std::string_view name) {
     case ReplaceResult::kCantOpen:
       return Status::kCantOpenOutput;
     case ReplaceResult::kWriteError:
+    case ReplaceResult::kPutBackFailed:
       return Status::kWriteError;
   }
   return Status::kWriteError;

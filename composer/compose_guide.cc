@@ -1,5 +1,7 @@
 #include "composer/compose_guide.h"
 
+#include <new>
+
 #include "base/load_program_base.h"
 #include "base/program_tables.h"
 #include "base/write_program_base.h"
@@ -7,7 +9,9 @@
 #include "platform/ini_profile.h"
 #include "selection/select_channel.h"
 
-Status ComposeGuide(std::string_view name) {
+namespace {
+
+Status Compose(std::string_view name) {
   GuideTable.count = 0;
   ChannelTable.count = 0;
   // Parsed once; every later lookup of this composition is answered from memory.
@@ -24,4 +28,16 @@ Status ComposeGuide(std::string_view name) {
     }
   }
   return WriteProgramBase(name);
+}
+
+}  // namespace
+
+Status ComposeGuide(std::string_view name) {
+  // A huge composition file can outgrow the memory a shell's limit leaves;
+  // that is a failure like any other, reported before any file is touched.
+  try {
+    return Compose(name);
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
 }

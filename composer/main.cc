@@ -7,6 +7,7 @@
 #include "composer/banner.h"
 #include "composer/compose_guide.h"
 #include "platform/prefault.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ void Print(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  PrepareProcess();
   Print(kBanner);
   // Every record a guide takes touches a page of each table: mapping them in
   // one go is far cheaper than a page fault per record.
@@ -29,8 +31,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (int i = 1; i < argc; ++i) {
-    // Flushed with its result: one write per name.
+    // Out before the name's work starts, so that a long run shows which name
+    // it is at.
     std::printf("Composing %s... ", argv[i]);
+    std::fflush(stdout);
     const Status status = ComposeGuide(argv[i]);
     Print(StatusMessage(status));
     if (status != Status::kOk) return 1;

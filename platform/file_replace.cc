@@ -1,152 +1,214 @@
 #include "platform/file_replace.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <memory>
+#include <new>
 #include <vector>
+
+#include "platform/file_ops.h"
 
 namespace {
 
 constexpr int kNameAttempts = 100;
 
 struct PendingFile {
-  std::string target;  // the file to replace, links resolved
-  std::string temporary;
-  mode_t mode = 0666;
-  bool keep_mode = false;
-  int fd = -1;
+  ReplaceTarget target;
+  std::string temporary;  // the new file, until it is swapped in
+  FileHandle file = kNoFile;
+  bool swapped = false;       // the target now holds the new file
+  std::string old_copy;       // where the old file is kept meanwhile; "" when there is none
+  bool renamed_away = false;  // the old file left the target's name for old_copy
 };
 
-// The composer never changes its user, and a system call a file adds up over
-// many names.
-uid_t EffectiveUser() {
-  static const uid_t user = ::geteuid();
-  return user;
-}
-
-// Finds the regular file that `path` names, following links; false when it
-// cannot be replaced (a directory, a device, read-only, a dangling link).
-bool ResolveTarget(const std::string& path, PendingFile* pending) {
-  if (path.find('\0') != std::string::npos) return false;
-  struct stat info;
-  if (::lstat(path.c_str(), &info) != 0) {
-    if (errno != ENOENT) return false;
-    pending->target = path;
-    return true;
+// Counts the steps of one replacement and fails the chosen ones.
+class Steps {
+ public:
+  explicit Steps(ReplaceFaults* faults) : faults_(faults) {}
+  bool Fails() { return faults_ != nullptr && ++faults_->steps == faults_->fail_step; }
+  bool PutBackFails() {
+    return faults_ != nullptr && ++faults_->put_back_steps == faults_->fail_put_back_step;
   }
-  pending->target = path;
-  if (S_ISLNK(info.st_mode)) {
-    // Only a link of the user's own is written through: one planted by
-    // someone else must not steer the output onto another file.
-    if (info.st_uid != EffectiveUser()) return false;
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    if (resolved == nullptr || ::stat(resolved.get(), &info) != 0) return false;
-    pending->target = resolved.get();
-  }
-  // A file without write bits is read-only even to root, as on Windows.
-  if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
-  // The owner's write bit settles it for the owner and for root; for anyone
-  // else (groups, ACLs) the system decides.
-  const uid_t user = EffectiveUser();
-  const bool plainly_writable = (user == 0 || user == info.st_uid) && (info.st_mode & S_IWUSR);
-  if (!plainly_writable && ::access(pending->target.c_str(), W_OK) != 0) return false;
-  pending->mode = info.st_mode & 07777;
-  pending->keep_mode = true;
-  return true;
-}
+  bool NoExchange() const { return faults_ != nullptr && faults_->no_exchange; }
+  bool NoLinks() const { return faults_ != nullptr && faults_->no_links; }
 
-mode_t CurrentUmask() {
-  static const mode_t mask = [] {
-    const mode_t current = ::umask(0);
-    ::umask(current);
-    return current;
-  }();
-  return mask;
-}
+ private:
+  ReplaceFaults* faults_;
+};
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// Starts at `first_attempt`, so that the files of one replacement do not
-// first try each other's names.
-bool CreateTemporary(PendingFile* pending, int first_attempt) {
-  const std::string directory = DirectoryOf(pending->target);
-  for (int attempt = first_attempt; attempt < first_attempt + kNameAttempts; ++attempt) {
-    pending->temporary = TemporaryPath(directory, attempt);
-    // O_EXCL with O_NOFOLLOW: never write through a link planted at this name.
-    pending->fd = ::open(pending->temporary.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, pending->mode);
-    if (pending->fd >= 0) {
-      if (pending->keep_mode && (pending->mode & CurrentUmask()) != 0) {
-        ::fchmod(pending->fd, pending->mode);  // the umask took some of the target's bits
-      }
-      return true;
+// Two targets that are one file would leave it holding only the last one's bytes.
+bool SameFileTwice(const std::vector<PendingFile>& pending) {
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    for (std::size_t j = i + 1; j < pending.size(); ++j) {
+      const ReplaceTarget& a = pending[i].target;
+      const ReplaceTarget& b = pending[j].target;
+      if (a.exists && b.exists ? a.identity == b.identity : a.path == b.path) return true;
     }
-    if (errno != EEXIST) break;
   }
-  pending->temporary.clear();
   return false;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
+// Makes a new file, or with `handle` null an empty placeholder, under the
+// first free temporary name from `first_attempt` on.
+bool CreateTemporary(const ReplaceTarget& like, int first_attempt, std::string* name,
+                     FileHandle* handle, Steps& steps) {
+  const std::string directory = DirectoryOf(like.path);
+  for (int attempt = first_attempt; attempt < first_attempt + kNameAttempts; ++attempt) {
+    *name = TemporaryPath(directory, attempt);
+    FileHandle file = kNoFile;
+    const FileOpResult result =
+        steps.Fails() ? FileOpResult::kFailed : CreateNewFile(*name, like, &file);
+    if (result == FileOpResult::kOk) {
+      if (handle != nullptr) {
+        *handle = file;
+      } else if (!CloseFile(file)) {
+        RemoveFile(*name);
+        break;
+      }
+      return true;
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (result != FileOpResult::kNameTaken) break;
   }
+  name->clear();
+  return false;
+}
+
+// Gives the old file a second name, as the exchange would have, where the
+// system cannot exchange names: a hard link where it can, otherwise the old
+// file is renamed away (so that a kill right after leaves the target absent,
+// the old file under the temporary name).
+bool KeepOldFile(PendingFile& file, int first_attempt, Steps& steps) {
+  const std::string directory = DirectoryOf(file.target.path);
+  if (!steps.NoLinks()) {
+    for (int attempt = first_attempt; attempt < first_attempt + kNameAttempts; ++attempt) {
+      const std::string name = TemporaryPath(directory, attempt);
+      const FileOpResult result =
+          steps.Fails() ? FileOpResult::kFailed : LinkFile(file.target.path, name);
+      if (result == FileOpResult::kOk) {
+        file.old_copy = name;
+        return true;
+      }
+      if (result == FileOpResult::kUnsupported) break;
+      if (result != FileOpResult::kNameTaken) return false;
+    }
+  }
+  // A placeholder reserves a name that no planted link stands at; the rename
+  // then replaces it in one step.
+  std::string name;
+  if (!CreateTemporary(file.target, first_attempt, &name, nullptr, steps)) return false;
+  if (steps.Fails() || !RenameFile(file.target.path, name)) {
+    RemoveFile(name);
+    return false;
+  }
+  file.old_copy = name;
+  file.renamed_away = true;
   return true;
 }
 
-ReplaceResult Abandon(std::vector<PendingFile>& pending, ReplaceResult result) {
-  for (PendingFile& file : pending) {
-    if (file.fd >= 0) ::close(file.fd);
-    if (!file.temporary.empty()) ::unlink(file.temporary.c_str());
+// Puts the new file in the target's place, keeping the old one reachable.
+bool SwapIn(PendingFile& file, int spare_attempts, Steps& steps) {
+  if (file.target.exists) {
+    const FileOpResult exchanged = steps.NoExchange() ? FileOpResult::kUnsupported
+                                   : steps.Fails()
+                                       ? FileOpResult::kFailed
+                                       : ExchangeFiles(file.temporary, file.target.path);
+    if (exchanged == FileOpResult::kOk) {
+      file.old_copy = file.temporary;  // the temporary name now holds the old file
+      file.temporary.clear();
+      file.swapped = true;
+      return true;
+    }
+    if (exchanged != FileOpResult::kUnsupported) return false;
+    if (!KeepOldFile(file, spare_attempts, steps)) return false;
   }
-  return result;
+  if (steps.Fails() || !RenameFile(file.temporary, file.target.path)) {
+    if (file.renamed_away) {
+      // The target is gone: the old file must come back at once.
+      if (!steps.PutBackFails() && RenameFile(file.old_copy, file.target.path)) {
+        file.old_copy.clear();
+      }
+    } else if (!file.old_copy.empty()) {
+      RemoveFile(file.old_copy);  // a second link only; the target still holds the file
+      file.old_copy.clear();
+    }
+    return false;
+  }
+  file.temporary.clear();
+  file.swapped = true;
+  return true;
+}
+
+// Undoes everything: new files not swapped in are removed, swapped ones are
+// replaced by their old files again. True when every old file is back.
+bool PutBack(std::vector<PendingFile>& pending, Steps& steps) {
+  bool all_back = true;
+  for (auto file = pending.rbegin(); file != pending.rend(); ++file) {
+    if (file->file != kNoFile) CloseFile(file->file);
+    if (!file->temporary.empty()) RemoveFile(file->temporary);
+    if (!file->swapped) {
+      // An old file renamed away whose new one never came keeps its copy.
+      if (!file->old_copy.empty()) all_back = false;
+      continue;
+    }
+    const bool back = !steps.PutBackFails() &&
+                      (file->old_copy.empty() ? RemoveFile(file->target.path)
+                                              : RenameFile(file->old_copy, file->target.path));
+    if (!back) all_back = false;
+  }
+  return all_back;
+}
+
+ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<PendingFile>& pending,
+                      Steps& steps) {
+  const auto give_up = [&](ReplaceResult result) {
+    return PutBack(pending, steps) ? result : ReplaceResult::kPutBackFailed;
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (steps.Fails() || !InspectTarget(files[i].path, &pending[i].target)) {
+      return give_up(ReplaceResult::kCantOpen);
+    }
+  }
+  if (SameFileTwice(pending)) return give_up(ReplaceResult::kCantOpen);
+  // Each file starts at its own name, so the files of one replacement do not
+  // first try each other's.
+  const int count = static_cast<int>(pending.size());
+  for (int i = 0; i < count; ++i) {
+    if (!CreateTemporary(pending[i].target, i, &pending[i].temporary, &pending[i].file, steps)) {
+      return give_up(ReplaceResult::kCantOpen);
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const bool written = !steps.Fails() && WriteToFile(pending[i].file, files[i].contents);
+    const bool closed = CloseFile(pending[i].file) && !steps.Fails();
+    pending[i].file = kNoFile;
+    if (!written || !closed) return give_up(ReplaceResult::kWriteError);
+  }
+  for (int i = 0; i < count; ++i) {
+    if (!SwapIn(pending[i], count + i, steps)) return give_up(ReplaceResult::kWriteError);
+  }
+  // Every new file is in place: only now may the old ones go.
+  for (const PendingFile& file : pending) {
+    if (!file.old_copy.empty()) RemoveFile(file.old_copy);
+  }
+  return ReplaceResult::kOk;
 }
 
 }  // namespace
 
 std::string TemporaryPath(const std::string& directory, int attempt) {
-  static const std::string pid = std::to_string(::getpid());
-  return directory + "/.skedcomp-" + pid + "-" + std::to_string(attempt) + ".tmp";
+  static const std::string tag = ProcessTag();
+  return directory + "/.skedcomp-" + tag + "-" + std::to_string(attempt) + ".tmp";
 }
 
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files) {
-  std::vector<PendingFile> pending(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (!ResolveTarget(files[i].path, &pending[i])) {
-      return Abandon(pending, ReplaceResult::kCantOpen);
-    }
+  return ReplaceFiles(files, nullptr);
+}
+
+ReplaceResult ReplaceFiles(std::span<const FileReplacement> files, ReplaceFaults* faults) {
+  Steps steps(faults);
+  std::vector<PendingFile> pending;
+  try {
+    pending.resize(files.size());
+    return Replace(files, pending, steps);
+  } catch (const std::bad_alloc&) {
+    // Names are built as the work goes on; putting back needs no memory.
+    return PutBack(pending, steps) ? ReplaceResult::kWriteError : ReplaceResult::kPutBackFailed;
   }
-  for (std::size_t i = 0; i < pending.size(); ++i) {
-    if (!CreateTemporary(&pending[i], static_cast<int>(i))) {
-      return Abandon(pending, ReplaceResult::kCantOpen);
-    }
-  }
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const bool written = WriteAll(pending[i].fd, files[i].contents);
-    const bool closed = ::close(pending[i].fd) == 0;
-    pending[i].fd = -1;
-    if (!written || !closed) return Abandon(pending, ReplaceResult::kWriteError);
-  }
-  for (PendingFile& file : pending) {
-    if (::rename(file.temporary.c_str(), file.target.c_str()) != 0) {
-      return Abandon(pending, ReplaceResult::kWriteError);
-    }
-    file.temporary.clear();
-  }
-  return ReplaceResult::kOk;
 }

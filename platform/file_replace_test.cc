@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 
 #include "tests/test_support.h"
@@ -147,6 +149,131 @@ TEST_F(FileReplaceTest, FailedWriteLeavesEveryTargetAsItWas) {
   EXPECT_EQ(first_fails, ReplaceResult::kWriteError);
   EXPECT_EQ(second_fails, ReplaceResult::kWriteError);
   ExpectOld();
+  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+}
+
+// Every step of a three-file replacement failing in turn, with the system's
+// exchange of names and with each way round its absence, and with targets
+// that exist and one that does not: each reported failure leaves every
+// target as it was and no temporary file.
+struct ReplaceMode {
+  const char* what;
+  bool no_exchange;
+  bool no_links;
+  bool third_absent;
+};
+const ReplaceMode kReplaceModes[] = {
+    {"exchange", false, false, false},   {"exchange, one target absent", false, false, true},
+    {"hard links", true, false, false},  {"hard links, one target absent", true, false, true},
+    {"renamed away", true, true, false}, {"renamed away, one target absent", true, true, true},
+};
+
+class ReplaceFaultsTest : public ::testing::TestWithParam<ReplaceMode> {
+ protected:
+  static constexpr const char* kNames[] = {"g.ndx", "g.pdt", "g.log"};
+
+  void WriteOld(const TempDir& dir) const {
+    for (const char* name : kNames) {
+      if (GetParam().third_absent && name == kNames[2]) continue;
+      WriteFile(dir / name, std::string("old ") + name);
+    }
+  }
+  ReplaceResult Replace(const TempDir& dir, ReplaceFaults* faults) const {
+    const FileReplacement files[] = {{dir / kNames[0], "new g.ndx"},
+                                     {dir / kNames[1], "new g.pdt"},
+                                     {dir / kNames[2], "new g.log"}};
+    faults->no_exchange = GetParam().no_exchange;
+    faults->no_links = GetParam().no_links;
+    return ReplaceFiles(files, faults);
+  }
+  // The steps of a replacement that succeeds.
+  int CountSteps() const {
+    TempDir dir;
+    WriteOld(dir);
+    ReplaceFaults faults;
+    EXPECT_EQ(Replace(dir, &faults), ReplaceResult::kOk);
+    for (const char* name : kNames) EXPECT_EQ(ReadFile(dir / name), std::string("new ") + name);
+    EXPECT_EQ(dir.List(), (Names{"g.log", "g.ndx", "g.pdt"}));
+    return faults.steps;
+  }
+  Names Targets() const {
+    return GetParam().third_absent ? Names{"g.ndx", "g.pdt"} : Names{"g.log", "g.ndx", "g.pdt"};
+  }
+};
+
+TEST_P(ReplaceFaultsTest, EveryStepFailingLeavesEveryTargetAsItWas) {
+  const int steps = CountSteps();
+  ASSERT_GE(steps, 12);  // inspect, create, write, close and swap, three times
+  for (int k = 1; k <= steps; ++k) {
+    TempDir dir;
+    WriteOld(dir);
+    ReplaceFaults faults;
+    faults.fail_step = k;
+    const ReplaceResult result = Replace(dir, &faults);
+    EXPECT_TRUE(result == ReplaceResult::kCantOpen || result == ReplaceResult::kWriteError)
+        << "step " << k;
+    for (const std::string& name : Targets()) {
+      EXPECT_EQ(ReadFile(dir / name), "old " + name) << "step " << k;
+    }
+    EXPECT_EQ(dir.List(), Targets()) << "step " << k;
+  }
+}
+
+// When putting back fails too, no old file is lost: each is at its own name
+// or in a temporary file left beside it, and nothing else is left.
+TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
+  const int steps = CountSteps();
+  int put_back_failures = 0;
+  for (int k = 1; k <= steps; ++k) {
+    for (int m = 1;; ++m) {
+      TempDir dir;
+      WriteOld(dir);
+      ReplaceFaults faults;
+      faults.fail_step = k;
+      faults.fail_put_back_step = m;
+      const ReplaceResult result = Replace(dir, &faults);
+      if (faults.put_back_steps < m) {  // fewer steps to put back than that
+        EXPECT_NE(result, ReplaceResult::kPutBackFailed);
+        break;
+      }
+      ++put_back_failures;
+      EXPECT_EQ(result, ReplaceResult::kPutBackFailed) << "step " << k << ", put-back " << m;
+      std::vector<std::string> contents;
+      for (const std::string& name : dir.List()) {
+        const bool leftover = name.rfind(".skedcomp-", 0) == 0;
+        EXPECT_TRUE(leftover || name.rfind("g.", 0) == 0) << name;
+        const std::string bytes = ReadFile(dir / name);
+        EXPECT_TRUE(!leftover || bytes.rfind("old ", 0) == 0) << name << " holds " << bytes;
+        contents.push_back(bytes);
+      }
+      for (const std::string& name : Targets()) {
+        EXPECT_EQ(std::count(contents.begin(), contents.end(), "old " + name), 1)
+            << name << " at step " << k << ", put-back " << m;
+      }
+    }
+  }
+  EXPECT_GT(put_back_failures, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFaultsTest, ::testing::ValuesIn(kReplaceModes),
+                         [](const auto& info) {
+                           std::string name;
+                           for (const char* c = info.param.what; *c != '\0'; ++c) {
+                             if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                           }
+                           return name;
+                         });
+
+TEST_F(FileReplaceTest, TwoTargetsThatAreOneFileAreRefused) {
+  WriteOld();
+  ::unlink((dir_ / "out.a").c_str());
+  ASSERT_EQ(::symlink("out.b", (dir_ / "out.a").c_str()), 0);
+  EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
+  EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
+  ::unlink((dir_ / "out.a").c_str());
+  ASSERT_EQ(::link((dir_ / "out.b").c_str(), (dir_ / "out.a").c_str()), 0);
+  EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
+  EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
   EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
 }
 

@@ -107,7 +107,7 @@ IniProfile ParseIniProfile(std::string_view text) {
 
 IniProfile ReadIniProfile(const std::string& path) {
   std::string text;
-  if (ReadFilePrefix(path, std::numeric_limits<std::size_t>::max(), &text) != ReadFileResult::kOk) {
+  if (ReadWholeFile(path, kTextFileLimit, &text) != ReadFileResult::kOk) {
     return {};
   }
   return ParseIniProfile(text);

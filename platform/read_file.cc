@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 
-ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
-                            std::size_t* length, std::uint64_t* file_size) {
+namespace {
+
+ReadFileResult ReadUpTo(const std::string& path, std::size_t limit, std::size_t refuse_above,
+                        std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
   *length = 0;
   if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
@@ -20,6 +22,10 @@ ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::str
     return ReadFileResult::kCantOpen;
   }
   if (file_size != nullptr) *file_size = static_cast<std::uint64_t>(info.st_size);
+  if (static_cast<std::uint64_t>(info.st_size) > refuse_above) {
+    ::close(fd);
+    return ReadFileResult::kTooLarge;
+  }
   // A file is read as large as it was when opened; only files that report
   // no size (such as those under /proc) are read until they end.
   const auto size = static_cast<std::size_t>(info.st_size);
@@ -46,11 +52,20 @@ ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::str
   return result;
 }
 
-ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents,
-                              std::uint64_t* file_size) {
+}  // namespace
+
+ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
+                            std::size_t* length, std::uint64_t* file_size) {
+  return ReadUpTo(path, limit, static_cast<std::size_t>(-1), buffer, length, file_size);
+}
+
+ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents) {
   contents->clear();
   std::size_t length = 0;
-  const ReadFileResult result = ReadFileInto(path, limit, contents, &length, file_size);
-  contents->resize(length);
+  // A whole page past the limit, not a byte: some /proc files refuse reads
+  // of odd sizes, and only one more byte is needed to know.
+  ReadFileResult result = ReadUpTo(path, limit + 4096, limit, contents, &length, nullptr);
+  if (result == ReadFileResult::kOk && length > limit) result = ReadFileResult::kTooLarge;
+  contents->resize(result == ReadFileResult::kOk ? length : 0);
   return result;
 }

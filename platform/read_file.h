@@ -6,19 +6,27 @@
 #include <cstdint>
 #include <string>
 
-enum class ReadFileResult { kOk, kCantOpen, kReadError };
+enum class ReadFileResult { kOk, kCantOpen, kReadError, kTooLarge };
+
+// The most a composition file or a listing may hold: far beyond any real one
+// (a week of 400 programmes lists in under 1 MiB), and small enough to
+// hold in memory at once. A larger or endless file is refused.
+inline constexpr std::size_t kTextFileLimit = std::size_t{64} << 20;
+inline constexpr const char* kTextFileLimitText = "64 MiB";
 
 // Reads up to `limit` bytes from the start of the regular file at `path` into
-// `contents`. Anything that is not a regular file (a directory, a FIFO, a
-// device) is refused as kCantOpen without blocking, and so is a path holding a
-// zero byte, which the OS would silently cut short. `file_size`, when given,
-// receives the whole file's size.
-ReadFileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string* contents,
-                              std::uint64_t* file_size = nullptr);
-
-// The same into `buffer`, which only ever grows: its first `*length` bytes
-// are the file's. A buffer used again reads without allocating or clearing.
+// `buffer`, which only ever grows: its first `*length` bytes are the file's.
+// Anything that is not a regular file (a directory, a FIFO, a device) is
+// refused as kCantOpen without blocking, and so is a path holding a zero
+// byte, which the OS would silently cut short. `file_size`, when given,
+// receives the whole file's size. A buffer used again reads without allocating or clearing.
 ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
                             std::size_t* length, std::uint64_t* file_size = nullptr);
+
+// Reads the whole regular file at `path`, refused like ReadFileInto does,
+// and kTooLarge, without reading on, when it holds more than `limit` bytes:
+// one whose size says so is not read at all, one that reports no size (such
+// as those under /proc) is read up to the limit.
+ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents);
 
 #endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

@@ -13,6 +13,7 @@
 #include <random>
 #include <thread>
 
+#include "tests/guide_fixture.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -20,29 +21,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-const char* const kGuideFiles[] = {"guide.ndx", "guide.pdt", "guide.log"};
-
-class HardeningTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteBase(dir_ / "one", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
-                             {FileTimeOf(2000, 3, 20, 20, 0), "Film: Caf\xE9"}});
-    WriteFile(dir_ / "guide.cfg", "[one]\n");
-  }
-  void WriteOldGuide() {
-    for (const char* file : kGuideFiles) WriteFile(dir_ / file, std::string("old ") + file);
-  }
-  void ExpectOldGuide(const std::string& context) {
-    for (const char* file : kGuideFiles) {
-      EXPECT_EQ(ReadFile(dir_ / file), std::string("old ") + file) << context;
-    }
-    EXPECT_EQ(dir_.List(),
-              (Names{"guide.cfg", "guide.log", "guide.ndx", "guide.pdt", "one.ndx", "one.pdt"}))
-        << context;
-  }
-
-  TempDir dir_;
-};
+using HardeningTest = GuideFixture;
 
 TEST_F(HardeningTest, EveryWriteFailingInTurnKeepsThePreviousGuide) {
   // The sizes of the guide files a run writes, from a run without limits.
@@ -176,11 +155,18 @@ TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
   const auto full_run = std::chrono::steady_clock::now() - started;
 
   std::mt19937 random(20261207);
-  int mixed_runs = 0;  // kills that fell between the first and the last name
+  int mixed_runs = 0;     // kills that fell between the first and the last name
+  int mixed_guides = 0;   // kills that fell between two swaps of one guide's files
+  int leftover_runs = 0;  // kills that left a temporary file
   for (int kill = 0; kill < kKills; ++kill) {
+    bool leftover = false;
     for (const std::string& name : dir_.List()) {
-      if (name.rfind(".skedcomp-", 0) == 0) ::unlink((dir_ / name).c_str());
+      if (name.rfind(".skedcomp-", 0) == 0) {
+        ::unlink((dir_ / name).c_str());
+        leftover = true;
+      }
     }
+    if (kill > 0 && leftover) ++leftover_runs;
     for (const std::string& name : names) {
       for (const char* extension : {".ndx", ".pdt", ".log"}) {
         WriteFile(dir_ / (name + extension), "old " + name + extension);
@@ -204,13 +190,23 @@ TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
         new_files += is_new ? 1 : 0;
       }
       new_names += new_files > 0 ? 1 : 0;
+      if (new_files > 0 && new_files < 3) ++mixed_guides;
     }
     if (new_names > 0 && new_names < kNames) ++mixed_runs;
   }
-  std::printf("[ kill points ] %d kills tried, %d of them midway through the names\n", kKills,
-              mixed_runs);
+  const Names last = dir_.List();  // what the last kill left
+  if (std::any_of(last.begin(), last.end(),
+                  [](const std::string& name) { return name.rfind(".skedcomp-", 0) == 0; })) {
+    ++leftover_runs;
+  }
+  std::printf(
+      "[ kill points ] %d kills tried: %d midway through the names, %d between two swaps of "
+      "one guide's files (new and old files side by side), %d leaving temporary files\n",
+      kKills, mixed_runs, mixed_guides, leftover_runs);
   RecordProperty("kill_points", kKills);
   RecordProperty("kills_midway", mixed_runs);
+  RecordProperty("kills_between_swaps", mixed_guides);
+  RecordProperty("kills_leaving_temporaries", leftover_runs);
 }
 
 }  // namespace

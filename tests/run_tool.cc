@@ -70,11 +70,22 @@ std::vector<std::string> WrapperWords() {
 [[noreturn]] void ExecInChild(const char* binary, const std::string& dir,
                               const std::vector<std::string>& args, const RunOptions& options) {
   if (::chdir(dir.c_str()) != 0) ::_exit(127);
+  std::signal(SIGXFSZ, SIG_DFL);
+  std::signal(SIGPIPE, SIG_DFL);
   if (options.file_size_limit > 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
     const struct rlimit limit = {static_cast<rlim_t>(options.file_size_limit),
                                  static_cast<rlim_t>(options.file_size_limit)};
     ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  if (options.address_space_limit > 0) {
+    const struct rlimit limit = {static_cast<rlim_t>(options.address_space_limit),
+                                 static_cast<rlim_t>(options.address_space_limit)};
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
+  if (!options.stdout_file.empty()) {
+    const int out = ::open(options.stdout_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || ::dup2(out, STDOUT_FILENO) < 0) ::_exit(127);
+    ::close(out);
   }
   if (options.as_nobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
     ::_exit(126);

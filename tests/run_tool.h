@@ -18,9 +18,16 @@ struct RunResult {
 };
 
 struct RunOptions {
-  // Above 0: caps every file the process writes (RLIMIT_FSIZE, SIGXFSZ
-  // ignored), so that its writes fail past that size.
+  // Above 0: caps every file the process writes (RLIMIT_FSIZE), so that its
+  // writes fail past that size. SIGXFSZ is left at its default, as a user's
+  // shell leaves it: the tools must handle it themselves.
   long file_size_limit = 0;
+  // Above 0: caps the process's address space (RLIMIT_AS), so that it runs
+  // out of memory.
+  long address_space_limit = 0;
+  // When set, standard output goes to this file (such as /dev/full) instead
+  // of being captured.
+  std::string stdout_file;
   std::string input;  // standard input
   // Run as the unprivileged user "nobody" when the tests run as root, so that
   // permission checks bite.

@@ -60,7 +60,7 @@ TEST_F(SkedtoolCheckTest, EachFinding) {
        "  warning: range1 stops at \"18:00- 24:00\": space after '-'; the rest of the list is "
        "ignored\n"},
       {"[one]\nrange1=7.30-9:00\n", "stops at \"7.30-9:00\": '.' in place of ':'"},
-      {"[one]\nrange1=6:00-7:00,\t8:00-9:00\n", "stops at \"\t8:00-9:00\": a tab"},
+      {"[one]\nrange1=6:00-7:00,\t8:00-9:00\n", "stops at \"\\t8:00-9:00\": a tab"},
       {"[one]\nrange1=8:00-9:00,,10:00-11:00\n", "stops at \",10:00-11:00\": a second comma"},
       {"[one]\nrange1=+8:00-9:00\n", "a '+' sign"},
       {"[one]\nrange1=8:00-9:00 x\n", "stops at \"x\": 'x' where a time should begin"},

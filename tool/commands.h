@@ -14,6 +14,7 @@ struct Command {
   const char* summary;  // one line for the overview
   const char* help;     // the whole of `skedtool NAME --help`
   int (*run)(const Arguments& args);
+  int failure_code;  // when it cannot finish: out of memory, output lost
 };
 
 int RunDump(const Arguments& args);

@@ -2,18 +2,21 @@
 // composition files.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
+#include "platform/process.h"
 #include "tool/commands.h"
+#include "tool/tool_output.h"
 
 namespace {
 
 const Command kCommands[] = {
-    {"dump", "print a base's programmes as a listing", kDumpHelp, RunDump},
-    {"make", "write a base from a listing", kMakeHelp, RunMake},
+    {"dump", "print a base's programmes as a listing", kDumpHelp, RunDump, 1},
+    {"make", "write a base from a listing", kMakeHelp, RunMake, 1},
     {"check", "report what skedcomp would do with NAME.cfg, and likely mistakes", kCheckHelp,
-     RunCheck},
-    {"week", "show each day of a base as a 24-hour ruler", kWeekHelp, RunWeek},
+     RunCheck, 2},
+    {"week", "show each day of a base as a 24-hour ruler", kWeekHelp, RunWeek, 1},
 };
 
 void PrintOverview(std::FILE* out) {
@@ -31,9 +34,17 @@ void PrintOverview(std::FILE* out) {
   }
 }
 
-}  // namespace
+// What was written to standard output must have reached it: a full disk or
+// a closed pipe is a failure, not silence.
+int Finish(const char* command, int exit_code, int failure_code) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    PrintError(command, "cannot write to standard output");
+    return exit_code == 0 || exit_code == 1 ? failure_code : exit_code;
+  }
+  return exit_code;
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc < 2) {
     PrintOverview(stderr);
     return 2;
@@ -41,21 +52,34 @@ int main(int argc, char** argv) {
   const std::string first = argv[1];
   if (first == "--help" || first == "-h") {
     PrintOverview(stdout);
-    return 0;
+    return Finish("--help", 0, 1);
   }
   if (first == "--version") {
     std::printf("skedtool (skedcomp) 2.0\n");
-    return 0;
+    return Finish("--version", 0, 1);
   }
   for (const Command& command : kCommands) {
     if (first != command.name) continue;
     Arguments args(argv + 2, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       std::fputs(command.help, stdout);
-      return 0;
+      return Finish(command.name, 0, 1);
     }
-    return command.run(args);
+    try {
+      return Finish(command.name, command.run(args), command.failure_code);
+    } catch (const std::bad_alloc&) {
+      std::fflush(stdout);
+      PrintError(command.name, "out of memory");
+      return command.failure_code;
+    }
   }
   std::fprintf(stderr, "skedtool: unknown command '%s'\nTry 'skedtool --help'.\n", argv[1]);
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrepareProcess();
+  return Run(argc, argv);
 }

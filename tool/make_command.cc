@@ -1,6 +1,5 @@
 // skedtool make BASE [LISTING]: a base from a listing.
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -31,15 +30,15 @@ const char kMakeHelp[] =
 
 namespace {
 
-bool ReadListing(const std::string& path, std::string* text) {
-  if (path != "-") {
-    return ReadFilePrefix(path, std::numeric_limits<std::size_t>::max(), text) ==
-           ReadFileResult::kOk;
-  }
+ReadFileResult ReadListing(const std::string& path, std::string* text) {
+  if (path != "-") return ReadWholeFile(path, kTextFileLimit, text);
   char buffer[65536];
   std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text->append(buffer, got);
-  return std::ferror(stdin) == 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
+    if (got > kTextFileLimit - text->size()) return ReadFileResult::kTooLarge;
+    text->append(buffer, got);
+  }
+  return std::ferror(stdin) == 0 ? ReadFileResult::kOk : ReadFileResult::kReadError;
 }
 
 }  // namespace
@@ -51,9 +50,16 @@ int RunMake(const Arguments& args) {
   const std::string source = args.size() == 2 ? args[1] : "-";
   const std::string shown = source == "-" ? "standard input" : source;
   std::string text;
-  if (!ReadListing(source, &text)) {
-    PrintError("make", "cannot read " + shown);
-    return 1;
+  switch (ReadListing(source, &text)) {
+    case ReadFileResult::kOk:
+      break;
+    case ReadFileResult::kTooLarge:
+      PrintError("make",
+                 shown + " is larger than " + kTextFileLimitText + ", the most a listing may hold");
+      return 1;
+    default:
+      PrintError("make", "cannot read " + shown);
+      return 1;
   }
 
   std::vector<ListedProgram> listed;
@@ -97,10 +103,15 @@ int RunMake(const Arguments& args) {
     case ReplaceResult::kCantOpen:
       PrintError("make", name +
                              ": cannot write the .ndx or .pdt file (read-only, not a regular "
-                             "file, or its directory is not writable)");
+                             "file, both one file, or its directory is not writable)");
       return 1;
     case ReplaceResult::kWriteError:
       PrintError("make", name + ": write error; the old files are unchanged");
+      return 1;
+    case ReplaceResult::kPutBackFailed:
+      PrintError("make", name +
+                             ": write error, and an old file could not be put back: it is kept "
+                             "beside it as .skedcomp-*.tmp");
       return 1;
   }
   return 1;

@@ -12,6 +12,7 @@ void AppendCheckLogHeader(std::string* log);
 
 // Two lines: "day month year hour minute weekday", then the title. The
 // weekday shown is the record's number (1 = Monday), kept in wDayOfWeek.
-void AppendCheckLogEntry(std::string* log, const SYSTEMTIME& start, std::string_view title);
+void AppendCheckLogEntry(std::string* log, const platform::SYSTEMTIME& start,
+                         std::string_view title);
 
 #endif  // SKEDCOMP_BASE_CHECK_LOG_H_

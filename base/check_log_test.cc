@@ -4,8 +4,8 @@
 
 namespace {
 
-SYSTEMTIME Start(int day, int month, int year, int hour, int minute, int weekday) {
-  SYSTEMTIME start = MakeSystemTime(year, month, day, hour, minute);
+platform::SYSTEMTIME Start(int day, int month, int year, int hour, int minute, int weekday) {
+  platform::SYSTEMTIME start = MakeSystemTime(year, month, day, hour, minute);
   start.wDayOfWeek = static_cast<std::uint16_t>(weekday);
   return start;
 }

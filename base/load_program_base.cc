@@ -25,7 +25,7 @@ Status LoadStoredBase(const StoredBase& base) {
   BaseDamage damage;
   // Programmes come in runs of one day, so the date is converted once a day.
   std::uint64_t day = ~std::uint64_t{0};
-  SYSTEMTIME date;
+  platform::SYSTEMTIME date;
   for (std::size_t k = 0; k < base.count; ++k) {
     StoredProgram program;
     if (const Status status = DecodeStoredProgram(base, k, &program, &damage);
@@ -34,7 +34,8 @@ Status LoadStoredBase(const StoredBase& base) {
     }
     if (program.start / kTicksPerDay != day) {
       day = program.start / kTicksPerDay;
-      FileTimeToSystemTime(FILETIME{day * kTicksPerDay}, &date);  // in range: checked when decoded
+      platform::FileTimeToSystemTime(platform::FILETIME{day * kTicksPerDay},
+                                     &date);  // in range: checked when decoded
     }
     const std::uint64_t time_of_day = program.start % kTicksPerDay;
     ProgramRecord& record = ChannelTable.records[k];

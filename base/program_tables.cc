@@ -3,27 +3,24 @@
 #include <cstddef>
 #include <cstring>
 
+#include "platform/table_memory.h"
+
 namespace {
 
-// Aligned to its own size, the block starts and ends on huge-page boundaries
-// and so can be mapped as a single huge page. Some loaders (valgrind's, older
-// kernels') place it off that alignment; it then takes small pages like any
-// other memory.
-struct alignas(kTableBlockSize) Tables {
+struct Tables {
   ProgramTable channel;
   ProgramTable guide;
 };
-static_assert(sizeof(Tables) == kTableBlockSize);
-static_assert(offsetof(Tables, guide) == sizeof(ProgramTable));
+static_assert(sizeof(Tables) <= kTableMemorySize);
 
-Tables tables;
+// Both tables, one after the other, at the start of the memory the platform
+// keeps for them.
+Tables& tables = *static_cast<Tables*>(TableMemory());
 
 }  // namespace
 
 ProgramTable& ChannelTable = tables.channel;
 ProgramTable& GuideTable = tables.guide;
-
-void* TableBlock() { return &tables; }
 
 ProgramRecord* AppendRecord(ProgramTable& table, const ProgramRecord& record) {
   if (table.count >= kProgramTableCapacity) return nullptr;

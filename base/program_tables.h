@@ -5,8 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/prefault.h"
-
 inline constexpr int kProgramTableCapacity = 400;
 inline constexpr int kTitleFieldSize = 2000;
 inline constexpr int kMaxTitleLength = kTitleFieldSize - 1;
@@ -30,17 +28,6 @@ struct ProgramTable {
 
 extern ProgramTable& ChannelTable;  // the channel base being read
 extern ProgramTable& GuideTable;    // the guide being composed
-
-// Both tables lie, one after the other, at the start of a block of their own
-// of this size, aligned to it where the program loader allows: the size of a
-// huge page, so that where the system offers huge pages one page fault maps
-// them both (see composer/main.cc).
-inline constexpr std::size_t kTableBlockSize = kHugePageSize;
-inline constexpr std::size_t kTablesSize = 2 * sizeof(ProgramTable);
-static_assert(kTablesSize <= kTableBlockSize);
-
-// The start of that block; its first kTablesSize bytes hold the tables.
-void* TableBlock();
 
 // Copies `record` (its fields and its title) to the next free position of
 // `table` and returns that copy, or nullptr when the table is full.

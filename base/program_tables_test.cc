@@ -5,17 +5,17 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/prefault.h"
+#include "platform/table_memory.h"
 
 namespace {
 
 bool InsideBlock(const void* object, std::size_t size) {
-  const auto block = reinterpret_cast<std::uintptr_t>(TableBlock());
+  const auto block = reinterpret_cast<std::uintptr_t>(TableMemory());
   const auto begin = reinterpret_cast<std::uintptr_t>(object);
-  return begin >= block && begin + size <= block + kTablesSize;
+  return begin >= block && begin + size <= block + 2 * sizeof(ProgramTable);
 }
 
-// The composer maps the first kTablesSize bytes of the block in one go; a
+// The composer maps the first two tables' bytes of the block in one go; a
 // table outside them would be left to fault page by page.
 TEST(ProgramTablesTest, BothTablesLieAtTheStartOfTheBlock) {
   EXPECT_TRUE(InsideBlock(&ChannelTable, sizeof ChannelTable));
@@ -35,7 +35,7 @@ TEST(ProgramTablesTest, MappingTheBlockKeepsWhatTheTablesHold) {
   ASSERT_NE(AppendRecord(ChannelTable, record), nullptr);
   GuideTable.records[kProgramTableCapacity - 1] = record;
 
-  PrefaultMemory(TableBlock(), kTablesSize, kTableBlockSize);
+  PrefaultTableMemory(2 * sizeof(ProgramTable));
 
   EXPECT_EQ(ChannelTable.count, 1);
   EXPECT_EQ(ChannelTable.records[0].hour, 21);

@@ -1,7 +1,6 @@
 #include "base/write_program_base.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstring>
@@ -159,7 +158,7 @@ TEST_F(WriteProgramBaseTest, LineFeedInTitleIsRawInBaseAndCrLfInLog) {
 
 TEST_F(WriteProgramBaseTest, ReadOnlyTargetIsRefusedAndNothingChanges) {
   WriteOld();
-  ::chmod((dir_ / "guide.log").c_str(), 0444);
+  MakeReadOnly(dir_ / "guide.log");
   Add(MakeRecord(2000, 3, 20, 19, 30, 1, "News"));
   EXPECT_EQ(WriteProgramBase(dir_ / "guide"), Status::kCantOpenOutput);
   ExpectOld();

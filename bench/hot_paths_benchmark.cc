@@ -24,8 +24,8 @@ const std::string& Scratch() {
   static const std::string dir = [] {
     char pattern[] = "/tmp/skedcomp-bench-XXXXXX";
     std::string made = ::mkdtemp(pattern);
-    FILETIME monday;
-    SystemTimeToFileTime(MakeSystemTime(2026, 12, 7), &monday);
+    platform::FILETIME monday;
+    platform::SystemTimeToFileTime(MakeSystemTime(2026, 12, 7), &monday);
     std::vector<std::string> titles;
     std::vector<StoredProgram> programs;
     for (int k = 0; k < kProgramTableCapacity; ++k) {

@@ -53,8 +53,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 // With a shared title the whole base points at one title record.
 void WriteChannel(const std::string& path, const std::string& shared_title,
                   std::size_t title_length) {
-  FILETIME monday;
-  SystemTimeToFileTime(MakeSystemTime(2026, 12, 7), &monday);
+  platform::FILETIME monday;
+  platform::SystemTimeToFileTime(MakeSystemTime(2026, 12, 7), &monday);
   std::vector<std::string> titles;
   std::vector<StoredProgram> programs;
   titles.reserve(kPerChannel);

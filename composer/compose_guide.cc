@@ -16,7 +16,7 @@ Status Compose(std::string_view name) {
   ChannelTable.count = 0;
   // Parsed once; every later lookup of this composition is answered from memory.
   const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
-  const std::vector<std::string> channels = GetPrivateProfileSectionNamesA(composition);
+  const std::vector<std::string> channels = platform::GetPrivateProfileSectionNamesA(composition);
   if (channels.empty()) return Status::kNoSections;
   StoredBase scratch;  // reused by every channel
   for (const std::string& channel : channels) {

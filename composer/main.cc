@@ -6,8 +6,8 @@
 #include "base/status.h"
 #include "composer/banner.h"
 #include "composer/compose_guide.h"
-#include "platform/prefault.h"
 #include "platform/process.h"
+#include "platform/table_memory.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   Print(kBanner);
   // Every record a guide takes touches a page of each table: mapping them in
   // one go is far cheaper than a page fault per record.
-  PrefaultMemory(TableBlock(), kTablesSize, kTableBlockSize);
+  PrefaultTableMemory(2 * sizeof(ProgramTable));
   if (argc < 2) {
     Print(kUsage);
     return 1;

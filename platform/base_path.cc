@@ -1,17 +1,7 @@
 #include "platform/base_path.h"
 
-std::string NativePath(std::string_view name) {
-  std::string path(name);
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
-}
-
 std::string BaseFilePath(std::string_view name, std::string_view extension) {
   std::string path = NativePath(name);
   path += extension;
   return path;
 }
-
-std::string CompositionFilePath(std::string_view name) { return "./" + BaseFilePath(name, ".cfg"); }

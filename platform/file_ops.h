@@ -62,6 +62,9 @@ bool RemoveFile(const std::string& path);
 // The folder of `path` ("." when it names none), without a trailing separator.
 std::string DirectoryOf(const std::string& path);
 
+// The file `name` in `directory` (as DirectoryOf gives it).
+std::string PathInDirectory(const std::string& directory, const std::string& name);
+
 // A number for this process, the same for the whole run, for temporary names.
 std::string ProcessTag();
 

@@ -119,4 +119,8 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string PathInDirectory(const std::string& directory, const std::string& name) {
+  return directory == "/" ? "/" + name : directory + "/" + name;
+}
+
 std::string ProcessTag() { return std::to_string(::getpid()); }

@@ -194,7 +194,7 @@ ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<Pendin
 
 std::string TemporaryPath(const std::string& directory, int attempt) {
   static const std::string tag = ProcessTag();
-  return directory + "/.skedcomp-" + tag + "-" + std::to_string(attempt) + ".tmp";
+  return PathInDirectory(directory, ".skedcomp-" + tag + "-" + std::to_string(attempt) + ".tmp");
 }
 
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files) {

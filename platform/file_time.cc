@@ -14,6 +14,9 @@ constexpr sys_days kEpoch = std::chrono::year{1601} / std::chrono::January / 1;
 
 }  // namespace
 
+using platform::FILETIME;
+using platform::SYSTEMTIME;
+
 SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, int second,
                           int millisecond) {
   SYSTEMTIME fields;
@@ -26,6 +29,8 @@ SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour, int minute, in
   fields.wMilliseconds = static_cast<std::uint16_t>(millisecond);
   return fields;
 }
+
+namespace platform {
 
 bool FileTimeToSystemTime(const FILETIME& file_time, SYSTEMTIME* system_time) {
   if (file_time.ticks >= kFileTimeLimit) return false;
@@ -75,3 +80,5 @@ bool SystemTimeToFileTime(const SYSTEMTIME& system_time, FILETIME* file_time) {
   return system_time.wYear <= kLastConvertibleYear &&
          SystemTimeToFileTimeFullRange(system_time, file_time);
 }
+
+}  // namespace platform

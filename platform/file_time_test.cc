@@ -6,7 +6,7 @@ namespace {
 
 struct KnownTime {
   std::uint64_t ticks;
-  SYSTEMTIME fields;
+  platform::SYSTEMTIME fields;
   int weekday;  // 0 = Sunday
 };
 
@@ -21,8 +21,9 @@ TEST(FileTimeTest, KnownValuesConvertBothWays) {
       {0x7FFFFFFFFFFFFFFFull / 10'000 * 10'000, MakeSystemTime(30828, 9, 14, 2, 48, 5, 477), 4},
   };
   for (const KnownTime& entry : known) {
-    SYSTEMTIME fields;
-    ASSERT_TRUE(FileTimeToSystemTime(FILETIME{entry.ticks}, &fields)) << entry.ticks;
+    platform::SYSTEMTIME fields;
+    ASSERT_TRUE(platform::FileTimeToSystemTime(platform::FILETIME{entry.ticks}, &fields))
+        << entry.ticks;
     EXPECT_EQ(fields.wYear, entry.fields.wYear) << entry.ticks;
     EXPECT_EQ(fields.wMonth, entry.fields.wMonth) << entry.ticks;
     EXPECT_EQ(fields.wDay, entry.fields.wDay) << entry.ticks;
@@ -32,35 +33,36 @@ TEST(FileTimeTest, KnownValuesConvertBothWays) {
     EXPECT_EQ(fields.wMilliseconds, entry.fields.wMilliseconds) << entry.ticks;
     EXPECT_EQ(fields.wDayOfWeek, entry.weekday) << entry.ticks;
 
-    FILETIME back;
-    ASSERT_TRUE(SystemTimeToFileTimeFullRange(entry.fields, &back));
+    platform::FILETIME back;
+    ASSERT_TRUE(platform::SystemTimeToFileTimeFullRange(entry.fields, &back));
     EXPECT_EQ(back.ticks, entry.ticks);
     if (entry.fields.wYear <= 30827) {
-      ASSERT_TRUE(SystemTimeToFileTime(entry.fields, &back));
+      ASSERT_TRUE(platform::SystemTimeToFileTime(entry.fields, &back));
       EXPECT_EQ(back.ticks, entry.ticks);
     }
   }
 }
 
 TEST(FileTimeTest, ValuesFromTwoToTheSixtyThreeDoNotConvert) {
-  SYSTEMTIME fields;
-  EXPECT_TRUE(FileTimeToSystemTime(FILETIME{kFileTimeLimit - 1}, &fields));
-  EXPECT_FALSE(FileTimeToSystemTime(FILETIME{kFileTimeLimit}, &fields));
-  EXPECT_FALSE(FileTimeToSystemTime(FILETIME{~0ull}, &fields));
+  platform::SYSTEMTIME fields;
+  EXPECT_TRUE(platform::FileTimeToSystemTime(platform::FILETIME{kFileTimeLimit - 1}, &fields));
+  EXPECT_FALSE(platform::FileTimeToSystemTime(platform::FILETIME{kFileTimeLimit}, &fields));
+  EXPECT_FALSE(platform::FileTimeToSystemTime(platform::FILETIME{~0ull}, &fields));
 }
 
 TEST(FileTimeTest, OnlyValidGregorianFieldsConvert) {
-  const SYSTEMTIME valid[] = {
+  const platform::SYSTEMTIME valid[] = {
       MakeSystemTime(1601, 1, 1),
       MakeSystemTime(2000, 2, 29),
       MakeSystemTime(2024, 2, 29),
       MakeSystemTime(30827, 12, 31, 23, 59, 59, 999),
   };
-  for (const SYSTEMTIME& fields : valid) {
-    FILETIME ignored;
-    EXPECT_TRUE(SystemTimeToFileTime(fields, &ignored)) << fields.wYear << "-" << fields.wMonth;
+  for (const platform::SYSTEMTIME& fields : valid) {
+    platform::FILETIME ignored;
+    EXPECT_TRUE(platform::SystemTimeToFileTime(fields, &ignored))
+        << fields.wYear << "-" << fields.wMonth;
   }
-  const SYSTEMTIME invalid[] = {
+  const platform::SYSTEMTIME invalid[] = {
       MakeSystemTime(1600, 12, 31),
       MakeSystemTime(30828, 1, 1),
       MakeSystemTime(2100, 2, 29),
@@ -79,27 +81,29 @@ TEST(FileTimeTest, OnlyValidGregorianFieldsConvert) {
       MakeSystemTime(2000, 1, 256 + 15),
       MakeSystemTime(2000, 256 + 1, 1),
   };
-  for (const SYSTEMTIME& fields : invalid) {
-    FILETIME ignored;
-    EXPECT_FALSE(SystemTimeToFileTime(fields, &ignored))
+  for (const platform::SYSTEMTIME& fields : invalid) {
+    platform::FILETIME ignored;
+    EXPECT_FALSE(platform::SystemTimeToFileTime(fields, &ignored))
         << fields.wYear << "-" << fields.wMonth << "-" << fields.wDay << " " << fields.wHour << ":"
         << fields.wMinute << ":" << fields.wSecond << "." << fields.wMilliseconds;
   }
 }
 
 TEST(FileTimeTest, FullRangeStopsBelowTwoToTheSixtyThree) {
-  FILETIME result;
-  EXPECT_TRUE(SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 9, 14, 2, 48, 5, 477), &result));
-  EXPECT_FALSE(SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 9, 14, 2, 48, 5, 478), &result));
-  EXPECT_FALSE(SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 12, 31), &result));
-  EXPECT_FALSE(SystemTimeToFileTime(MakeSystemTime(30828, 1, 1), &result));
+  platform::FILETIME result;
+  EXPECT_TRUE(platform::SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 9, 14, 2, 48, 5, 477),
+                                                      &result));
+  EXPECT_FALSE(platform::SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 9, 14, 2, 48, 5, 478),
+                                                       &result));
+  EXPECT_FALSE(platform::SystemTimeToFileTimeFullRange(MakeSystemTime(30828, 12, 31), &result));
+  EXPECT_FALSE(platform::SystemTimeToFileTime(MakeSystemTime(30828, 1, 1), &result));
 }
 
 TEST(FileTimeTest, WeekdayIsIgnoredWhenConverting) {
-  SYSTEMTIME fields = MakeSystemTime(2000, 3, 20, 19, 30);
+  platform::SYSTEMTIME fields = MakeSystemTime(2000, 3, 20, 19, 30);
   fields.wDayOfWeek = 6;
-  FILETIME result;
-  ASSERT_TRUE(SystemTimeToFileTime(fields, &result));
+  platform::FILETIME result;
+  ASSERT_TRUE(platform::SystemTimeToFileTime(fields, &result));
   EXPECT_EQ(result.ticks, 0x01BF92A2AE856C00ull);
 }
 

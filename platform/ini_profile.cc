@@ -117,6 +117,8 @@ bool HasProfileKey(const IniProfile& profile, std::string_view section, std::str
   return FindKey(profile, section, key) != nullptr;
 }
 
+namespace platform {
+
 std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile) {
   std::vector<std::string> names;
   names.reserve(profile.sections.size());
@@ -154,3 +156,5 @@ ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_vi
   *value = parsed;
   return ProfileIntResult::kOk;
 }
+
+}  // namespace platform

@@ -43,6 +43,12 @@ std::size_t FindProfileSection(const IniProfile& profile, std::string_view secti
 // Whether the first section named `section` holds `key`.
 bool HasProfileKey(const IniProfile& profile, std::string_view section, std::string_view key);
 
+enum class ProfileIntResult { kOk, kMalformed };
+
+// The three lookups keep the names of the Windows functions they stand in
+// for, in a namespace of their own so that they never meet <windows.h>'s.
+namespace platform {
+
 // All section names in file order; a name that stands twice is listed twice.
 std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile);
 
@@ -51,13 +57,13 @@ std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profil
 std::string GetPrivateProfileStringA(const IniProfile& profile, std::string_view section,
                                      std::string_view key, std::string_view fallback);
 
-enum class ProfileIntResult { kOk, kMalformed };
-
 // The value of `key` as a signed decimal integer: optional sign, at least one
 // digit, anything after the digits ignored. A missing key gives `fallback`, an
 // empty value 0. kMalformed when the value does not start that way or does not
 // fit an int.
 ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_view section,
                                        std::string_view key, int fallback, int* value);
+
+}  // namespace platform
 
 #endif  // SKEDCOMP_PLATFORM_INI_PROFILE_H_

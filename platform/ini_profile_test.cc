@@ -1,7 +1,6 @@
 #include "platform/ini_profile.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "tests/test_support.h"
 
@@ -10,7 +9,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 std::string Lookup(std::string_view text, std::string_view section, std::string_view key) {
-  return GetPrivateProfileStringA(ParseIniProfile(text), section, key, "<default>");
+  return platform::GetPrivateProfileStringA(ParseIniProfile(text), section, key, "<default>");
 }
 
 TEST(IniProfileTest, SectionListFollowsFileOrder) {
@@ -35,7 +34,7 @@ TEST(IniProfileTest, SectionListFollowsFileOrder) {
       {"[last]", {"last"}},
   };
   for (const Case& entry : cases) {
-    EXPECT_EQ(GetPrivateProfileSectionNamesA(ParseIniProfile(entry.text)), entry.names)
+    EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ParseIniProfile(entry.text)), entry.names)
         << entry.text;
   }
 }
@@ -113,7 +112,8 @@ TEST(IniProfileTest, IntegerValues) {
   for (const Case& entry : cases) {
     const IniProfile profile = ParseIniProfile("[c]\n" + std::string(entry.text));
     int value = 0;
-    const ProfileIntResult result = GetPrivateProfileIntA(profile, "c", "timeshift", 99, &value);
+    const ProfileIntResult result =
+        platform::GetPrivateProfileIntA(profile, "c", "timeshift", 99, &value);
     EXPECT_EQ(result, entry.result) << entry.text;
     if (result == ProfileIntResult::kOk) {
       EXPECT_EQ(value, entry.value) << entry.text;
@@ -124,13 +124,11 @@ TEST(IniProfileTest, IntegerValues) {
 TEST(IniProfileTest, UnreadableFilesHaveNoSections) {
   TempDir dir;
   WriteFile(dir / "good.cfg", "[one]\n");
-  ::mkdir((dir / "dir.cfg").c_str(), 0755);
-  ::mkfifo((dir / "fifo.cfg").c_str(), 0644);
-  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "good.cfg")), Names{"one"});
-  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "missing.cfg")), Names{});
-  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "dir.cfg")), Names{});
-  // Must not block waiting for a writer.
-  EXPECT_EQ(GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "fifo.cfg")), Names{});
+  MakeDirectory(dir / "dir.cfg");
+  EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "good.cfg")),
+            Names{"one"});
+  EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "missing.cfg")), Names{});
+  EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "dir.cfg")), Names{});
 }
 
 }  // namespace

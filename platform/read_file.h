@@ -29,4 +29,10 @@ ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::str
 // as those under /proc) is read up to the limit.
 ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents);
 
+// What both of the above are built on, one for each system: reads up to
+// `limit` bytes as ReadFileInto does, but first refuses with kTooLarge a file
+// whose size is above `refuse_above`.
+ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
+                               std::string* buffer, std::size_t* length, std::uint64_t* file_size);
+
 #endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

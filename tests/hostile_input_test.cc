@@ -1,7 +1,6 @@
 // Hostile input: huge, binary and odd composition files and names. Each gets
 // its result or a clear message; none may crash or hang.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>

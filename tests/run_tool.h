@@ -17,6 +17,7 @@ struct RunResult {
   std::string err;     // standard error
 };
 
+// Of these, Windows has only `input`, `stdout_file` and `raw_output`.
 struct RunOptions {
   // Above 0: caps every file the process writes (RLIMIT_FSIZE), so that its
   // writes fail past that size. SIGXFSZ is left at its default, as a user's
@@ -28,6 +29,9 @@ struct RunOptions {
   // When set, standard output goes to this file (such as /dev/full) instead
   // of being captured.
   std::string stdout_file;
+  // On Windows, text-mode output ends lines in CR LF, which is captured as LF
+  // unless this is set.
+  bool raw_output = false;
   std::string input;  // standard input
   // Run as the unprivileged user "nobody" when the tests run as root, so that
   // permission checks bite.
@@ -44,7 +48,7 @@ RunResult RunProgram(const char* binary, const std::string& dir,
                      const std::vector<std::string>& args, const RunOptions& options = {});
 
 // Starts skedcomp with `args` in `dir`, its output discarded, and returns its
-// process id without waiting; for tests that kill it midway.
+// process id without waiting; for tests that kill it midway (POSIX only).
 int StartSkedcomp(const std::string& dir, const std::vector<std::string>& args);
 
 // skedcomp or skedtool with `args` in the working directory `dir`.
@@ -52,5 +56,10 @@ RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& ar
                       long file_size_limit = 0);
 RunResult RunSkedtool(const std::string& dir, const std::vector<std::string>& args,
                       const std::string& input = "");
+
+// What only a POSIX system has; the tests that need it pass over it elsewhere.
+bool IsPosix();
+bool MakeFifo(const std::string& path);
+bool MakeSymlink(const std::string& target, const std::string& path);
 
 #endif  // SKEDCOMP_TESTS_RUN_TOOL_H_

@@ -1,6 +1,7 @@
 // skedtool check: each finding, shown on a composition built to have it.
 #include <gtest/gtest.h>
 
+#include "platform/base_path.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -29,22 +30,22 @@ class SkedtoolCheckTest : public ::testing::Test {
 TEST_F(SkedtoolCheckTest, CleanCompositionHasNoFindings) {
   const RunResult run = Check("[one]\nrange1=18:00-24:00\nrange2=6:00-9:00 ; mornings\nrange3=\n");
   EXPECT_EQ(run.exit_code, 0);
-  EXPECT_EQ(run.out,
-            "./guide.cfg: 1 channel sections\n"
-            "\n"
-            "[one]\n"
-            "  base one: 28 programmes\n"
-            "  Mon    2  18:00-24:00\n"
-            "  Tue    1  6:00-9:00  ; ignored: ; mornings\n"
-            "  Wed    0  nothing (range3 is empty)\n"
-            "  Thu    4  0:00-24:00 (no range4: the whole day)\n"
-            "  Fri    4  0:00-24:00 (no range5: the whole day)\n"
-            "  Sat    4  0:00-24:00 (no range6: the whole day)\n"
-            "  Sun    4  0:00-24:00 (no range7: the whole day)\n"
-            "\n"
-            "The guide would hold 19 programmes (at most 400).\n"
-            "skedcomp would write the guide.\n"
-            "0 errors, 0 warnings.\n");
+  EXPECT_EQ(run.out, CompositionFilePath("guide") +
+                         ": 1 channel sections\n"
+                         "\n"
+                         "[one]\n"
+                         "  base one: 28 programmes\n"
+                         "  Mon    2  18:00-24:00\n"
+                         "  Tue    1  6:00-9:00  ; ignored: ; mornings\n"
+                         "  Wed    0  nothing (range3 is empty)\n"
+                         "  Thu    4  0:00-24:00 (no range4: the whole day)\n"
+                         "  Fri    4  0:00-24:00 (no range5: the whole day)\n"
+                         "  Sat    4  0:00-24:00 (no range6: the whole day)\n"
+                         "  Sun    4  0:00-24:00 (no range7: the whole day)\n"
+                         "\n"
+                         "The guide would hold 19 programmes (at most 400).\n"
+                         "skedcomp would write the guide.\n"
+                         "0 errors, 0 warnings.\n");
 }
 
 TEST_F(SkedtoolCheckTest, EachFinding) {
@@ -117,7 +118,7 @@ TEST_F(SkedtoolCheckTest, GuideBeyondWhatTheComposerWrites) {
 TEST_F(SkedtoolCheckTest, MissingCompositionFileCannotBeChecked) {
   const RunResult run = RunSkedtool(dir_.path(), {"check", "missing"});
   EXPECT_EQ(run.exit_code, 2);
-  EXPECT_EQ(run.err, "skedtool: check: cannot read ./missing.cfg\n");
+  EXPECT_EQ(run.err, "skedtool: check: cannot read " + CompositionFilePath("missing") + "\n");
   EXPECT_EQ(run.out, "");
 }
 

@@ -1,6 +1,5 @@
 // skedtool's dump, make and week commands and its command line, end to end.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -171,7 +170,7 @@ TEST_F(SkedtoolTest, MakeAcceptsWindowsLineEndsAndEmptyInput) {
 
 TEST_F(SkedtoolTest, MakeKeepsOldFilesWhenItCannotWrite) {
   WriteFile(dir_ / "ro.ndx", "old");
-  ::chmod((dir_ / "ro.ndx").c_str(), 0444);
+  MakeReadOnly(dir_ / "ro.ndx");
   const RunResult run = Tool({"make", "ro"}, "2000-03-20\t19:30\tMon\tNews\n");
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_NE(run.err.find("skedtool: make: ro: cannot write"), std::string::npos);

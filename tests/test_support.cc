@@ -5,22 +5,36 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/file_time.h"
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "skedcomp-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  path_ = pattern;
+  namespace fs = std::filesystem;
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const fs::path candidate =
+        fs::temp_directory_path() / ("skedcomp-test-" + std::to_string(random() % 1000000000));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) path_ = candidate.string();
+  }
+  if (path_.empty()) ADD_FAILURE() << "cannot make a temporary directory";
 }
 
 TempDir::~TempDir() {
+  namespace fs = std::filesystem;
   std::error_code ignored;
-  // Tests may leave read-only directories behind; open them up before removal.
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(path_, ignored);
+  // Tests leave read-only files and folders behind; open them up before removal.
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto entry = fs::recursive_directory_iterator(path_, ignored);
+       entry != fs::recursive_directory_iterator(); entry.increment(ignored)) {
+    if (!entry->is_symlink(ignored)) {
+      fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+  }
+  fs::remove_all(path_, ignored);
 }
 
 std::vector<std::string> TempDir::List() const {
@@ -46,14 +60,30 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
+void MakeDirectory(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::create_directory(path, error)) ADD_FAILURE() << "cannot make " << path;
+}
+
+void MakeReadOnly(const std::string& path) {
+  std::error_code error;
+  std::filesystem::permissions(path,
+                               std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove, error);
+  if (error) ADD_FAILURE() << "cannot make " << path << " read-only";
+}
+
 bool FileExists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
 std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
-  FILETIME result;
-  if (!SystemTimeToFileTime(MakeSystemTime(year, month, day, hour, minute, second), &result)) {
+  platform::FILETIME result;
+  if (!platform::SystemTimeToFileTime(MakeSystemTime(year, month, day, hour, minute, second),
+                                      &result)) {
     ADD_FAILURE() << "bad test date";
   }
   return result.ticks;

@@ -31,6 +31,9 @@ class TempDir {
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+void MakeDirectory(const std::string& path);
+// No write permission for anyone: on Windows the read-only attribute.
+void MakeReadOnly(const std::string& path);
 
 // A FILETIME computed from calendar fields by the library's conversion.
 std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second = 0);

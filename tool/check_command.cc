@@ -148,9 +148,8 @@ void CheckKeys(const IniSection& section, Tally* tally) {
     const bool is_known = std::find(known.begin(), known.end(), lower) != known.end();
     if (!seen.insert(std::move(lower)).second) {
       if (ShowNext(tally, &repeated)) {
-        Warning(tally, "'" + Shown(key.name) +
-                           "' stands more than once: only its first value "
-                           "is used");
+        Warning(tally,
+                "'" + Shown(key.name) + "' stands more than once: only its first value is used");
       }
       continue;
     }
@@ -230,7 +229,7 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
                        bool loaded, Tally* tally) {
   const std::string key = RangeKey(weekday);
   const bool present = HasProfileKey(profile, section, key);
-  const std::string value = GetPrivateProfileStringA(profile, section, key, kWholeDay);
+  const std::string value = platform::GetPrivateProfileStringA(profile, section, key, kWholeDay);
   const RangeListReport report = ReadRangeList(value);
   const std::vector<ClockTime> starts = loaded ? StartsOn(weekday) : std::vector<ClockTime>{};
 
@@ -354,7 +353,8 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   }
 
   int shift = 0;
-  const std::string shift_text = GetPrivateProfileStringA(profile, section.name, kTimeshiftKey, "");
+  const std::string shift_text =
+      platform::GetPrivateProfileStringA(profile, section.name, kTimeshiftKey, "");
   if (ReadTimeShift(section.name, profile, &shift) != Status::kOk) {
     Error(tally, "timeshift \"" + Shown(shift_text) + "\" is no whole number from -24 to 24");
     ComposerStops(tally, Status::kWrongTimeshift, where);

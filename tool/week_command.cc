@@ -65,8 +65,8 @@ int RunWeek(const Arguments& args) {
     StoredProgram program;
     status = DecodeStoredProgram(base, k, &program, &damage);
     if (status != Status::kOk) break;
-    SYSTEMTIME start;
-    FileTimeToSystemTime(FILETIME{program.start}, &start);
+    platform::SYSTEMTIME start;
+    platform::FileTimeToSystemTime(platform::FILETIME{program.start}, &start);
     const Day day{std::chrono::year{start.wYear} / start.wMonth / start.wDay};
     DayStarts& entry = days[day];
     ++entry.slots[start.wHour * 2 + start.wMinute / 30];

@@ -1,0 +1,11 @@
+#include "platform/base_path.h"
+
+std::string NativePath(std::string_view name) {
+  std::string path(name);
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+std::string CompositionFilePath(std::string_view name) { return "./" + BaseFilePath(name, ".cfg"); }

@@ -1,0 +1,17 @@
+#include <gtest/gtest.h>
+
+#include "platform/base_path.h"
+
+namespace {
+
+// Names reach the file functions as the bytes they are; Windows takes both
+// separators itself.
+TEST(BasePathTest, NamesStayAsTheyAre) {
+  EXPECT_EQ(BaseFilePath("..\\bases\\one", ".pdt"), "..\\bases\\one.pdt");
+  EXPECT_EQ(BaseFilePath("../bases/one", ".pdt"), "../bases/one.pdt");
+  EXPECT_EQ(BaseFilePath("Caf\xE9", ".ndx"), "Caf\xE9.ndx");
+  EXPECT_EQ(CompositionFilePath("week"), ".\\week.cfg");
+  EXPECT_EQ(CompositionFilePath("sub/week"), ".\\sub/week.cfg");
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+// The fixture of the replacement tests: two targets, out.a and out.b.
+#ifndef SKEDCOMP_PLATFORM_FILE_REPLACE_FIXTURE_H_
+#define SKEDCOMP_PLATFORM_FILE_REPLACE_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_replace.h"
+#include "tests/test_support.h"
+
+using Names = std::vector<std::string>;
+
+class FileReplaceTest : public ::testing::Test {
+ protected:
+  ReplaceResult Replace(std::string_view a, std::string_view b) {
+    const FileReplacement files[] = {{dir_ / "out.a", a}, {dir_ / "out.b", b}};
+    return ReplaceFiles(files);
+  }
+  void ExpectOld() {
+    EXPECT_EQ(ReadFile(dir_ / "out.a"), "old a");
+    EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
+  }
+  void WriteOld() {
+    WriteFile(dir_ / "out.a", "old a");
+    WriteFile(dir_ / "out.b", "old b");
+  }
+
+  TempDir dir_;
+};
+
+#endif  // SKEDCOMP_PLATFORM_FILE_REPLACE_FIXTURE_H_

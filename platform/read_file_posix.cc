@@ -1,0 +1,51 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/read_file.h"
+
+ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
+                               std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
+  *length = 0;
+  if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
+  // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ReadFileResult::kCantOpen;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return ReadFileResult::kCantOpen;
+  }
+  if (file_size != nullptr) *file_size = static_cast<std::uint64_t>(info.st_size);
+  if (static_cast<std::uint64_t>(info.st_size) > refuse_above) {
+    ::close(fd);
+    return ReadFileResult::kTooLarge;
+  }
+  // A file is read as large as it was when opened; only files that report
+  // no size (such as those under /proc) are read until they end.
+  const auto size = static_cast<std::size_t>(info.st_size);
+  if (size > 0 && size < limit) limit = size;
+  std::size_t filled = 0;
+  ReadFileResult result = ReadFileResult::kOk;
+  while (filled < limit) {
+    if (buffer->size() <= filled) {
+      buffer->resize(filled +
+                     (size > 0 ? limit - filled : std::min<std::size_t>(limit - filled, 4096)));
+    }
+    const std::size_t room = std::min(buffer->size(), limit) - filled;
+    const ssize_t got = ::read(fd, buffer->data() + filled, room);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      result = ReadFileResult::kReadError;
+      break;
+    }
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  *length = filled;
+  ::close(fd);
+  return result;
+}

@@ -1,0 +1,46 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "platform/read_file.h"
+
+ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
+                               std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
+  *length = 0;
+  if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
+  // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return ReadFileResult::kCantOpen;
+  // Devices (NUL, CON, COM1) and pipes are no files: refused before anything
+  // is read, so that none can make the tool wait.
+  LARGE_INTEGER size;
+  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) {
+    ::CloseHandle(file);
+    return ReadFileResult::kCantOpen;
+  }
+  const auto whole = static_cast<std::uint64_t>(size.QuadPart);
+  if (file_size != nullptr) *file_size = whole;
+  if (whole > refuse_above) {
+    ::CloseHandle(file);
+    return ReadFileResult::kTooLarge;
+  }
+  if (whole < limit) limit = static_cast<std::size_t>(whole);
+  if (buffer->size() < limit) buffer->resize(limit);
+  std::size_t filled = 0;
+  ReadFileResult result = ReadFileResult::kOk;
+  while (filled < limit) {
+    const DWORD room = static_cast<DWORD>(std::min<std::size_t>(limit - filled, 1u << 30));
+    DWORD got = 0;
+    if (!::ReadFile(file, buffer->data() + filled, room, &got, nullptr)) {
+      result = ReadFileResult::kReadError;
+      break;
+    }
+    if (got == 0) break;
+    filled += got;
+  }
+  *length = filled;
+  ::CloseHandle(file);
+  return result;
+}

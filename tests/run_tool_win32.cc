@@ -1,0 +1,121 @@
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "tests/run_tool.h"
+
+namespace {
+
+// One argument as the C runtime of the child splits its command line back:
+// quotes around it, and backslashes doubled where a quote follows them.
+std::string Quoted(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted.push_back(c);
+  }
+  quoted.append(2 * backslashes, '\\');
+  return quoted + "\"";
+}
+
+void Drain(HANDLE pipe, std::string* sink) {
+  char buffer[4096];
+  DWORD got = 0;
+  while (::ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    sink->append(buffer, got);
+}
+
+// Text-mode output ends lines in CR LF; the tests compare it as LF.
+std::string AsLf(const std::string& text) {
+  std::string lf;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lf.push_back(text[i]);
+  }
+  return lf;
+}
+
+}  // namespace
+
+RunResult RunProgram(const char* binary, const std::string& dir,
+                     const std::vector<std::string>& args, const RunOptions& options) {
+  RunResult result;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE in_read, in_write, out_read, out_write, err_read, err_write;
+  if (!::CreatePipe(&in_read, &in_write, &inherit, 0) ||
+      !::CreatePipe(&out_read, &out_write, &inherit, 0) ||
+      !::CreatePipe(&err_read, &err_write, &inherit, 0)) {
+    return result;
+  }
+  for (const HANDLE mine : {in_write, out_read, err_read}) {
+    ::SetHandleInformation(mine, HANDLE_FLAG_INHERIT, 0);
+  }
+  HANDLE stdout_handle = out_write;
+  if (!options.stdout_file.empty()) {
+    stdout_handle = ::CreateFileA(options.stdout_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                  &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  std::string command = Quoted(binary);
+  for (const std::string& arg : args) command += " " + Quoted(arg);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in_read;
+  startup.hStdOutput = stdout_handle;
+  startup.hStdError = err_write;
+  PROCESS_INFORMATION process = {};
+  const bool started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        dir.c_str(), &startup, &process);
+  ::CloseHandle(in_read);
+  ::CloseHandle(out_write);
+  ::CloseHandle(err_write);
+  if (stdout_handle != out_write) ::CloseHandle(stdout_handle);
+  if (!started) {
+    for (const HANDLE mine : {in_write, out_read, err_read}) ::CloseHandle(mine);
+    return result;
+  }
+  std::thread out_reader(Drain, out_read, &result.out);
+  std::thread err_reader(Drain, err_read, &result.err);
+  DWORD written = 0;
+  if (!options.input.empty()) {
+    ::WriteFile(in_write, options.input.data(), static_cast<DWORD>(options.input.size()), &written,
+                nullptr);
+  }
+  ::CloseHandle(in_write);
+  // A hanging tool is ended, and the run fails.
+  if (::WaitForSingleObject(process.hProcess, kWatchdogSeconds * 1000) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process.hProcess, 255);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+  }
+  out_reader.join();
+  err_reader.join();
+  DWORD exit_code = 0;
+  if (::GetExitCodeProcess(process.hProcess, &exit_code) && exit_code != 255) {
+    result.exit_code = static_cast<int>(exit_code);
+  }
+  ::CloseHandle(process.hProcess);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(out_read);
+  ::CloseHandle(err_read);
+  if (!options.raw_output) {
+    result.out = AsLf(result.out);
+    result.err = AsLf(result.err);
+  }
+  return result;
+}
+
+int StartSkedcomp(const std::string&, const std::vector<std::string>&) { return -1; }
+
+bool IsPosix() { return false; }
+
+bool MakeFifo(const std::string&) { return false; }
+
+bool MakeSymlink(const std::string&, const std::string&) { return false; }

@@ -11,11 +11,12 @@ HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
   if (path.find('\0') != std::string::npos) return false;
   target->path = path;
-  // No access asked for: only what the file is, which even a file another
-  // program holds open without sharing tells.
-  const HANDLE file =
-      ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // The access a replacement needs: a file that another program holds open
+  // without sharing its deletion cannot be replaced, and is refused now,
+  // before anything is written, rather than midway.
+  const HANDLE file = ::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

@@ -140,8 +140,8 @@ ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_vi
     return ProfileIntResult::kOk;
   }
   std::string_view text = Trim(entry->value);  // a quoted value may hold blanks
-  if (text.empty()) {
-    *value = 0;
+  if (text.empty()) {                          // as the Windows function reads it: as if missing
+    *value = fallback;
     return ProfileIntResult::kOk;
   }
   // from_chars takes "-" but not "+"; a lone sign or "+-1" must still fail.

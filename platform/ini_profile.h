@@ -58,9 +58,9 @@ std::string GetPrivateProfileStringA(const IniProfile& profile, std::string_view
                                      std::string_view key, std::string_view fallback);
 
 // The value of `key` as a signed decimal integer: optional sign, at least one
-// digit, anything after the digits ignored. A missing key gives `fallback`, an
-// empty value 0. kMalformed when the value does not start that way or does not
-// fit an int.
+// digit, anything after the digits ignored. A missing key or an empty value
+// gives `fallback`. kMalformed when the value does not start that way or does
+// not fit an int (the Windows function reads 0 then).
 ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_view section,
                                        std::string_view key, int fallback, int* value);
 

@@ -92,8 +92,9 @@ TEST(IniProfileTest, IntegerValues) {
     int value;
   };
   const Case cases[] = {
-      {"", ProfileIntResult::kOk, 99},  // missing: the fallback
-      {"timeshift=\n", ProfileIntResult::kOk, 0},
+      {"", ProfileIntResult::kOk, 99},              // missing: the fallback
+      {"timeshift=\n", ProfileIntResult::kOk, 99},  // empty: as if missing
+      {"timeshift=\"\"\n", ProfileIntResult::kOk, 99},
       {"timeshift=2\n", ProfileIntResult::kOk, 2},
       {"timeshift=-3\n", ProfileIntResult::kOk, -3},
       {"timeshift=+4\n", ProfileIntResult::kOk, 4},

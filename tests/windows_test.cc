@@ -1,0 +1,117 @@
+// What only Windows has: .\NAME.cfg, both separators, text-mode console
+// output, the read-only attribute, files held open by other programs, and
+// device names.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/guide_fixture.h"
+#include "tests/run_tool.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using WindowsTest = GuideFixture;
+
+RunResult Raw(const std::string& dir, const char* binary, const std::vector<std::string>& args) {
+  RunOptions raw;
+  raw.raw_output = true;
+  return RunProgram(binary, dir, args, raw);
+}
+
+TEST_F(WindowsTest, ConsoleLinesEndInCrLfAndGuideBytesDoNot) {
+  const RunResult run = Raw(dir_.path(), SKEDCOMP_BINARY, {"guide"});
+  EXPECT_EQ(run.out,
+            "QAX 3.0 TV Program Base Composer, version 2.0 - by the skedcomp authors\r\n"
+            "Composing guide... Ok\r\n");
+  // The guide's bytes are those written everywhere: LF in the title header,
+  // CR LF in the log, no more.
+  EXPECT_EQ(ReadFile(dir_ / "guide.pdt").substr(0, 26), "QAX 3.x TV Program Data\n\n\n");
+  EXPECT_EQ(ReadFile(dir_ / "guide.log"),
+            kLogHeader + "20 3 2000 19 30 1\r\nNews\r\n20 3 2000 20 0 1\r\nFilm: Caf\xE9\r\n");
+  const RunResult error = Raw(dir_.path(), SKEDTOOL_BINARY, {"dump", "missing"});
+  EXPECT_EQ(error.err, "skedtool: dump: missing: Can't open file .ndx or .pdt!\r\n");
+}
+
+// The composition file is .\NAME.cfg; names from the command line and from
+// sections may use either separator.
+TEST_F(WindowsTest, BothSeparatorsNameFolders) {
+  MakeDirectory(dir_ / "sub");
+  MakeDirectory(dir_ / "bases");
+  WriteBase(dir_ / "bases/two", {{FileTimeOf(2000, 3, 21, 6, 0), "Early"}});
+  WriteFile(dir_ / "sub/week.cfg", "[..\\bases\\two]\n[../one]\n");
+  for (const char* name : {"sub\\week", "sub/week"}) {
+    std::filesystem::remove(dir_ / "sub/week.ndx");
+    const RunResult run = RunSkedcomp(dir_.path(), {name});
+    EXPECT_EQ(run.out, kBanner + "Composing " + name + "... Can't open file .ndx or .pdt!\n")
+        << "sections are relative to the current folder, not the composition file's";
+  }
+  WriteFile(dir_ / "sub/week.cfg", "[bases\\two]\n[bases/two]\n[one]\n");
+  for (const char* name : {"sub\\week", "sub/week"}) {
+    const RunResult run = RunSkedcomp(dir_.path(), {name});
+    EXPECT_EQ(run.out, kBanner + "Composing " + name + "... Ok\n");
+    EXPECT_EQ(ReadFile(dir_ / "sub/week.ndx").substr(0, 2), LittleEndian(4, 2)) << name;
+  }
+}
+
+TEST_F(WindowsTest, ReadOnlyAttributeIsRefused) {
+  WriteOldGuide();
+  ASSERT_TRUE(::SetFileAttributesA((dir_ / "guide.log").c_str(), FILE_ATTRIBUTE_READONLY));
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
+  EXPECT_EQ(run.out, kBanner + "Composing guide... Can't open file .ndx or .pdt or .log!\n");
+  ::SetFileAttributesA((dir_ / "guide.log").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ExpectOldGuide("read-only guide.log");
+}
+
+// A guide file another program holds open, sharing nothing, cannot be
+// replaced: the run fails and every old file stays.
+TEST_F(WindowsTest, FileHeldOpenByAnotherProgramKeepsTheWholeOldGuide) {
+  WriteOldGuide();
+  const HANDLE held = ::CreateFileA((dir_ / "guide.log").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
+  ::CloseHandle(held);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(run.out == kBanner + "Composing guide... Write error!\n" ||
+              run.out == kBanner + "Composing guide... Can't open file .ndx or .pdt or .log!\n")
+      << run.out;
+  ExpectOldGuide("guide.log held open");
+}
+
+// Device names are no files, whatever extension follows them: none is read
+// or written, and none makes the tools wait.
+TEST_F(WindowsTest, DevicesAndFoldersAreNotOpened) {
+  for (const char* device : {"NUL", "CON", "COM1", "nul"}) {
+    SCOPED_TRACE(device);
+    RunResult run = RunSkedcomp(dir_.path(), {device});
+    EXPECT_EQ(run.out, kBanner + "Composing " + device +
+                           "... Sections not found in .cfg file or .cfg file error!\n");
+    WriteFile(dir_ / "devices.cfg", std::string("[one]\n[") + device + "]\n");
+    run = RunSkedcomp(dir_.path(), {"devices"});
+    EXPECT_EQ(run.out, kBanner + "Composing devices... Can't open file .ndx or .pdt!\n");
+    run = RunProgram(SKEDTOOL_BINARY, dir_.path(), {"make", device}, {});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find("cannot write the .ndx or .pdt file"), std::string::npos) << run.err;
+  }
+  MakeDirectory(dir_ / "folder.ndx");
+  WriteFile(dir_ / "folder.pdt", "");
+  WriteFile(dir_ / "devices.cfg", "[folder]\n");
+  EXPECT_EQ(RunSkedcomp(dir_.path(), {"devices"}).out,
+            kBanner + "Composing devices... Can't open file .ndx or .pdt!\n");
+}
+
+// Names are bytes of the ANSI code page, handed on unchanged.
+TEST_F(WindowsTest, HighBytesInNamesPassUnchanged) {
+  const std::string name = "Caf\xE9";
+  WriteBase(dir_ / name, {{FileTimeOf(2000, 3, 20, 9, 0), "Morning"}});
+  WriteFile(dir_ / (name + ".cfg"), "[" + name + "]\n");
+  const RunResult run = RunSkedcomp(dir_.path(), {name});
+  EXPECT_EQ(run.out, kBanner + "Composing " + name + "... Ok\n");
+  EXPECT_TRUE(FileExists(dir_ / (name + ".log")));
+}
+
+}  // namespace

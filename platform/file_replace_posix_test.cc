@@ -72,7 +72,7 @@ TEST_F(FileReplaceTest, LinksPlantedAtTemporaryNamesAreNeverFollowed) {
   for (int attempt = 0; attempt < 3; ++attempt) {
     ASSERT_EQ(::symlink("victim", TemporaryPath(dir_.path(), attempt).c_str()), 0);
   }
-  ::symlink("nowhere", TemporaryPath(dir_.path(), 3).c_str());  // dangling
+  ASSERT_EQ(::symlink("nowhere", TemporaryPath(dir_.path(), 3).c_str()), 0);  // dangling
   ASSERT_EQ(Replace("new a", "new b"), ReplaceResult::kOk);
   EXPECT_EQ(ReadFile(dir_ / "out.a"), "new a");
   EXPECT_EQ(ReadFile(dir_ / "out.b"), "new b");

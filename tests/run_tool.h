@@ -61,5 +61,8 @@ RunResult RunSkedtool(const std::string& dir, const std::vector<std::string>& ar
 bool IsPosix();
 bool MakeFifo(const std::string& path);
 bool MakeSymlink(const std::string& target, const std::string& path);
+// Whether the tests run as root and user 65534 ("nobody") can reach and run
+// `binary` (a build under a folder of mode 700 it cannot).
+bool NobodyCanRun(const char* binary);
 
 #endif  // SKEDCOMP_TESTS_RUN_TOOL_H_

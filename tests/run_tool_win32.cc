@@ -119,3 +119,5 @@ bool IsPosix() { return false; }
 bool MakeFifo(const std::string&) { return false; }
 
 bool MakeSymlink(const std::string&, const std::string&) { return false; }
+
+bool NobodyCanRun(const char*) { return false; }

@@ -17,6 +17,8 @@ struct Command {
   int failure_code;  // when it cannot finish: out of memory, output lost
 };
 
+#include <span>
+
 int RunDump(const Arguments& args);
 int RunMake(const Arguments& args);
 int RunCheck(const Arguments& args);
@@ -26,5 +28,9 @@ extern const char kDumpHelp[];
 extern const char kMakeHelp[];
 extern const char kCheckHelp[];
 extern const char kWeekHelp[];
+
+// The commands that link program bases to XMLTV, where the build has what
+// they need (libxml2, the time-zone database, iconv); otherwise none.
+std::span<const Command> XmltvCommands();
 
 #endif  // SKEDCOMP_TOOL_COMMANDS_H_

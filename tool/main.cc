@@ -2,8 +2,10 @@
 // composition files.
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "platform/process.h"
 #include "tool/commands.h"
@@ -19,6 +21,12 @@ const Command kCommands[] = {
     {"week", "show each day of a base as a 24-hour ruler", kWeekHelp, RunWeek, 1},
 };
 
+std::vector<Command> AllCommands() {
+  std::vector<Command> commands(std::begin(kCommands), std::end(kCommands));
+  for (const Command& command : XmltvCommands()) commands.push_back(command);
+  return commands;
+}
+
 void PrintOverview(std::FILE* out) {
   std::fprintf(out,
                "Usage: skedtool COMMAND [ARGUMENTS]\n"
@@ -29,7 +37,7 @@ void PrintOverview(std::FILE* out) {
                "skedcomp. A BASE is a name without extension (BASE.ndx and BASE.pdt).\n"
                "\n"
                "Commands:\n");
-  for (const Command& command : kCommands) {
+  for (const Command& command : AllCommands()) {
     std::fprintf(out, "  %-6s %s\n", command.name, command.summary);
   }
 }
@@ -58,7 +66,7 @@ int Run(int argc, char** argv) {
     std::printf("skedtool (skedcomp) 2.0\n");
     return Finish("--version", 0, 1);
   }
-  for (const Command& command : kCommands) {
+  for (const Command& command : AllCommands()) {
     if (first != command.name) continue;
     Arguments args(argv + 2, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {

@@ -9,11 +9,14 @@ seconds=${1:-60}
 cd "$(dirname "$0")/.."
 build=build-fuzz
 status=0
-for harness in base_loading ini_profile range_list composition; do
+harnesses=(base_loading ini_profile range_list composition)
+[ -x "$build/xmltv_import_fuzzer" ] && harnesses+=(xmltv_import)
+for harness in "${harnesses[@]}"; do
   corpus=$build/corpus/$harness
   mkdir -p "$corpus" "$build/artifacts"
   echo "== $harness: ${seconds}s"
   if ! "$build/${harness}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
+      -close_fd_mask=3 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/${harness}-" \
       "$corpus" "fuzz/corpus/$harness" 2>"$build/$harness.log"; then
     status=1

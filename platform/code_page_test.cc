@@ -1,0 +1,33 @@
+#include "platform/code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CodePageTest, CharactersThePageLacksBecomeQuestionMarks) {
+  int replaced = 0;
+  EXPECT_EQ(FromUtf8("cp1252", "Caf\xC3\xA9 \xE2\x82\xAC", &replaced), "Caf\xE9 \x80");
+  EXPECT_EQ(replaced, 0);
+  // Cyrillic, then a byte that is no UTF-8, then a character cut short.
+  EXPECT_EQ(FromUtf8("cp1252", "\xD0\x9D\xD0\xB0 \xFF x\xE2\x82", &replaced), "?? ? x?");
+  EXPECT_EQ(replaced, 4);
+  replaced = 0;
+  EXPECT_EQ(FromUtf8("KOI8-R", "\xD0\x9D\xD0\xB0", &replaced), "\xEE\xC1");
+  EXPECT_EQ(replaced, 0);
+}
+
+TEST(CodePageTest, BytesBecomeUtf8) {
+  EXPECT_EQ(ToUtf8("cp1252", "Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");
+  // 0x81 is no character of cp1252.
+  EXPECT_EQ(ToUtf8("cp1252", "a\x81z"), "a\xEF\xBF\xBDz");
+  EXPECT_EQ(ToUtf8("ISO-8859-1", "\x81"), "\xC2\x81");
+}
+
+TEST(CodePageTest, OnlyPagesTheSystemKnows) {
+  EXPECT_TRUE(CodePageKnown("cp1252"));
+  EXPECT_TRUE(CodePageKnown("ISO-8859-15"));
+  EXPECT_FALSE(CodePageKnown("no-such-page"));
+  EXPECT_FALSE(CodePageKnown(""));
+}
+
+}  // namespace

@@ -1,0 +1,47 @@
+#include "platform/time_zone.h"
+
+#include <date/tz.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+const date::time_zone* Zone(const TimeZone& zone) {
+  return static_cast<const date::time_zone*>(zone.zone);
+}
+
+}  // namespace
+
+bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error) {
+  std::string wanted = name;
+  if (wanted.empty()) {
+    // As other Unix tools read it; a leading ':' names a file of the database.
+    const char* tz = std::getenv("TZ");
+    if (tz != nullptr && *tz != '\0') wanted = tz[0] == ':' ? tz + 1 : tz;
+  }
+  try {
+    const date::time_zone* found =
+        wanted.empty() ? date::current_zone() : date::locate_zone(wanted);
+    zone->zone = found;
+    zone->name = std::string(found->name());
+    return true;
+  } catch (const std::exception& failure) {
+    *error = wanted.empty()
+                 ? "the system's local time zone is unknown (" + std::string(failure.what()) + ")"
+                 : "unknown time zone '" + wanted + "'";
+    return false;
+  }
+}
+
+std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc) {
+  const date::sys_seconds when{std::chrono::seconds{utc}};
+  return Zone(zone)->to_local(when).time_since_epoch().count();
+}
+
+std::int64_t OffsetAtWallTime(const TimeZone& zone, std::int64_t wall) {
+  const date::local_seconds when{std::chrono::seconds{wall}};
+  // For a skipped or repeated wall time, `first` is what was in force before.
+  return Zone(zone)->get_info(when).first.offset.count();
+}

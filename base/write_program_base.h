@@ -20,8 +20,17 @@ struct GuideFiles {
 // offset range or a start cannot be converted to a FILETIME.
 Status BuildGuideFiles(GuideFiles* files);
 
-// BuildGuideFiles, then replaces NAME.ndx, NAME.pdt and NAME.log all together:
-// on any failure the previous files stay exactly as they were.
+// BuildGuideFiles, then replaces NAME.ndx, NAME.pdt and NAME.log all together
+// (platform/file_replace.h says how). What is promised:
+// - kOk: all three files hold the new guide.
+// - Any failure it reports (kCantOpenOutput, kWriteError, and everything
+//   BuildGuideFiles refuses, before any file is touched): all three files
+//   hold exactly their old bytes, or are still absent, and no temporary file
+//   is left; except that when putting an old file back fails too (a second
+//   failure of the file system), that old file is kept in a temporary file
+//   .skedcomp-PID-N.tmp beside its target instead, still kWriteError.
+// - A killed process leaves each of the three files whole, old or new, but
+//   possibly some new beside others old, and may leave temporary files.
 Status WriteProgramBase(std::string_view name);
 
 #endif  // SKEDCOMP_BASE_WRITE_PROGRAM_BASE_H_

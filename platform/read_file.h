@@ -12,7 +12,8 @@ enum class ReadFileResult { kOk, kCantOpen, kReadError, kTooLarge };
 // (a week of 400 programmes lists in under 1 MiB), and small enough to
 // hold in memory at once. A larger or endless file is refused.
 inline constexpr std::size_t kTextFileLimit = std::size_t{64} << 20;
-inline constexpr const char* kTextFileLimitText = "64 MiB";
+// The limit as messages give it: "64 MiB".
+inline std::string TextFileLimitText() { return std::to_string(kTextFileLimit >> 20) + " MiB"; }
 
 // Reads up to `limit` bytes from the start of the regular file at `path` into
 // `buffer`, which only ever grows: its first `*length` bytes are the file's.

@@ -387,7 +387,7 @@ int RunCheck(const Arguments& args) {
     case ReadFileResult::kOk:
       break;
     case ReadFileResult::kTooLarge:
-      PrintError("check", path + " is larger than " + kTextFileLimitText +
+      PrintError("check", path + " is larger than " + TextFileLimitText() +
                               ", the most a composition file may hold");
       return 2;
     default:

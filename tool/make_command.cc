@@ -54,8 +54,8 @@ int RunMake(const Arguments& args) {
     case ReadFileResult::kOk:
       break;
     case ReadFileResult::kTooLarge:
-      PrintError("make",
-                 shown + " is larger than " + kTextFileLimitText + ", the most a listing may hold");
+      PrintError("make", shown + " is larger than " + TextFileLimitText() +
+                             ", the most a listing may hold");
       return 1;
     default:
       PrintError("make", "cannot read " + shown);

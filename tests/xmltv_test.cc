@@ -114,6 +114,9 @@ TEST(XmltvTest, ChannelsLanguagesAndTheWindow) {
   EXPECT_EQ(run.err, "skedtool: import: channel t: 1 title longer than 1999 bytes cut there\n");
   EXPECT_EQ(Tool(dir, {"dump", "t"}).out,
             "2026-12-07\t12:00\tMon\t\n2026-12-07\t13:00\tMon\t" + std::string(1999, 'x') + "\n");
+  run = Tool(dir, {"import", "--tz", "UTC", "tv.xml", "missing"});
+  EXPECT_EQ(run.err, "skedtool: import: missing/a: cannot write the .ndx or .pdt file\n");
+  EXPECT_EQ(run.exit_code, 1);
   run = Tool(dir, {"import", "--tz", "UTC", "--channel", "none", "tv.xml", "."});
   EXPECT_EQ(run.err,
             "skedtool: import: channel none: no programmes in the window; nothing written\n");

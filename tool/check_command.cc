@@ -383,16 +383,10 @@ int RunCheck(const Arguments& args) {
   if (args.size() != 1) return UsageError("check", "expects one NAME");
   const std::string path = CompositionFilePath(args[0]);
   std::string text;
-  switch (ReadWholeFile(path, kTextFileLimit, &text)) {
-    case ReadFileResult::kOk:
-      break;
-    case ReadFileResult::kTooLarge:
-      PrintError("check", path + " is larger than " + TextFileLimitText() +
-                              ", the most a composition file may hold");
-      return 2;
-    default:
-      PrintError("check", "cannot read " + path);
-      return 2;
+  const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
+  if (read != ReadFileResult::kOk) {
+    PrintError("check", ReadFailureText(read, path, "composition file"));
+    return 2;
   }
   const IniProfile profile = ParseIniProfile(text);
   std::printf("%s: %zu channel sections\n", Shown(path).c_str(), profile.sections.size());

@@ -100,7 +100,7 @@ int ReadFromFile(void* context, char* buffer, int length) {
   return got == 0 && std::ferror(file) != 0 ? -1 : static_cast<int>(got);
 }
 
-int CloseFile(void*) { return 0; }  // the caller closes it
+int LeaveOpen(void*) { return 0; }  // the caller closes the file
 
 void KeepFirstError(void* context, xmlErrorPtr error) {
   auto* state = static_cast<ImportState*>(context);
@@ -190,7 +190,7 @@ bool AddProgramme(ImportState* state, const PendingProgramme& programme) {
 bool ReadXmltv(std::FILE* file, ImportState* state) {
   xmlSetExternalEntityLoader(RefuseExternal);
   std::unique_ptr<xmlTextReader, decltype(&xmlFreeTextReader)> reader(
-      xmlReaderForIO(ReadFromFile, CloseFile, file, state->options->file.c_str(), nullptr,
+      xmlReaderForIO(ReadFromFile, LeaveOpen, file, state->options->file.c_str(), nullptr,
                      XML_PARSE_NONET | XML_PARSE_COMPACT),
       &xmlFreeTextReader);
   if (reader == nullptr) {

@@ -50,16 +50,10 @@ int RunMake(const Arguments& args) {
   const std::string source = args.size() == 2 ? args[1] : "-";
   const std::string shown = source == "-" ? "standard input" : source;
   std::string text;
-  switch (ReadListing(source, &text)) {
-    case ReadFileResult::kOk:
-      break;
-    case ReadFileResult::kTooLarge:
-      PrintError("make", shown + " is larger than " + TextFileLimitText() +
-                             ", the most a listing may hold");
-      return 1;
-    default:
-      PrintError("make", "cannot read " + shown);
-      return 1;
+  const ReadFileResult read = ReadListing(source, &text);
+  if (read != ReadFileResult::kOk) {
+    PrintError("make", ReadFailureText(read, shown, "listing"));
+    return 1;
   }
 
   std::vector<ListedProgram> listed;

@@ -24,3 +24,15 @@ std::string StatusText(Status status) {
 std::string BaseErrorText(Status status, BaseDamage damage) {
   return status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status);
 }
+
+std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind) {
+  switch (result) {
+    case ReadFileResult::kOk:
+      return {};
+    case ReadFileResult::kTooLarge:
+      return shown + " is larger than " + TextFileLimitText() + ", the most a " + kind +
+             " may hold";
+    default:
+      return "cannot read " + shown;
+  }
+}

@@ -8,6 +8,7 @@
 
 #include "base/status.h"
 #include "base/stored_base.h"
+#include "platform/read_file.h"
 
 // Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
 void PrintError(std::string_view command, std::string_view message);
@@ -21,5 +22,9 @@ std::string StatusText(Status status);
 // What is wrong with a base that did not read: the damage when it is
 // damaged, otherwise the composer's message.
 std::string BaseErrorText(Status status, BaseDamage damage);
+
+// Why the text file `shown` (a `kind` such as "listing") could not be read:
+// "cannot read FILE", or that it passes the input limit. Empty for kOk.
+std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind);
 
 #endif  // SKEDCOMP_TOOL_TOOL_OUTPUT_H_

@@ -52,6 +52,8 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
   const ReadFileResult index_read =
       ReadFileInto(BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index_buffer,
                    &base->index_length, &base->index_file_size);
+  // Without its index a base cannot open, whatever its title file is.
+  if (index_read == ReadFileResult::kCantOpen) return Status::kCantOpenBase;
   const ReadFileResult titles_read =
       ReadFileInto(BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles_buffer,
                    &base->titles_length, &base->titles_file_size);

@@ -78,7 +78,8 @@ Status BuildGuideFiles(GuideFiles* files) {
   return Status::kOk;
 }
 
-Status WriteProgramBase(std::string_view name) {
+Status WriteProgramBase(std::string_view name, std::vector<std::string>* left_behind) {
+  left_behind->clear();
   GuideFiles files;
   if (const Status status = BuildGuideFiles(&files); status != Status::kOk) return status;
   const FileReplacement replacements[] = {
@@ -86,7 +87,7 @@ Status WriteProgramBase(std::string_view name) {
       {BaseFilePath(name, kTitleExtension), files.titles},
       {BaseFilePath(name, kLogExtension), files.log},
   };
-  switch (ReplaceFiles(replacements)) {
+  switch (ReplaceFiles(replacements, left_behind)) {
     case ReplaceResult::kOk:
       return Status::kOk;
     case ReplaceResult::kCantOpen:

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
 
@@ -20,17 +21,11 @@ struct GuideFiles {
 // offset range or a start cannot be converted to a FILETIME.
 Status BuildGuideFiles(GuideFiles* files);
 
-// BuildGuideFiles, then replaces NAME.ndx, NAME.pdt and NAME.log all together
-// (platform/file_replace.h says how). What is promised:
-// - kOk: all three files hold the new guide.
-// - Any failure it reports (kCantOpenOutput, kWriteError, and everything
-//   BuildGuideFiles refuses, before any file is touched): all three files
-//   hold exactly their old bytes, or are still absent, and no temporary file
-//   is left; except that when putting an old file back fails too (a second
-//   failure of the file system), that old file is kept in a temporary file
-//   .skedcomp-PID-N.tmp beside its target instead, still kWriteError.
-// - A killed process leaves each of the three files whole, old or new, but
-//   possibly some new beside others old, and may leave temporary files.
-Status WriteProgramBase(std::string_view name);
+// BuildGuideFiles (whatever it refuses touches no file), then replaces
+// NAME.ndx, NAME.pdt and NAME.log all together, with the promises of
+// platform/file_replace.h: kOk is its success, kCantOpenOutput its kCantOpen,
+// kWriteError its kWriteError and kPutBackFailed. `left_behind` gets the
+// temporary files that could not be removed.
+Status WriteProgramBase(std::string_view name, std::vector<std::string>* left_behind);
 
 #endif  // SKEDCOMP_BASE_WRITE_PROGRAM_BASE_H_

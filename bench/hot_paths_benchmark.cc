@@ -39,7 +39,8 @@ const std::string& Scratch() {
     std::string title_file;
     EncodeStoredBase(programs, &index, &title_file);
     const FileReplacement files[] = {{made + "/chan.ndx", index}, {made + "/chan.pdt", title_file}};
-    ReplaceFiles(files);
+    std::vector<std::string> left_behind;
+    ReplaceFiles(files, &left_behind);
     return made;
   }();
   return dir;
@@ -102,7 +103,8 @@ BENCHMARK(BM_SortAndBuildGuide);
 void BM_WriteProgramBase(benchmark::State& state) {
   FillGuide();
   const std::string guide = Scratch() + "/guide";
-  for (auto _ : state) WriteProgramBase(guide);
+  std::vector<std::string> left_behind;
+  for (auto _ : state) WriteProgramBase(guide, &left_behind);
 }
 BENCHMARK(BM_WriteProgramBase);
 

@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # bench/xmltv_bench.sh [RUNS]: `skedtool import` of one channel out of a
 # generated 100 MB XMLTV file (200 channels, 75 days of a programme an hour,
-# two titles and a description each), 13 days of it. Prints the median wall and CPU
-# seconds and the peak resident memory over RUNS runs (default 3).
+# two titles and a description each), 13 days of it; then of hostile
+# documents, each of which must end in under 32 MB, within a second (or, for a
+# file of many megabytes, within the time `xmllint --stream` takes merely to
+# read it). Prints the median wall and CPU seconds and the peak resident
+# memory over RUNS runs (default 3), and fails when a hostile document passes
+# a limit.
 set -euo pipefail
 runs=${1:-3}
 cd "$(dirname "$0")/.."
@@ -33,3 +37,80 @@ printf '%-28s %10s %10s %9s  %s\n' "XMLTV file" wall cpu "peak RSS" "programmes 
 printf '%-28s %9.3fs %9.3fs %6d KB  %s\n' "big.xml ($(($(stat -c %s "$dir/big.xml") / 1000000)) MB)" \
   "$(cut -d' ' -f1 "$dir/import.times" | median)" "$(cut -d' ' -f2 "$dir/import.times" | median)" \
   "$(cut -d' ' -f3 "$dir/import.times" | median)" "$("$build/skedtool" dump "$dir/out/ch100.example" | wc -l)"
+
+# Hostile documents: entities, titles cut into millions of pieces, huge
+# attributes and elements. Each is imported whole (no --channel).
+h=$dir/hostile
+mkdir -p "$h/out"
+head='<?xml version="1.0" encoding="UTF-8"?>'
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<!DOCTYPE tv [ <!ENTITY big \"", head;
+  for (i = 0; i < 1000; i++) printf "xxxxxxxxxx";
+  printf "\"> ]>\n<tv>\n<programme start=\"20261207120000\" channel=\"";
+  for (i = 0; i < 10000; i++) printf "&big;";
+  print "\"/>\n</tv>";
+}' >"$h/entity-in-attribute.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<!DOCTYPE tv [\n <!ENTITY b0 \"lol\">\n", head;
+  for (i = 1; i <= 12; i++) { printf " <!ENTITY b%d \"", i; for (k = 0; k < 10; k++) printf "&b%d;", i - 1; print "\">" }
+  print "]>\n<tv>\n<programme start=\"20261207120000\" channel=\"a\"><title>&b12;</title></programme>\n</tv>";
+}' >"$h/entity-bomb.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n<programme start=\"20261207120000\" channel=\"a\"><title>", head;
+  for (i = 0; i < 6600000; i++) printf "News <!---->";
+  print "</title></programme>\n</tv>";
+}' >"$h/title-split-by-comments.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n<programme start=\"20261207120000\" channel=\"a\">", head;
+  for (i = 0; i < 3000000; i++) printf "<title lang=\"de\">News</title>";
+  print "</programme>\n</tv>";
+}' >"$h/three-million-titles.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n<programme start=\"20261207120000\" channel=\"a\"><title>", head;
+  for (i = 0; i < 100000; i++) {
+    for (k = 0; k < 100; k++) printf "yyyyyyyyyy";
+    print "";
+  }
+  print "</title></programme>\n</tv>";
+}' >"$h/title-of-100-mb.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n<programme start=\"20261207120000\" channel=\"a\"", head;
+  for (i = 0; i < 1000000; i++) printf " a%d=\"\"", i;
+  print "/>\n</tv>";
+}' >"$h/million-attributes.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n<programme start=\"20261207120000\" channel=\"", head;
+  for (i = 0; i < 900000; i++) printf "cccccccccc";
+  print "\"/>\n</tv>";
+}' >"$h/channel-id-of-9-mb.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n<programme start=\"20261207120000\" channel=\"a\"><title>", head;
+  for (i = 0; i < 100000; i++) printf "<b>";
+  for (i = 0; i < 100000; i++) printf "</b>";
+  print "</title></programme>\n</tv>";
+}' >"$h/deep.xml"
+awk -v head="$head" 'BEGIN {
+  printf "%s\n<tv>\n", head;
+  for (i = 0; i < 200000; i++) printf "<programme start=\"20261207120000\" channel=\"c%d\"/>\n", i;
+  print "</tv>";
+}' >"$h/200000-channels.xml"
+printf '\n%-38s %9s %9s %9s %5s %9s\n' "hostile document" wall cpu "peak RSS" exit limit
+failed=0
+for file in "$h"/*.xml; do
+  read -r wall cpu rss code < <("$build/measure" "$build/skedtool" import --tz UTC "$file" "$h/out" 2>/dev/null)
+  limit=1
+  if [ "$(stat -c %s "$file")" -gt 10000000 ] && command -v xmllint >/dev/null; then
+    read -r lint _ < <("$build/measure" xmllint --stream --noout "$file" 2>/dev/null)
+    limit=$(awk -v l="$lint" 'BEGIN { print (l > 1) ? l : 1 }')
+  fi
+  verdict=
+  if awk -v w="$wall" -v l="$limit" -v r="$rss" 'BEGIN { exit !(w > l || r >= 32768) }'; then
+    verdict="  OVER THE LIMIT"
+    failed=1
+  fi
+  printf '%-38s %8.3fs %8.3fs %6d KB %5s %8.3fs%s\n' \
+    "$(basename "$file") ($(($(stat -c %s "$file") / 1000)) kB)" "$wall" "$cpu" "$rss" "$code" \
+    "$limit" "$verdict"
+  rm -f "$h"/out/*
+done
+exit "$failed"

@@ -11,15 +11,16 @@
 
 namespace {
 
-Status Compose(std::string_view name) {
+Status Compose(std::string_view name, std::vector<std::string>* left_behind) {
   GuideTable.count = 0;
   ChannelTable.count = 0;
   // Parsed once; every later lookup of this composition is answered from memory.
   const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
-  const std::vector<std::string> channels = platform::GetPrivateProfileSectionNamesA(composition);
-  if (channels.empty()) return Status::kNoSections;
+  if (composition.sections.empty()) return Status::kNoSections;
   StoredBase scratch;  // reused by every channel
-  for (const std::string& channel : channels) {
+  // Names are taken one at a time: a list of them all could be large.
+  for (std::size_t i = 0; i < composition.sections.size(); ++i) {
+    const std::string channel(ProfileSectionName(composition, i));
     if (const Status status = LoadProgramBase(channel, &scratch); status != Status::kOk) {
       return status;
     }
@@ -27,16 +28,17 @@ Status Compose(std::string_view name) {
       return status;
     }
   }
-  return WriteProgramBase(name);
+  return WriteProgramBase(name, left_behind);
 }
 
 }  // namespace
 
-Status ComposeGuide(std::string_view name) {
+Status ComposeGuide(std::string_view name, std::vector<std::string>* left_behind) {
+  left_behind->clear();
   // A huge composition file can outgrow the memory a shell's limit leaves;
   // that is a failure like any other, reported before any file is touched.
   try {
-    return Compose(name);
+    return Compose(name, left_behind);
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }

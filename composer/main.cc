@@ -1,11 +1,14 @@
 // skedcomp NAME...: composes the guide of each NAME from the channels its
 // composition file NAME.cfg lists. Stops at the first failure with exit code 1.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/program_tables.h"
 #include "base/status.h"
 #include "composer/banner.h"
 #include "composer/compose_guide.h"
+#include "platform/file_replace.h"
 #include "platform/process.h"
 #include "platform/table_memory.h"
 
@@ -35,8 +38,13 @@ int main(int argc, char** argv) {
     // it is at.
     std::printf("Composing %s... ", argv[i]);
     std::fflush(stdout);
-    const Status status = ComposeGuide(argv[i]);
+    std::vector<std::string> left_behind;
+    const Status status = ComposeGuide(argv[i], &left_behind);
     Print(StatusMessage(status));
+    // Standard output keeps its fixed lines; what else the user must know goes apart.
+    for (const std::string& path : left_behind) {
+      std::fprintf(stderr, "skedcomp: %s\n", LeftBehindText(path).c_str());
+    }
     if (status != Status::kOk) return 1;
   }
   return 0;

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const IniProfile profile = ParseIniProfile(text);
+  const IniProfile profile = ParseIniProfile(std::string(text));
   const std::vector<std::string> names = platform::GetPrivateProfileSectionNamesA(profile);
   FUZZ_CHECK(names.size() == profile.sections.size());
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -17,18 +17,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(name.front() != ' ' && name.front() != '\t');
     // Every lookup of a name reads its first section.
     const std::size_t first = FindProfileSection(profile, name);
-    FUZZ_CHECK(first <= i && ProfileNameKey(profile.sections[first].name) == ProfileNameKey(name));
-    for (const IniKey& key : profile.sections[i].keys) {
-      FUZZ_CHECK(key.name.find_first_of("\r\n") == std::string::npos);
-      const bool found = HasProfileKey(profile, name, key.name);
-      const std::string value = platform::GetPrivateProfileStringA(profile, name, key.name, "");
+    FUZZ_CHECK(first <= i &&
+               ProfileNameKey(ProfileSectionName(profile, first)) == ProfileNameKey(name));
+    ForEachProfileKey(profile, i, [&](std::string_view key, std::string_view) {
+      FUZZ_CHECK(key.find_first_of("\r\n") == std::string::npos);
+      const bool found = HasProfileKey(profile, name, key);
+      const std::string value = platform::GetPrivateProfileStringA(profile, name, key, "");
       if (first == i) {
         FUZZ_CHECK(found);
         int number = 0;
-        platform::GetPrivateProfileIntA(profile, name, key.name, 7, &number);
+        platform::GetPrivateProfileIntA(profile, name, key, 7, &number);
       }
       if (!found) FUZZ_CHECK(value.empty());
-    }
+    });
     int shift = 0;
     platform::GetPrivateProfileIntA(profile, name, "timeshift", 0, &shift);
   }

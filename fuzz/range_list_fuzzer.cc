@@ -32,12 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++ranges;
   }
 
-  const RangeListReport report = ReadRangeList(value);
-  FUZZ_CHECK(report.ranges.size() == ranges);
-  for (const ListedRange& listed : report.ranges) {
+  std::vector<ListedRange> listed_ranges;
+  const RangeListReport report =
+      ReadRangeList(value, [&](const ListedRange& listed) { listed_ranges.push_back(listed); });
+  FUZZ_CHECK(report.count == ranges && listed_ranges.size() == ranges);
+  for (const ListedRange& listed : listed_ranges) {
     WhyNothingSelected(listed);
     SurprisingTimes(listed);
-    for (const ListedRange& other : report.ranges) {
+    for (const ListedRange& other : listed_ranges) {
       TimeRange common;
       if (RangesOverlap(listed.range, other.range, &common)) {
         FUZZ_CHECK(common.start.hours >= 0);

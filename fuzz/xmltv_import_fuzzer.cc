@@ -1,5 +1,6 @@
 // skedtool import on arbitrary bytes as an XMLTV file. The properties: it
-// never crashes, and every base it writes loads back whole, with at most 400
+// never crashes; a failed import writes nothing and any import leaves no
+// temporary file; and every base it writes loads back whole, with at most 400
 // programmes in start order and titles of at most 1,999 bytes.
 #include <cstdint>
 #include <cstdio>
@@ -52,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int exit_code = RunImport({"--tz", "UTC", file, (dir / "out").string()});
   FUZZ_CHECK(exit_code == 0 || exit_code == 1);
   for (const auto& entry : fs::directory_iterator(dir / "out")) {
+    FUZZ_CHECK(exit_code == 0);
+    FUZZ_CHECK(entry.path().extension() == ".ndx" || entry.path().extension() == ".pdt");
     if (entry.path().extension() == ".ndx") {
       CheckBase((entry.path().parent_path() / entry.path().stem()).string());
     }

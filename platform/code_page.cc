@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 
 namespace {
 
@@ -63,6 +64,35 @@ std::size_t OneByte(std::string_view) { return 1; }
 
 bool CodePageKnown(const std::string& page) {
   return !page.empty() && Converter(page, "UTF-8").ok() && Converter("UTF-8", page).ok();
+}
+
+bool CodePageIsSingleByte(const std::string& page) {
+  // Four characters from four scripts; one the page lacks still counts one '?'.
+  const std::string_view sample = "A\xC3\xA9\xE2\x82\xAC\xD0\x96";  // A é € Ж
+  return FromUtf8(page, sample, nullptr).size() == 4;
+}
+
+bool IsUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || i + length > text.size()) return false;
+    std::uint32_t value = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      value = (value << 6) | (next & 0x3F);
+    }
+    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
+    if (overlong || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+    i += length;
+  }
+  return true;
 }
 
 std::string FromUtf8(const std::string& page, std::string_view utf8, int* replaced) {

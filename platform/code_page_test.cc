@@ -30,4 +30,24 @@ TEST(CodePageTest, OnlyPagesTheSystemKnows) {
   EXPECT_FALSE(CodePageKnown(""));
 }
 
+TEST(CodePageTest, OnlySingleBytePagesHoldTitles) {
+  for (const char* page : {"cp1252", "ISO-8859-15", "KOI8-R", "CP437"}) {
+    EXPECT_TRUE(CodePageIsSingleByte(page)) << page;
+  }
+  for (const char* page : {"UTF-8", "UTF-16", "UTF-32", "UTF-7", "GBK", "SHIFT_JIS"}) {
+    EXPECT_FALSE(CodePageIsSingleByte(page)) << page;
+  }
+}
+
+TEST(CodePageTest, Utf8IsToldFromOtherBytes) {
+  for (const char* text : {"", "plain", "Caf\xC3\xA9", "\xE2\x82\xAC", "\xF4\x8F\xBF\xBF"}) {
+    EXPECT_TRUE(IsUtf8(text)) << text;
+  }
+  // Latin-1, a cut character, overlong forms, a surrogate, past U+10FFFF.
+  for (const char* text : {"Caf\xE9", "\xE2\x82", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+                           "\xF4\x90\x80\x80", "\x80"}) {
+    EXPECT_FALSE(IsUtf8(text)) << text;
+  }
+}
+
 }  // namespace

@@ -1,6 +1,10 @@
 #include "platform/file_replace.h"
 
+#include <cstdint>
 #include <new>
+#include <set>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_ops.h"
@@ -18,29 +22,44 @@ struct PendingFile {
   bool renamed_away = false;  // the old file left the target's name for old_copy
 };
 
-// Counts the steps of one replacement and fails the chosen ones.
+// Counts the steps of one replacement and fails the chosen ones; and keeps
+// the names of the temporary files that could not be removed.
 class Steps {
  public:
-  explicit Steps(ReplaceFaults* faults) : faults_(faults) {}
+  Steps(ReplaceFaults* faults, std::vector<std::string>* left_behind)
+      : faults_(faults), left_behind_(left_behind) {}
   bool Fails() { return faults_ != nullptr && ++faults_->steps == faults_->fail_step; }
   bool PutBackFails() {
     return faults_ != nullptr && ++faults_->put_back_steps == faults_->fail_put_back_step;
   }
   bool NoExchange() const { return faults_ != nullptr && faults_->no_exchange; }
   bool NoLinks() const { return faults_ != nullptr && faults_->no_links; }
+  // Removes a temporary file; one that stays is named for the user.
+  void Remove(const std::string& path) {
+    const bool refused = faults_ != nullptr && faults_->no_removal;
+    if (refused || !RemoveFile(path)) Leave(path);
+  }
+  void Leave(const std::string& path) {
+    // Memory for the name was reserved before the first file was made.
+    if (left_behind_->size() < left_behind_->capacity()) left_behind_->push_back(path);
+  }
 
  private:
   ReplaceFaults* faults_;
+  std::vector<std::string>* left_behind_;
 };
 
-// Two targets that are one file would leave it holding only the last one's bytes.
+// Two targets that are one file would leave it holding only the last one's
+// bytes. Sorted, so that an import of thousands of bases checks quickly.
 bool SameFileTwice(const std::vector<PendingFile>& pending) {
-  for (std::size_t i = 0; i < pending.size(); ++i) {
-    for (std::size_t j = i + 1; j < pending.size(); ++j) {
-      const ReplaceTarget& a = pending[i].target;
-      const ReplaceTarget& b = pending[j].target;
-      if (a.exists && b.exists ? a.identity == b.identity : a.path == b.path) return true;
-    }
+  std::set<std::pair<std::uint64_t, std::uint64_t>> files;
+  std::set<std::string_view> absent;
+  for (const PendingFile& file : pending) {
+    const ReplaceTarget& target = file.target;
+    const bool added = target.exists
+                           ? files.emplace(target.identity.device, target.identity.file).second
+                           : absent.insert(target.path).second;
+    if (!added) return true;
   }
   return false;
 }
@@ -59,7 +78,7 @@ bool CreateTemporary(const ReplaceTarget& like, int first_attempt, std::string* 
       if (handle != nullptr) {
         *handle = file;
       } else if (!CloseFile(file)) {
-        RemoveFile(*name);
+        steps.Remove(*name);
         break;
       }
       return true;
@@ -94,7 +113,7 @@ bool KeepOldFile(PendingFile& file, int first_attempt, Steps& steps) {
   std::string name;
   if (!CreateTemporary(file.target, first_attempt, &name, nullptr, steps)) return false;
   if (steps.Fails() || !RenameFile(file.target.path, name)) {
-    RemoveFile(name);
+    steps.Remove(name);
     return false;
   }
   file.old_copy = name;
@@ -125,7 +144,7 @@ bool SwapIn(PendingFile& file, int spare_attempts, Steps& steps) {
         file.old_copy.clear();
       }
     } else if (!file.old_copy.empty()) {
-      RemoveFile(file.old_copy);  // a second link only; the target still holds the file
+      steps.Remove(file.old_copy);  // a second link only; the target still holds the file
       file.old_copy.clear();
     }
     return false;
@@ -141,16 +160,22 @@ bool PutBack(std::vector<PendingFile>& pending, Steps& steps) {
   bool all_back = true;
   for (auto file = pending.rbegin(); file != pending.rend(); ++file) {
     if (file->file != kNoFile) CloseFile(file->file);
-    if (!file->temporary.empty()) RemoveFile(file->temporary);
+    if (!file->temporary.empty()) steps.Remove(file->temporary);
     if (!file->swapped) {
       // An old file renamed away whose new one never came keeps its copy.
-      if (!file->old_copy.empty()) all_back = false;
+      if (!file->old_copy.empty()) {
+        all_back = false;
+        steps.Leave(file->old_copy);
+      }
       continue;
     }
     const bool back = !steps.PutBackFails() &&
                       (file->old_copy.empty() ? RemoveFile(file->target.path)
                                               : RenameFile(file->old_copy, file->target.path));
-    if (!back) all_back = false;
+    if (!back) {
+      all_back = false;
+      if (!file->old_copy.empty()) steps.Leave(file->old_copy);
+    }
   }
   return all_back;
 }
@@ -167,14 +192,13 @@ ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<Pendin
   }
   if (SameFileTwice(pending)) return give_up(ReplaceResult::kCantOpen);
   // Each file starts at its own name, so the files of one replacement do not
-  // first try each other's.
+  // first try each other's. Each is written and closed before the next is
+  // made, so that a replacement of many files holds one open at a time.
   const int count = static_cast<int>(pending.size());
   for (int i = 0; i < count; ++i) {
     if (!CreateTemporary(pending[i].target, i, &pending[i].temporary, &pending[i].file, steps)) {
       return give_up(ReplaceResult::kCantOpen);
     }
-  }
-  for (std::size_t i = 0; i < files.size(); ++i) {
     const bool written = !steps.Fails() && WriteToFile(pending[i].file, files[i].contents);
     const bool closed = CloseFile(pending[i].file) && !steps.Fails();
     pending[i].file = kNoFile;
@@ -185,7 +209,7 @@ ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<Pendin
   }
   // Every new file is in place: only now may the old ones go.
   for (const PendingFile& file : pending) {
-    if (!file.old_copy.empty()) RemoveFile(file.old_copy);
+    if (!file.old_copy.empty()) steps.Remove(file.old_copy);
   }
   return ReplaceResult::kOk;
 }
@@ -197,14 +221,25 @@ std::string TemporaryPath(const std::string& directory, int attempt) {
   return PathInDirectory(directory, ".skedcomp-" + tag + "-" + std::to_string(attempt) + ".tmp");
 }
 
-ReplaceResult ReplaceFiles(std::span<const FileReplacement> files) {
-  return ReplaceFiles(files, nullptr);
+std::string LeftBehindText(const std::string& path) {
+  return "the temporary file " + path +
+         " could not be removed (it holds an old or new copy of a file written beside it)";
 }
 
-ReplaceResult ReplaceFiles(std::span<const FileReplacement> files, ReplaceFaults* faults) {
-  Steps steps(faults);
+ReplaceResult ReplaceFiles(std::span<const FileReplacement> files,
+                           std::vector<std::string>* left_behind) {
+  return ReplaceFiles(files, left_behind, nullptr);
+}
+
+ReplaceResult ReplaceFiles(std::span<const FileReplacement> files,
+                           std::vector<std::string>* left_behind, ReplaceFaults* faults) {
+  left_behind->clear();
   std::vector<PendingFile> pending;
+  Steps steps(faults, left_behind);
   try {
+    // At most two temporary files a target can be left: its new file and its
+    // old one. Reserved now, so that naming them never needs memory.
+    left_behind->reserve(2 * files.size());
     pending.resize(files.size());
     return Replace(files, pending, steps);
   } catch (const std::bad_alloc&) {

@@ -17,7 +17,10 @@ class FileReplaceTest : public ::testing::Test {
  protected:
   ReplaceResult Replace(std::string_view a, std::string_view b) {
     const FileReplacement files[] = {{dir_ / "out.a", a}, {dir_ / "out.b", b}};
-    return ReplaceFiles(files);
+    std::vector<std::string> left_behind;
+    const ReplaceResult result = ReplaceFiles(files, &left_behind);
+    EXPECT_TRUE(left_behind.empty());
+    return result;
   }
   void ExpectOld() {
     EXPECT_EQ(ReadFile(dir_ / "out.a"), "old a");

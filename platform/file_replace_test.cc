@@ -39,7 +39,8 @@ TEST_F(FileReplaceTest, DirectoryAtTargetNameIsRefused) {
 
 TEST_F(FileReplaceTest, MissingDirectoryIsRefused) {
   const FileReplacement files[] = {{dir_ / "nowhere/out.a", "x"}};
-  EXPECT_EQ(ReplaceFiles(files), ReplaceResult::kCantOpen);
+  std::vector<std::string> left_behind;
+  EXPECT_EQ(ReplaceFiles(files, &left_behind), ReplaceResult::kCantOpen);
 }
 
 // Every step of a three-file replacement failing in turn, with the system's
@@ -70,16 +71,34 @@ class ReplaceFaultsTest : public ::testing::TestWithParam<ReplaceMode> {
       WriteFile(dir / name, std::string("old ") + name);
     }
   }
-  ReplaceResult Replace(const TempDir& dir, ReplaceFaults* faults) const {
+  ReplaceResult Replace(const TempDir& dir, ReplaceFaults* faults) {
     const FileReplacement files[] = {{dir / kNames[0], "new g.ndx"},
                                      {dir / kNames[1], "new g.pdt"},
                                      {dir / kNames[2], "new g.log"}};
     faults->no_exchange = GetParam().no_exchange;
     faults->no_links = GetParam().no_links;
-    return ReplaceFiles(files, faults);
+    return ReplaceFiles(files, &left_behind_, faults);
   }
+  // The temporary files in `dir`, and those the replacement named as left
+  // (by file name: the folder is written with the system's separator).
+  Names Leftovers(const TempDir& dir) const {
+    Names found;
+    for (const std::string& name : dir.List()) {
+      if (name.rfind(".skedcomp-", 0) == 0) found.push_back(name);
+    }
+    return found;
+  }
+  Names Named() const {
+    Names named;
+    for (const std::string& path : left_behind_) {
+      named.push_back(path.substr(path.find_last_of("/\\") + 1));
+    }
+    std::sort(named.begin(), named.end());
+    return named;
+  }
+  Names left_behind_;
   // The steps of a replacement that succeeds.
-  int CountSteps() const {
+  int CountSteps() {
     TempDir dir;
     WriteOld(dir);
     ReplaceFaults faults;
@@ -108,7 +127,30 @@ TEST_P(ReplaceFaultsTest, EveryStepFailingLeavesEveryTargetAsItWas) {
       EXPECT_EQ(ReadFile(dir / name), "old " + name) << "step " << k;
     }
     EXPECT_EQ(dir.List(), Targets()) << "step " << k;
+    EXPECT_TRUE(left_behind_.empty()) << "step " << k;
   }
+}
+
+// When the system refuses to remove files, the replacement still keeps its
+// promise for the targets, and every temporary file it leaves is named.
+TEST_P(ReplaceFaultsTest, TemporariesThatCannotBeRemovedAreNamed) {
+  const int steps = CountSteps();
+  int runs_leaving_some = 0;
+  for (int k = 0; k <= steps; ++k) {  // k = 0: no step fails
+    TempDir dir;
+    WriteOld(dir);
+    ReplaceFaults faults;
+    faults.fail_step = k;
+    faults.no_removal = true;
+    const ReplaceResult result = Replace(dir, &faults);
+    EXPECT_EQ(result == ReplaceResult::kOk, k == 0) << "step " << k;
+    for (const std::string& name : Targets()) {
+      EXPECT_EQ(ReadFile(dir / name), (k == 0 ? "new " : "old ") + name) << "step " << k;
+    }
+    EXPECT_EQ(Named(), Leftovers(dir)) << "step " << k;
+    if (!left_behind_.empty()) ++runs_leaving_some;
+  }
+  EXPECT_GT(runs_leaving_some, 0);
 }
 
 // When putting back fails too, no old file is lost: each is at its own name
@@ -130,6 +172,7 @@ TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
       }
       ++put_back_failures;
       EXPECT_EQ(result, ReplaceResult::kPutBackFailed) << "step " << k << ", put-back " << m;
+      EXPECT_EQ(Named(), Leftovers(dir)) << "step " << k << ", put-back " << m;
       std::vector<std::string> contents;
       for (const std::string& name : dir.List()) {
         const bool leftover = name.rfind(".skedcomp-", 0) == 0;

@@ -1,8 +1,10 @@
 #include "platform/ini_profile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 #include <limits>
+#include <utility>
 
 #include "platform/read_file.h"
 
@@ -10,11 +12,15 @@ namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Plain loops here and below: the library's searches for any of a set of
+// characters look the set up at each byte, which a file of millions of lines
+// feels.
 std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -37,7 +43,9 @@ std::string_view Unquote(std::string_view value) {
 
 // Splits off the next line; LF, CR LF and a lone CR all end a line.
 std::string_view NextLine(std::string_view* text) {
-  const std::size_t end = text->find_first_of("\r\n");
+  std::size_t end = 0;
+  while (end < text->size() && (*text)[end] != '\n' && (*text)[end] != '\r') ++end;
+  if (end == text->size()) end = std::string_view::npos;
   std::string_view line = text->substr(0, end);
   if (end == std::string_view::npos) {
     *text = {};
@@ -56,52 +64,144 @@ std::string ProfileNameKey(std::string_view name) {
   return key;
 }
 
-std::size_t FindProfileSection(const IniProfile& profile, std::string_view section) {
-  const auto found = profile.first_section.find(ProfileNameKey(Trim(section)));
-  return found == profile.first_section.end() ? profile.sections.size() : found->second;
+int CompareProfileNames(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (a[i] == b[i]) continue;
+    const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+std::string_view ProfileSectionName(const IniProfile& profile, std::size_t position) {
+  const IniProfile::Section& section = profile.sections[position];
+  return std::string_view(profile.text).substr(section.name, section.name_size);
 }
 
 namespace {
 
-const IniKey* FindKey(const IniProfile& profile, std::string_view section, std::string_view key) {
+bool NameBefore(std::string_view a, std::string_view b) { return CompareProfileNames(a, b) < 0; }
+
+// The key lines of the section at `position`: from the end of its header
+// line to the start of the next header line ("[]" ones included).
+std::string_view SectionBody(const IniProfile& profile, std::size_t position) {
+  const std::string_view text = profile.text;
+  const IniProfile::Section& section = profile.sections[position];
+  std::size_t begin = section.name + section.name_size;
+  while (begin < text.size() && text[begin] != '\n' && text[begin] != '\r') ++begin;
+  if (begin == text.size()) return {};
+  std::size_t end = text.size();
+  if (position + 1 < profile.sections.size()) {
+    // Back from the next name over "  [  " to the start of its line.
+    end = profile.sections[position + 1].name;
+    while (text[end - 1] == ' ' || text[end - 1] == '\t') --end;
+    --end;  // the '['
+    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+  }
+  const auto closed = std::upper_bound(profile.closed.begin(), profile.closed.end(),
+                                       static_cast<std::uint32_t>(begin));
+  if (closed != profile.closed.end() && *closed < end) end = *closed;
+  return text.substr(begin, end - begin);
+}
+
+// Reads `visit(name, value)` for each key line of `body`; stops when it returns true.
+template <typename Visit>
+void VisitKeys(std::string_view body, Visit visit) {
+  while (!body.empty()) {
+    const std::string_view line = Trim(NextLine(&body));
+    if (line.empty() || line.front() == ';') continue;
+    const std::size_t equals = line.find('=');
+    // A header line never stands in a body; a '[' line without ']' is no key either.
+    if (equals == std::string_view::npos || line.front() == '[') continue;
+    if (visit(Trim(line.substr(0, equals)), Unquote(Trim(line.substr(equals + 1))))) return;
+  }
+}
+
+// The value of `key` in the first section named `section`; false when none.
+bool FindKey(const IniProfile& profile, std::string_view section, std::string_view key,
+             std::string_view* value) {
   const std::size_t found = FindProfileSection(profile, section);
-  if (found == profile.sections.size()) return nullptr;
+  if (found == profile.sections.size()) return false;
   key = Trim(key);
   // Keys stay in file order, so the first of a repeated key wins.
-  for (const IniKey& entry : profile.sections[found].keys) {
-    if (NamesEqual(entry.name, key)) return &entry;
-  }
-  return nullptr;
+  bool has = false;
+  VisitKeys(SectionBody(profile, found), [&](std::string_view name, std::string_view text) {
+    has = NamesEqual(name, key);
+    if (has) *value = text;
+    return has;
+  });
+  return has;
 }
 
 }  // namespace
 
-IniProfile ParseIniProfile(std::string_view text) {
+std::size_t FindProfileSection(const IniProfile& profile, std::string_view section) {
+  section = Trim(section);
+  // The lookups of one section come one after another: the last answer is kept.
+  IniProfile::LastLookup& last = profile.last_lookup;
+  if (last.valid && last.name == section) return last.position;
+  const auto found =
+      std::lower_bound(profile.by_name.begin(), profile.by_name.end(), section,
+                       [&](std::uint32_t position, std::string_view name) {
+                         return NameBefore(ProfileSectionName(profile, position), name);
+                       });
+  const bool known =
+      found != profile.by_name.end() && NamesEqual(ProfileSectionName(profile, *found), section);
+  last.name.assign(section);
+  last.position = known ? *found : profile.sections.size();
+  last.valid = true;
+  return last.position;
+}
+
+void ForEachProfileKey(const IniProfile& profile, std::size_t position,
+                       const std::function<void(std::string_view, std::string_view)>& visit) {
+  VisitKeys(SectionBody(profile, position), [&](std::string_view name, std::string_view value) {
+    visit(name, value);
+    return false;
+  });
+}
+
+IniProfile ParseIniProfile(std::string text) {
   IniProfile profile;
-  if (text.starts_with(kUtf8ByteOrderMark)) text.remove_prefix(kUtf8ByteOrderMark.size());
-  // Keys before the first section, or under "[]", have no section to go to.
-  IniSection* current = nullptr;
-  while (!text.empty()) {
-    const std::string_view line = Trim(NextLine(&text));
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[') {
-      const std::size_t close = line.rfind(']');
-      if (close == std::string_view::npos) continue;  // not a section line
-      const std::string_view name = Trim(line.substr(1, close - 1));
-      if (name.empty()) {
-        current = nullptr;
-      } else {
-        // Only the first section of a name is ever read, as on Windows.
-        profile.first_section.try_emplace(ProfileNameKey(name), profile.sections.size());
-        current = &profile.sections.emplace_back(IniSection{std::string(name), {}});
-      }
-      continue;
-    }
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos || current == nullptr) continue;
-    current->keys.push_back(IniKey{std::string(Trim(line.substr(0, equals))),
-                                   std::string(Unquote(Trim(line.substr(equals + 1))))});
+  profile.text = std::move(text);
+  if (profile.text.size() > UINT32_MAX) return profile;
+  std::string_view rest = profile.text;
+  if (rest.starts_with(kUtf8ByteOrderMark)) rest.remove_prefix(kUtf8ByteOrderMark.size());
+  // As many sections as lines that start with '[', at most: reserved at
+  // once, so that growing never holds two copies.
+  std::size_t headers = 0;
+  for (std::string_view lines = rest; !lines.empty();) {
+    const std::string_view line = Trim(NextLine(&lines));
+    if (!line.empty() && line.front() == '[') ++headers;
   }
+  profile.sections.reserve(headers);
+  const char* const start = profile.text.data();
+  while (!rest.empty()) {
+    const std::string_view line = Trim(NextLine(&rest));
+    if (line.empty() || line.front() != '[') continue;
+    const std::size_t close = line.rfind(']');
+    if (close == std::string_view::npos) continue;  // not a section line
+    const std::string_view name = Trim(line.substr(1, close - 1));
+    if (name.empty()) {
+      // Keys after "[]" have no section to go to.
+      profile.closed.push_back(static_cast<std::uint32_t>(line.data() - start));
+    } else {
+      profile.sections.push_back({static_cast<std::uint32_t>(name.data() - start),
+                                  static_cast<std::uint32_t>(name.size())});
+    }
+  }
+  profile.by_name.resize(profile.sections.size());
+  for (std::size_t i = 0; i < profile.by_name.size(); ++i) {
+    profile.by_name[i] = static_cast<std::uint32_t>(i);
+  }
+  // Only the first section of a name is ever read, as on Windows.
+  std::sort(profile.by_name.begin(), profile.by_name.end(), [&](std::uint32_t a, std::uint32_t b) {
+    const std::string_view x = ProfileSectionName(profile, a);
+    const std::string_view y = ProfileSectionName(profile, b);
+    return NameBefore(x, y) || (!NameBefore(y, x) && a < b);
+  });
   return profile;
 }
 
@@ -110,11 +210,12 @@ IniProfile ReadIniProfile(const std::string& path) {
   if (ReadWholeFile(path, kTextFileLimit, &text) != ReadFileResult::kOk) {
     return {};
   }
-  return ParseIniProfile(text);
+  return ParseIniProfile(std::move(text));
 }
 
 bool HasProfileKey(const IniProfile& profile, std::string_view section, std::string_view key) {
-  return FindKey(profile, section, key) != nullptr;
+  std::string_view value;
+  return FindKey(profile, section, key, &value);
 }
 
 namespace platform {
@@ -122,25 +223,27 @@ namespace platform {
 std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile) {
   std::vector<std::string> names;
   names.reserve(profile.sections.size());
-  for (const IniSection& section : profile.sections) names.push_back(section.name);
+  for (std::size_t i = 0; i < profile.sections.size(); ++i) {
+    names.emplace_back(ProfileSectionName(profile, i));
+  }
   return names;
 }
 
 std::string GetPrivateProfileStringA(const IniProfile& profile, std::string_view section,
                                      std::string_view key, std::string_view fallback) {
-  const IniKey* entry = FindKey(profile, section, key);
-  return std::string(entry != nullptr ? std::string_view(entry->value) : fallback);
+  std::string_view value;
+  return std::string(FindKey(profile, section, key, &value) ? value : fallback);
 }
 
 ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_view section,
                                        std::string_view key, int fallback, int* value) {
-  const IniKey* entry = FindKey(profile, section, key);
-  if (entry == nullptr) {
+  std::string_view text;
+  if (!FindKey(profile, section, key, &text)) {
     *value = fallback;
     return ProfileIntResult::kOk;
   }
-  std::string_view text = Trim(entry->value);  // a quoted value may hold blanks
-  if (text.empty()) {                          // as the Windows function reads it: as if missing
+  text = Trim(text);   // a quoted value may hold blanks
+  if (text.empty()) {  // as the Windows function reads it: as if missing
     *value = fallback;
     return ProfileIntResult::kOk;
   }

@@ -5,36 +5,57 @@
 #define SKEDCOMP_PLATFORM_INI_PROFILE_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-struct IniKey {
-  std::string name;
-  std::string value;
-};
-
-struct IniSection {
-  std::string name;  // as written, trimmed; never empty
-  std::vector<IniKey> keys;
-};
-
+// A parsed composition file. It keeps the file's bytes and, per section, only
+// where its name stands, so that it takes at most four times the file's size
+// in memory however the file is made up; keys are found by reading the
+// section's lines again.
 struct IniProfile {
-  std::vector<IniSection> sections;  // file order, repeated names included
-  // ASCII-lowercased name -> position of the first section of that name, so a
-  // lookup costs the same with ten sections as with ten thousand.
-  std::unordered_map<std::string, std::size_t> first_section;
+  struct Section {
+    std::uint32_t name;       // offset in `text` of the name, trimmed; never empty
+    std::uint32_t name_size;  // (a file holds at most 4 GiB, far above the input limit)
+  };
+  std::string text;
+  std::vector<Section> sections;      // file order, repeated names included
+  std::vector<std::uint32_t> closed;  // offsets of "[]" lines, which end a section too
+  // Positions in `sections` by name (case aside), the first of a name first,
+  // so that a lookup costs the same with ten sections as with ten thousand.
+  std::vector<std::uint32_t> by_name;
+  // The last section looked up by name, and where it was found.
+  struct LastLookup {
+    bool valid = false;
+    std::string name;
+    std::size_t position = 0;
+  };
+  mutable LastLookup last_lookup;
 };
 
-IniProfile ParseIniProfile(std::string_view text);
+// The profile of `text`. A file of more than 4 GiB - 1 reads as having no sections.
+IniProfile ParseIniProfile(std::string text);
 
 // A missing, unreadable or non-regular file reads as a profile with no sections.
 IniProfile ReadIniProfile(const std::string& path);
 
+// The name of the section at `position` (file order).
+std::string_view ProfileSectionName(const IniProfile& profile, std::size_t position);
+
+// Calls `visit` with the name and value of each key line of the section at
+// `position`, in file order, as the lookups read them.
+void ForEachProfileKey(
+    const IniProfile& profile, std::size_t position,
+    const std::function<void(std::string_view name, std::string_view value)>& visit);
+
 // The form in which names compare: two section or key names are the same
 // name exactly when their keys are equal (ASCII letters without case).
 std::string ProfileNameKey(std::string_view name);
+
+// Orders two names as their keys order: below 0, 0 (the same name) or above 0.
+int CompareProfileNames(std::string_view a, std::string_view b);
 
 // Position in profile.sections of the first section named `section` (case
 // and surrounding blanks aside), or profile.sections.size() when none is.
@@ -50,6 +71,7 @@ enum class ProfileIntResult { kOk, kMalformed };
 namespace platform {
 
 // All section names in file order; a name that stands twice is listed twice.
+// (ProfileSectionName reads them one by one without copying them all.)
 std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile);
 
 // The value of `key` in the first section named `section`, or `fallback` when

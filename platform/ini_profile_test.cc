@@ -9,7 +9,8 @@ namespace {
 using Names = std::vector<std::string>;
 
 std::string Lookup(std::string_view text, std::string_view section, std::string_view key) {
-  return platform::GetPrivateProfileStringA(ParseIniProfile(text), section, key, "<default>");
+  return platform::GetPrivateProfileStringA(ParseIniProfile(std::string(text)), section, key,
+                                            "<default>");
 }
 
 TEST(IniProfileTest, SectionListFollowsFileOrder) {
@@ -34,7 +35,8 @@ TEST(IniProfileTest, SectionListFollowsFileOrder) {
       {"[last]", {"last"}},
   };
   for (const Case& entry : cases) {
-    EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ParseIniProfile(entry.text)), entry.names)
+    EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ParseIniProfile(std::string(entry.text))),
+              entry.names)
         << entry.text;
   }
 }

@@ -112,9 +112,9 @@ std::vector<std::string> Differences(const std::string& path, const std::string&
   sections.insert(our_names.begin(), our_names.end());
   std::set<std::string> keys = {"range1",  "range2",   "range3", "timeshift",
                                 "missing", " range1 ", "RANGE1"};
-  for (const IniSection& section : ours.sections) {
-    sections.insert(section.name);
-    for (const IniKey& key : section.keys) keys.insert(key.name);
+  for (std::size_t i = 0; i < ours.sections.size(); ++i) {
+    sections.emplace(ProfileSectionName(ours, i));
+    ForEachProfileKey(ours, i, [&](std::string_view key, std::string_view) { keys.emplace(key); });
   }
   for (const std::string& section : sections) {
     for (const std::string& key : keys) {

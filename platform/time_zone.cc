@@ -40,8 +40,14 @@ std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc) {
   return Zone(zone)->to_local(when).time_since_epoch().count();
 }
 
-std::int64_t OffsetAtWallTime(const TimeZone& zone, std::int64_t wall) {
+ZonedTime ExistingWallTime(const TimeZone& zone, std::int64_t wall) {
   const date::local_seconds when{std::chrono::seconds{wall}};
-  // For a skipped or repeated wall time, `first` is what was in force before.
-  return Zone(zone)->get_info(when).first.offset.count();
+  const date::local_info info = Zone(zone)->get_info(when);
+  if (info.result == date::local_info::nonexistent) {
+    // `second` is what comes into force at the change, `begin` its moment.
+    const std::int64_t offset = info.second.offset.count();
+    return {info.second.begin.time_since_epoch().count() + offset, offset};
+  }
+  // For a repeated wall time, `first` is what was in force before.
+  return {wall, info.first.offset.count()};
 }

@@ -20,9 +20,17 @@ bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error);
 // The wall-clock time of `zone` at the UTC time `utc`.
 std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc);
 
-// The zone's offset from UTC, in seconds, at the wall-clock time `wall`. A
-// wall time that a change skips or repeats gets the offset in force just
-// before the change.
-std::int64_t OffsetAtWallTime(const TimeZone& zone, std::int64_t wall);
+// A wall-clock time of the zone and its offset from UTC, in seconds.
+struct ZonedTime {
+  std::int64_t wall;
+  std::int64_t offset;
+};
+
+// The moment the wall-clock time `wall` names, as a wall time that exists and
+// its offset. A wall time that a change skips (spring forward) names the
+// moment of the change, given on the clock after it (02:30 becomes 03:00), so
+// that later wall times never name earlier moments; one that a change repeats
+// names its first moment, with the offset in force before the change.
+ZonedTime ExistingWallTime(const TimeZone& zone, std::int64_t wall);
 
 #endif  // SKEDCOMP_PLATFORM_TIME_ZONE_H_

@@ -36,6 +36,8 @@ struct RunOptions {
   // Run as the unprivileged user "nobody" when the tests run as root, so that
   // permission checks bite.
   bool as_nobody = false;
+  // Set in the process's environment, "NAME=VALUE" each (POSIX only).
+  std::vector<std::string> environment;
 };
 
 // The process is killed, and the run fails, when it takes longer than this:

@@ -91,6 +91,10 @@ std::vector<std::string> WrapperWords() {
   if (options.as_nobody && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
     ::_exit(126);
   }
+  for (const std::string& setting : options.environment) {
+    const std::size_t equals = setting.find('=');
+    ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+  }
   ::alarm(kWatchdogSeconds);  // survives exec: a hanging tool is killed
   std::vector<std::string> words = WrapperWords();
   words.push_back(binary);

@@ -115,6 +115,38 @@ TEST_F(SkedtoolCheckTest, GuideBeyondWhatTheComposerWrites) {
   EXPECT_EQ(run.exit_code, 1);
 }
 
+// A file of many sections gives a short report: the first sections in full,
+// of the others only how many findings of each kind.
+TEST_F(SkedtoolCheckTest, ManySectionsAreCountedNotListed) {
+  std::string composition;
+  for (int i = 0; i < 60; ++i) composition += "[one]\nbogus=1\n";
+  for (int i = 0; i < 5; ++i) composition += "[missing" + std::to_string(i) + "]\n";
+  const RunResult run = Check(composition);
+  EXPECT_EQ(run.exit_code, 1);
+  std::size_t headers = 0;
+  for (std::size_t at = run.out.find("\n["); at != std::string::npos;
+       at = run.out.find("\n[", at + 1)) {
+    ++headers;
+  }
+  EXPECT_EQ(headers, 50u);
+  EXPECT_NE(run.out.find("\n... 15 more sections, not shown; what was found in them:\n"
+                         "  5 bases that do not load (errors)\n"
+                         "  10 sections whose name stands before\n"
+                         "\nThe guide would hold 1680 programmes (at most 400).\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\n6 errors, 60 warnings.\n"), std::string::npos) << run.out;
+  // A list too long to pair its ranges is read all the same, and says so.
+  std::string ranges = "[one]\nrange1=";
+  for (int i = 0; i <= 100'000; ++i) ranges += "20:00-21:00,";
+  const RunResult long_list = Check(ranges + "\n");
+  EXPECT_NE(long_list.out.find("  Mon 100001  20:00-21:00, "), std::string::npos) << long_list.out;
+  EXPECT_NE(long_list.out.find("  warning: range1 has more than 100000 ranges that can take "
+                               "programmes; they are not checked for overlaps\n"),
+            std::string::npos)
+      << long_list.out;
+}
+
 TEST_F(SkedtoolCheckTest, MissingCompositionFileCannotBeChecked) {
   const RunResult run = RunSkedtool(dir_.path(), {"check", "missing"});
   EXPECT_EQ(run.exit_code, 2);

@@ -1,8 +1,10 @@
 // skedtool check NAME: reads NAME.cfg as the composer does and reports what
 // the composer would do with it, and the mistakes it passes over in silence.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
@@ -34,7 +36,8 @@ const char kCheckHelp[] =
     "timeshift key (likely typos); and a timeshift the composer would refuse.\n"
     "Last, how many programmes the guide would hold, and whether skedcomp\n"
     "would write it. Each finding is marked error (skedcomp would stop) or\n"
-    "warning. Nothing is written.\n"
+    "warning. The first 50 sections are reported in full; of the others, the\n"
+    "findings are counted kind by kind. Nothing is written.\n"
     "\n"
     "Exit code: 0 when nothing was found, 1 when anything was, 2 when the check\n"
     "could not run (usage, NAME.cfg missing or unreadable).\n";
@@ -44,11 +47,19 @@ namespace {
 const char* const kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                  "Friday", "Saturday", "Sunday"};
 
+// Only the first sections are reported in full; of the others, findings are
+// only counted, kind by kind, so that a file of a million sections still gives
+// a report a person can read.
+constexpr std::size_t kSectionsShown = 50;
+static_assert(kSectionsShown == 50, "check's help states it");
+
 struct Tally {
   long long errors = 0;
   long long warnings = 0;
   Status composer = Status::kOk;  // the first failure the composer would meet
   std::string composer_where;
+  bool quiet = false;                                // past the sections shown
+  std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
 };
 
 // Text from the composition file as it can be shown on one line: control
@@ -73,14 +84,22 @@ std::string Shown(std::string_view text) {
   return shown;
 }
 
-void Error(Tally* tally, const std::string& message) {
-  std::printf("  error: %s\n", message.c_str());
-  ++tally->errors;
+// A finding of the kind `kind` ("unknown keys"): shown, or counted.
+void Finding(Tally* tally, bool error, const char* kind, const std::string& message) {
+  ++(error ? tally->errors : tally->warnings);
+  if (tally->quiet) {
+    ++tally->counted_quietly[std::string(kind) + (error ? " (errors)" : "")];
+  } else {
+    std::printf("  %s: %s\n", error ? "error" : "warning", message.c_str());
+  }
 }
 
-void Warning(Tally* tally, const std::string& message) {
-  std::printf("  warning: %s\n", message.c_str());
-  ++tally->warnings;
+void Error(Tally* tally, const char* kind, const std::string& message) {
+  Finding(tally, true, kind, message);
+}
+
+void Warning(Tally* tally, const char* kind, const std::string& message) {
+  Finding(tally, false, kind, message);
 }
 
 // Of one kind of finding in one key or section only the first few are shown;
@@ -97,12 +116,15 @@ struct FindingKind {
 bool ShowNext(Tally* tally, FindingKind* kind, long long count = 1) {
   const bool show = kind->found < kShownPerKind;
   kind->found += count;
-  if (!show) tally->warnings += count;
+  if (!show) {
+    tally->warnings += count;
+    if (tally->quiet) tally->counted_quietly[kind->what] += count;
+  }
   return show;
 }
 
-void SumUp(const FindingKind& kind, const std::string& where) {
-  if (kind.found > kShownPerKind) {
+void SumUp(const Tally& tally, const FindingKind& kind, const std::string& where) {
+  if (!tally.quiet && kind.found > kShownPerKind) {
     std::printf("  ... %lld more %s in %s not shown\n", kind.found - kShownPerKind, kind.what,
                 where.c_str());
   }
@@ -138,33 +160,62 @@ std::vector<std::string> KnownKeys() {
 }
 
 // Keys the composer never reads, and keys that stand twice.
-void CheckKeys(const IniSection& section, Tally* tally) {
+void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
   const std::vector<std::string> known = KnownKeys();
-  std::unordered_set<std::string> seen;
+  // The keys as places in the file, 8 bytes each whatever their number:
+  // sorted by name to find the repeated ones, then back into file order.
+  struct Place {
+    std::uint32_t offset;
+    std::uint32_t size;  // the top bit marks a key whose name stood before
+  };
+  constexpr std::uint32_t kRepeated = 0x80000000u;
+  const char* const text = profile.text.data();
+  std::size_t count = 0;
+  ForEachProfileKey(profile, position, [&](std::string_view, std::string_view) { ++count; });
+  std::vector<Place> keys;
+  keys.reserve(count);
+  ForEachProfileKey(profile, position, [&](std::string_view name, std::string_view) {
+    keys.push_back(
+        {static_cast<std::uint32_t>(name.data() - text), static_cast<std::uint32_t>(name.size())});
+  });
+  const auto name_of = [&](const Place& key) {
+    return std::string_view(text + key.offset, key.size & ~kRepeated);
+  };
+  std::sort(keys.begin(), keys.end(), [&](const Place& a, const Place& b) {
+    const int order = CompareProfileNames(name_of(a), name_of(b));
+    return order < 0 || (order == 0 && a.offset < b.offset);
+  });
+  for (std::size_t i = 1; i < keys.size(); ++i) {
+    if (CompareProfileNames(name_of(keys[i - 1]), name_of(keys[i])) == 0) keys[i].size |= kRepeated;
+  }
+  std::sort(keys.begin(), keys.end(),
+            [](const Place& a, const Place& b) { return a.offset < b.offset; });
+
   FindingKind repeated{"keys that stand more than once"};
   FindingKind unknown{"unknown keys"};
-  for (const IniKey& key : section.keys) {
-    std::string lower = ProfileNameKey(key.name);
-    const bool is_known = std::find(known.begin(), known.end(), lower) != known.end();
-    if (!seen.insert(std::move(lower)).second) {
+  for (const Place& key : keys) {
+    const std::string_view name = name_of(key);
+    if ((key.size & kRepeated) != 0) {
       if (ShowNext(tally, &repeated)) {
-        Warning(tally,
-                "'" + Shown(key.name) + "' stands more than once: only its first value is used");
+        Warning(tally, repeated.what,
+                "'" + Shown(name) + "' stands more than once: only its first value is used");
       }
       continue;
     }
+    const std::string lower = ProfileNameKey(name);
+    const bool is_known = std::find(known.begin(), known.end(), lower) != known.end();
     if (is_known || !ShowNext(tally, &unknown)) continue;
-    std::string message = "unknown key '" + Shown(key.name) + "' is ignored";
+    std::string message = "unknown key '" + Shown(name) + "' is ignored";
     for (const std::string& candidate : known) {
-      if (EditDistance(ProfileNameKey(key.name), candidate) <= 2) {
+      if (EditDistance(lower, candidate) <= 2) {
         message += "; did you mean '" + candidate + "'?";
         break;
       }
     }
-    Warning(tally, message);
+    Warning(tally, unknown.what, message);
   }
-  SumUp(repeated, "this section");
-  SumUp(unknown, "this section");
+  SumUp(*tally, repeated, "this section");
+  SumUp(*tally, unknown, "this section");
 }
 
 // The starts (hour, minute) of the ChannelTable's programmes on `weekday`.
@@ -191,19 +242,25 @@ int CountInRange(const std::vector<ClockTime>& starts, int weekday, const TimeRa
 
 auto TimeKey(const ClockTime& time) { return std::make_pair(time.hours, time.minutes); }
 
+// Programmes start at 0:00 or later, so a range takes nothing before that.
+ClockTime SweepStart(const TimeRange& range) {
+  const ClockTime midnight{0, 0};
+  return TimeKey(range.start) < TimeKey(midnight) ? midnight : range.start;
+}
+
+// Whether a range is wide enough to share a programme with another.
+bool CanOverlap(const TimeRange& range) { return TimeKey(SweepStart(range)) < TimeKey(range.end); }
+
 // Every pair of ranges that can both take a programme, by a sweep over the
 // ranges in start order: `report` is called with the first few pairs, and
 // the number of all of them is returned. Linear but for the sort.
 long long OverlappingPairs(const std::vector<ListedRange>& ranges,
                            const std::function<void(std::size_t, std::size_t)>& report) {
-  // Programmes start at 0:00 or later, so a range takes nothing before that.
-  const ClockTime midnight{0, 0};
   std::vector<std::size_t> order;
   std::vector<ClockTime> starts(ranges.size());
   for (std::size_t i = 0; i < ranges.size(); ++i) {
-    starts[i] =
-        TimeKey(ranges[i].range.start) < TimeKey(midnight) ? midnight : ranges[i].range.start;
-    if (TimeKey(starts[i]) < TimeKey(ranges[i].range.end)) order.push_back(i);
+    starts[i] = SweepStart(ranges[i].range);
+    if (CanOverlap(ranges[i].range)) order.push_back(i);
   }
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     return TimeKey(starts[a]) < TimeKey(starts[b]);
@@ -224,68 +281,97 @@ long long OverlappingPairs(const std::vector<ListedRange>& ranges,
   return pairs;
 }
 
+// Past this many ranges that can take programmes, a list is not searched for
+// overlaps: it would hold memory for each.
+constexpr std::size_t kRangesPaired = 100'000;
+
 // One weekday's range list; returns how many programmes it takes.
 long long CheckWeekday(const IniProfile& profile, const std::string& section, int weekday,
                        bool loaded, Tally* tally) {
   const std::string key = RangeKey(weekday);
   const bool present = HasProfileKey(profile, section, key);
   const std::string value = platform::GetPrivateProfileStringA(profile, section, key, kWholeDay);
-  const RangeListReport report = ReadRangeList(value);
   const std::vector<ClockTime> starts = loaded ? StartsOn(weekday) : std::vector<ClockTime>{};
 
-  // Only the first ranges are listed; a list of thousands would fill screens.
+  // The list is read range by range; of its findings only the first few of
+  // each kind are kept, to be shown after the weekday's line. Only the first
+  // ranges are listed: a list of thousands would fill screens.
   constexpr std::size_t kRangesListed = 10;
   long long taken = 0;
+  std::size_t count = 0;
   std::string shown;
-  for (std::size_t i = 0; i < report.ranges.size(); ++i) {
-    const ListedRange& range = report.ranges[i];
-    if (WhyNothingSelected(range).empty()) taken += CountInRange(starts, weekday, range.range);
-    if (i < kRangesListed) shown += (shown.empty() ? "" : ", ") + range.text;
-  }
-  if (report.ranges.size() > kRangesListed) {
-    shown += ", ... (" + std::to_string(report.ranges.size()) + " ranges)";
+  FindingKind empty{"ranges that take nothing"};
+  FindingKind surprising{"times read otherwise than written"};
+  std::vector<std::pair<const char*, std::string>> findings;  // kind, message
+  std::vector<ListedRange> may_overlap;                       // ranges that can take a programme
+  bool too_many_to_pair = false;
+  const RangeListReport report = ReadRangeList(value, [&](const ListedRange& range) {
+    const std::string why = WhyNothingSelected(range);
+    if (why.empty()) taken += CountInRange(starts, weekday, range.range);
+    if (count++ < kRangesListed) {
+      shown += (shown.empty() ? "" : ", ") + std::string(range.text);
+    }
+    if (!why.empty() && ShowNext(tally, &empty)) {
+      findings.emplace_back(empty.what,
+                            key + " range " + std::string(range.text) + " takes nothing: " + why);
+    }
+    for (const std::string& note : SurprisingTimes(range)) {
+      if (ShowNext(tally, &surprising)) findings.emplace_back(surprising.what, key + ": " + note);
+    }
+    if (CanOverlap(range.range)) {
+      if (may_overlap.size() < kRangesPaired) {
+        may_overlap.push_back(range);
+      } else {
+        too_many_to_pair = true;
+      }
+    }
+  });
+  if (report.count > kRangesListed) {
+    shown += ", ... (" + std::to_string(report.count) + " ranges)";
   }
   if (!present) shown += " (no " + key + ": the whole day)";
-  if (report.ranges.empty()) shown = value.empty() ? "nothing (" + key + " is empty)" : "nothing";
+  if (report.count == 0) shown = value.empty() ? "nothing (" + key + " is empty)" : "nothing";
   if (!report.ignored.empty() && report.why_ignored.empty()) {
     shown += "  ; ignored: " + Shown(report.ignored);
   }
-  const std::string count = loaded ? std::to_string(taken) : "-";
-  std::printf("  %s %4s  %s\n", WeekdayName(weekday), count.c_str(), shown.c_str());
+  const std::string taken_text = loaded ? std::to_string(taken) : "-";
+  if (!tally->quiet) {
+    std::printf("  %s %4s  %s\n", WeekdayName(weekday), taken_text.c_str(), shown.c_str());
+  }
 
   const std::string day = kDayNames[weekday - 1];
   if (!report.why_ignored.empty()) {
-    Warning(tally, key + " stops at \"" + Shown(report.ignored) + "\": " + report.why_ignored +
-                       "; the rest of the list is ignored");
+    Warning(tally, "range lists that stop early",
+            key + " stops at \"" + Shown(report.ignored) + "\": " + report.why_ignored +
+                "; the rest of the list is ignored");
   }
-  FindingKind empty{"ranges that take nothing"};
-  FindingKind surprising{"times read otherwise than written"};
-  for (const ListedRange& range : report.ranges) {
-    if (const std::string why = WhyNothingSelected(range); !why.empty()) {
-      if (ShowNext(tally, &empty))
-        Warning(tally, key + " range " + range.text + " takes nothing: " + why);
-    }
-    for (const std::string& note : SurprisingTimes(range)) {
-      if (ShowNext(tally, &surprising)) Warning(tally, key + ": " + note);
-    }
+  for (const auto& [kind, message] : findings) Warning(tally, kind, message);
+  if (too_many_to_pair) {
+    Warning(tally, "range lists too long to look for overlaps",
+            key + " has more than " + std::to_string(kRangesPaired) +
+                " ranges that can take programmes; they are not checked for overlaps");
   }
   FindingKind overlapping{"pairs of overlapping ranges"};
-  const long long pairs = OverlappingPairs(report.ranges, [&](std::size_t i, std::size_t j) {
-    const ListedRange& a = report.ranges[i];
-    const ListedRange& b = report.ranges[j];
+  const long long pairs = OverlappingPairs(may_overlap, [&](std::size_t i, std::size_t j) {
+    const ListedRange& a = may_overlap[i];
+    const ListedRange& b = may_overlap[j];
     TimeRange common;
     RangesOverlap(a.range, b.range, &common);
     const int twice = CountInRange(starts, weekday, common);
-    Warning(tally, key + " ranges " + a.text + " and " + b.text + " overlap (" +
-                       FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
-                       (!loaded      ? "programmes there are taken twice"
-                        : twice == 1 ? "1 programme of " + day + " is taken twice"
-                                     : std::to_string(twice) + " programmes of " + day +
-                                           " are taken twice"));
+    Warning(
+        tally, overlapping.what,
+        key + " ranges " + std::string(a.text) + " and " + std::string(b.text) + " overlap (" +
+            FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
+            (!loaded      ? "programmes there are taken twice"
+             : twice == 1 ? "1 programme of " + day + " is taken twice"
+                          : std::to_string(twice) + " programmes of " + day + " are taken twice"));
   });
   overlapping.found = pairs;
-  if (pairs > kShownPerKind) tally->warnings += pairs - kShownPerKind;
-  for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*kind, key);
+  if (pairs > kShownPerKind) {
+    tally->warnings += pairs - kShownPerKind;
+    if (tally->quiet) tally->counted_quietly[overlapping.what] += pairs - kShownPerKind;
+  }
+  for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*tally, *kind, key);
   return taken;
 }
 
@@ -325,52 +411,60 @@ void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
       why = "an exponent is not read";
       break;
   }
-  Warning(tally, "timeshift \"" + Shown(value) + "\" is read as " + Hours(shift) + ": \"" +
-                     Shown(rest) + "\" after the number is ignored (" + why + ")");
+  Warning(tally, "timeshifts read otherwise than written",
+          "timeshift \"" + Shown(value) + "\" is read as " + Hours(shift) + ": \"" + Shown(rest) +
+              "\" after the number is ignored (" + why + ")");
 }
 
 // One channel section; returns how many programmes it adds to the guide.
 long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* tally) {
-  const IniSection& section = profile.sections[position];
-  const std::string name = Shown(section.name);
-  const std::string where = "[" + name + "]";
-  std::printf("\n%s\n", where.c_str());
-  const Status load = LoadProgramBase(section.name);
+  const std::string section(ProfileSectionName(profile, position));
+  const std::string where = "[" + Shown(section) + "]";
+  if (!tally->quiet) std::printf("\n%s\n", where.c_str());
+  const Status load = LoadProgramBase(section);
   const bool loaded = load == Status::kOk;
-  if (loaded) {
-    std::printf("  base %s: %d programmes\n", Shown(NativePath(section.name)).c_str(),
-                ChannelTable.count);
-  } else {
-    Error(tally, "base " + Shown(NativePath(section.name)) + ": " + StatusText(load));
+  if (!loaded) {
+    Error(tally, "bases that do not load",
+          "base " + Shown(NativePath(section)) + ": " + StatusText(load));
     ComposerStops(tally, load, where);
+  } else if (!tally->quiet) {
+    std::printf("  base %s: %d programmes\n", Shown(NativePath(section)).c_str(),
+                ChannelTable.count);
   }
-  if (FindProfileSection(profile, section.name) != position) {
-    Warning(tally,
+  const std::size_t first = FindProfileSection(profile, section);
+  if (first != position) {
+    Warning(tally, "sections whose name stands before",
             "this section's name stands before: the channel is taken again, "
             "with the keys of the first section of that name");
   } else {
-    CheckKeys(section, tally);
+    CheckKeys(profile, position, tally);
   }
+  // Without keys and without a base there is nothing more to find; a file of
+  // a million empty sections is checked at the cost of trying their bases.
+  bool no_keys = true;
+  ForEachProfileKey(profile, first, [&](std::string_view, std::string_view) { no_keys = false; });
+  if (tally->quiet && !loaded && no_keys) return 0;
 
   int shift = 0;
   const std::string shift_text =
-      platform::GetPrivateProfileStringA(profile, section.name, kTimeshiftKey, "");
-  if (ReadTimeShift(section.name, profile, &shift) != Status::kOk) {
-    Error(tally, "timeshift \"" + Shown(shift_text) + "\" is no whole number from -24 to 24");
+      platform::GetPrivateProfileStringA(profile, section, kTimeshiftKey, "");
+  if (ReadTimeShift(section, profile, &shift) != Status::kOk) {
+    Error(tally, "timeshifts the composer refuses",
+          "timeshift \"" + Shown(shift_text) + "\" is no whole number from -24 to 24");
     ComposerStops(tally, Status::kWrongTimeshift, where);
   } else {
-    if (shift != 0) std::printf("  timeshift %s\n", Hours(shift).c_str());
+    if (shift != 0 && !tally->quiet) std::printf("  timeshift %s\n", Hours(shift).c_str());
     CheckTimeshiftText(shift_text, shift, tally);
   }
 
   long long taken = 0;
   for (int weekday = 1; weekday <= 7; ++weekday) {
-    taken += CheckWeekday(profile, section.name, weekday, loaded, tally);
+    taken += CheckWeekday(profile, section, weekday, loaded, tally);
   }
   // The composer's own selection, for the failures it would meet with the
   // guide; counts above are by the same test.
   if (loaded && tally->composer == Status::kOk) {
-    if (const Status status = SelectChannel(section.name, profile); status != Status::kOk) {
+    if (const Status status = SelectChannel(section, profile); status != Status::kOk) {
       ComposerStops(tally, status, where);
     }
   }
@@ -388,7 +482,7 @@ int RunCheck(const Arguments& args) {
     PrintError("check", ReadFailureText(read, path, "composition file"));
     return 2;
   }
-  const IniProfile profile = ParseIniProfile(text);
+  const IniProfile profile = ParseIniProfile(std::move(text));
   std::printf("%s: %zu channel sections\n", Shown(path).c_str(), profile.sections.size());
 
   Tally tally;
@@ -396,11 +490,53 @@ int RunCheck(const Arguments& args) {
   GuideTable.count = 0;
   long long total = 0;
   if (profile.sections.empty()) {
-    Error(&tally, "no sections: " + StatusText(Status::kNoSections));
+    Error(&tally, "", "no sections: " + StatusText(Status::kNoSections));
     ComposerStops(&tally, Status::kNoSections, path);
   }
+  // A section whose name stood just before, both not the first of the name,
+  // finds what that one found: its base and keys are the same.
+  struct Outcome {
+    std::size_t position = 0;
+    long long errors = 0;
+    long long warnings = 0;
+    long long taken = 0;
+    std::map<std::string, long long> counted;
+  };
+  Outcome last;
+  std::map<std::string, long long> counted;  // of the quiet sections, kind by kind
   for (std::size_t i = 0; i < profile.sections.size(); ++i) {
-    total += CheckChannel(profile, i, &tally);
+    tally.quiet = i >= kSectionsShown;
+    const std::string_view name = ProfileSectionName(profile, i);
+    const bool repeat = FindProfileSection(profile, name) != i;
+    if (tally.quiet && repeat && i > kSectionsShown && last.position + 1 == i &&
+        CompareProfileNames(ProfileSectionName(profile, last.position), name) == 0 &&
+        (tally.composer != Status::kOk || last.taken == 0)) {
+      tally.errors += last.errors;
+      tally.warnings += last.warnings;
+      total += last.taken;
+      for (const auto& [kind, count] : last.counted) counted[kind] += count;
+      last.position = i;
+      continue;
+    }
+    const long long errors = tally.errors;
+    const long long warnings = tally.warnings;
+    tally.counted_quietly.clear();
+    const long long taken = CheckChannel(profile, i, &tally);
+    total += taken;
+    for (const auto& [kind, count] : tally.counted_quietly) counted[kind] += count;
+    last = {i, tally.errors - errors, tally.warnings - warnings, taken,
+            repeat ? std::move(tally.counted_quietly) : std::map<std::string, long long>{}};
+    if (!repeat) last.position = profile.sections.size();  // never reused
+  }
+  tally.counted_quietly = std::move(counted);
+  if (tally.quiet) {
+    tally.quiet = false;
+    std::printf("\n... %zu more sections, not shown; what was found in them:\n",
+                profile.sections.size() - kSectionsShown);
+    if (tally.counted_quietly.empty()) std::printf("  nothing\n");
+    for (const auto& [kind, count] : tally.counted_quietly) {
+      std::printf("  %lld %s\n", count, kind.c_str());
+    }
   }
 
   std::printf("\n");
@@ -411,10 +547,11 @@ int RunCheck(const Arguments& args) {
   }
   std::printf("The guide would hold %lld programmes (at most %d).\n", total, kProgramTableCapacity);
   if (total > kProgramTableCapacity) {
-    Error(&tally, "more than " + std::to_string(kProgramTableCapacity) +
-                      " programmes: " + StatusText(Status::kTooManyInGuide));
+    Error(&tally, "",
+          "more than " + std::to_string(kProgramTableCapacity) +
+              " programmes: " + StatusText(Status::kTooManyInGuide));
   } else if (tally.composer == Status::kGuideTooBig || tally.composer == Status::kCantConvertTime) {
-    Error(&tally, StatusText(tally.composer));
+    Error(&tally, "", StatusText(tally.composer));
   }
   if (tally.composer == Status::kOk) {
     std::printf("skedcomp would write the guide.\n");

@@ -18,15 +18,22 @@ const char kExportHelp[] =
     "\n"
     "Prints an XMLTV document (UTF-8) of the program bases: a <channel> for each\n"
     "BASE, its id and display name the base's file name without folder (or ID,\n"
-    "when one BASE is given), then its programmes in base order. Each stops where\n"
-    "the next programme of the same base starts; the last has no stop.\n"
+    "when one BASE is given; it must be UTF-8), then its programmes in base\n"
+    "order. Each stops where the next programme of the same base starts; the\n"
+    "last has no stop, and so has one the next would start before. A file name\n"
+    "that is not UTF-8 is read in CP.\n"
     "\n"
     "  --tz ZONE      the time zone whose wall-clock time the bases hold: a name of\n"
     "                 the system's time-zone database, such as Europe/Berlin or UTC.\n"
     "                 Each start is written as that wall time with the zone's offset\n"
     "                 from UTC then (20261207060000 +0100). A wall time that a\n"
-    "                 daylight-saving change skips or repeats gets the offset in force\n"
-    "                 just before the change. Default: the system's local zone (TZ,\n"
+    "                 daylight-saving change repeats gets the offset in force before\n"
+    "                 the change. One that a change skips does not exist: it is\n"
+    "                 written as the moment of the change (02:30 on the night Berlin\n"
+    "                 springs forward as 03:00 +0200), so the order of the base holds\n"
+    "                 and import gives that wall time back. Where the offset is not\n"
+    "                 whole minutes (local mean time, before 1893 in Berlin) the start\n"
+    "                 is written in UTC (+0000). Default: the system's local zone (TZ,\n"
     "                 then /etc/localtime).\n"
     "  --codepage CP  the single-byte code page of the titles, an iconv name such as\n"
     "                 cp1252 (the default), ISO-8859-15 or KOI8-R; bytes CP leaves\n"
@@ -57,6 +64,10 @@ std::string XmlText(std::string text) {
   return clean;
 }
 
+ZonedTime StartOf(const TimeZone& zone, const StoredProgram& program) {
+  return ExistingWallTime(zone, WallTimeOfTicks(program.start));
+}
+
 std::string BaseFileName(const std::string& base) {
   const std::size_t slash = base.find_last_of("/\\");
   return slash == std::string::npos ? base : base.substr(slash + 1);
@@ -84,21 +95,27 @@ int RunExport(const Arguments& args) {
   if (!channel_id.empty() && names.size() != 1) {
     return UsageError("export", "--channel-id goes with one BASE only");
   }
+  if (!IsUtf8(channel_id)) return UsageError("export", "--channel-id must be UTF-8 text");
   TimeZone zone;
   std::string error;
   if (!FindTimeZone(zone_name, &zone, &error)) {
     PrintError("export", error);
     return 1;
   }
-  if (!CodePageKnown(code_page)) {
-    PrintError("export", "unknown code page '" + code_page + "' (an iconv name, e.g. cp1252)");
+  if (const std::string problem = CodePageProblem(code_page); !problem.empty()) {
+    PrintError("export", problem);
     return 1;
   }
 
   std::vector<ExportedBase> bases(names.size());
   for (std::size_t b = 0; b < names.size(); ++b) {
     ExportedBase& base = bases[b];
-    base.id = channel_id.empty() ? BaseFileName(names[b]) : channel_id;
+    // A file name is text of the system: UTF-8 as a rule on Linux, the code
+    // page on Windows.
+    const std::string file_name = BaseFileName(names[b]);
+    base.id = !channel_id.empty() ? channel_id
+              : IsUtf8(file_name) ? file_name
+                                  : ToUtf8(code_page, file_name);
     BaseDamage damage = BaseDamage::kNone;
     Status status = ReadStoredBase(names[b], &base.stored, &damage);
     base.programs.resize(base.stored.count);
@@ -108,6 +125,13 @@ int RunExport(const Arguments& args) {
     if (status != Status::kOk) {
       PrintError("export", names[b] + ": " + BaseErrorText(status, damage));
       return 1;
+    }
+    for (std::size_t k = 0; k < base.programs.size(); ++k) {
+      if (WallTimeOfTicks(base.programs[k].start) > kLatestXmltvWallTime) {
+        PrintError("export", names[b] + ": programme " + std::to_string(k + 1) +
+                                 " starts after 9999-12-31 23:59:59, past any XMLTV time");
+        return 1;
+      }
     }
   }
 
@@ -131,15 +155,18 @@ int RunExport(const Arguments& args) {
   for (const ExportedBase& base : bases) {
     const std::string id = XmlText(base.id);
     for (std::size_t k = 0; ok && k < base.programs.size(); ++k) {
-      const std::int64_t wall = WallTimeOfTicks(base.programs[k].start);
-      const std::string start = FormatXmltvTime(wall, OffsetAtWallTime(zone, wall));
+      const ZonedTime start = StartOf(zone, base.programs[k]);
       const std::string title = XmlText(ToUtf8(code_page, base.programs[k].title));
       ok = xmlTextWriterStartElement(out, X("programme")) >= 0 &&
-           xmlTextWriterWriteAttribute(out, X("start"), X(start.c_str())) >= 0;
+           xmlTextWriterWriteAttribute(out, X("start"),
+                                       X(FormatXmltvTime(start.wall, start.offset).c_str())) >= 0;
       if (ok && k + 1 < base.programs.size()) {
-        const std::int64_t next = WallTimeOfTicks(base.programs[k + 1].start);
-        const std::string stop = FormatXmltvTime(next, OffsetAtWallTime(zone, next));
-        ok = xmlTextWriterWriteAttribute(out, X("stop"), X(stop.c_str())) >= 0;
+        // A base out of start order has no stop to give: never one before the start.
+        const ZonedTime stop = StartOf(zone, base.programs[k + 1]);
+        if (stop.wall - stop.offset >= start.wall - start.offset) {
+          ok = xmlTextWriterWriteAttribute(out, X("stop"),
+                                           X(FormatXmltvTime(stop.wall, stop.offset).c_str())) >= 0;
+        }
       }
       ok = ok && xmlTextWriterWriteAttribute(out, X("channel"), X(id.c_str())) >= 0 &&
            xmlTextWriterWriteElement(out, X("title"), X(title.c_str())) >= 0 &&

@@ -91,22 +91,7 @@ int RunMake(const Arguments& args) {
   }
   const FileReplacement files[] = {{BaseFilePath(name, kIndexExtension), index},
                                    {BaseFilePath(name, kTitleExtension), titles}};
-  switch (ReplaceFiles(files)) {
-    case ReplaceResult::kOk:
-      return 0;
-    case ReplaceResult::kCantOpen:
-      PrintError("make", name +
-                             ": cannot write the .ndx or .pdt file (read-only, not a regular "
-                             "file, both one file, or its directory is not writable)");
-      return 1;
-    case ReplaceResult::kWriteError:
-      PrintError("make", name + ": write error; the old files are unchanged");
-      return 1;
-    case ReplaceResult::kPutBackFailed:
-      PrintError("make", name +
-                             ": write error, and an old file could not be put back: it is kept "
-                             "beside it as .skedcomp-*.tmp");
-      return 1;
-  }
-  return 1;
+  std::vector<std::string> left_behind;
+  const ReplaceResult result = ReplaceFiles(files, &left_behind);
+  return ReportReplacement("make", result, name, left_behind) ? 0 : 1;
 }

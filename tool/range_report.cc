@@ -88,14 +88,17 @@ std::string FormatClockTime(const ClockTime& time) {
   return text + std::to_string(minutes);
 }
 
-RangeListReport ReadRangeList(const std::string& value) {
+RangeListReport ReadRangeList(const std::string& value,
+                              const std::function<void(const ListedRange&)>& visit) {
   RangeListReport report;
   const char* cursor = value.c_str();
   TimeRange range;
   TimeRangeTrace trace;
   for (const char* before = cursor;; before = cursor) {
     if (ParseTimeRange(&cursor, &range, &trace)) {
-      report.ranges.push_back({range, std::string(trace.start_text, trace.end_end)});
+      ++report.count;
+      visit({range, std::string_view(trace.start_text,
+                                     static_cast<std::size_t>(trace.end_end - trace.start_text))});
       continue;
     }
     // A zero byte ends the text as the composer reads it.

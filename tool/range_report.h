@@ -4,23 +4,28 @@
 #ifndef SKEDCOMP_TOOL_RANGE_REPORT_H_
 #define SKEDCOMP_TOOL_RANGE_REPORT_H_
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "selection/range_list.h"
 
 struct ListedRange {
   TimeRange range;
-  std::string text;  // as written, e.g. "18:00-23:30"
+  std::string_view text;  // as written, e.g. "18:00-23:30": a view into the list
 };
 
 struct RangeListReport {
-  std::vector<ListedRange> ranges;  // in list order, as the composer reads them
-  std::string ignored;              // the text after them that is ignored ("" when none)
-  std::string why_ignored;          // empty when the ignored text is a ';' comment
+  std::size_t count = 0;    // the ranges the composer reads
+  std::string ignored;      // the text after them that is ignored ("" when none)
+  std::string why_ignored;  // empty when the ignored text is a ';' comment
 };
 
-RangeListReport ReadRangeList(const std::string& value);
+// Reads the list as the composer reads it, handing each range to `visit` in
+// list order, one at a time, so that a list of millions takes no memory.
+RangeListReport ReadRangeList(const std::string& value,
+                              const std::function<void(const ListedRange&)>& visit);
 
 // Why a range takes no programme at all, or "" when it can take some.
 std::string WhyNothingSelected(const ListedRange& range);

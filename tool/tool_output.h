@@ -5,9 +5,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/status.h"
 #include "base/stored_base.h"
+#include "platform/file_replace.h"
 #include "platform/read_file.h"
 
 // Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
@@ -26,5 +28,11 @@ std::string BaseErrorText(Status status, BaseDamage damage);
 // Why the text file `shown` (a `kind` such as "listing") could not be read:
 // "cannot read FILE", or that it passes the input limit. Empty for kOk.
 std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind);
+
+// Reports how replacing the files of `what` (such as "DIR/NAME" for its .ndx
+// and .pdt) went: an error for a failure, then a warning for each temporary
+// file left behind. True on success.
+bool ReportReplacement(std::string_view command, ReplaceResult result, const std::string& what,
+                       const std::vector<std::string>& left_behind);
 
 #endif  // SKEDCOMP_TOOL_TOOL_OUTPUT_H_

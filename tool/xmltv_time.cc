@@ -1,5 +1,6 @@
 #include "tool/xmltv_time.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -37,10 +38,19 @@ bool CivilTime(int year, int month, int day, int hour, int minute, int second,
 
 }  // namespace
 
-bool ParseXmltvTime(std::string_view text, std::int64_t* utc) {
+std::string XmltvZoneNameList() {
+  std::string list;
+  for (const XmltvZoneName& zone : kXmltvZoneNames) {
+    if (!list.empty()) list += ", ";
+    list += zone.name;
+  }
+  return list;
+}
+
+XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
   std::size_t digits = 0;
   while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
-  if (digits < 4 || digits > 14 || digits % 2 != 0) return false;
+  if (digits < 4 || digits > 14 || digits % 2 != 0) return XmltvTimeResult::kMalformed;
   // year, month, day, hour, minute, second; missing ones from the start
   int fields[6] = {0, 1, 1, 0, 0, 0};
   Digits(text.substr(0, 4), &fields[0]);
@@ -49,27 +59,43 @@ bool ParseXmltvTime(std::string_view text, std::int64_t* utc) {
   }
   std::int64_t seconds = 0;
   if (!CivilTime(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], &seconds)) {
-    return false;
+    return XmltvTimeResult::kMalformed;
   }
   std::string_view rest = text.substr(digits);
   while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
   while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
-  if (!rest.empty()) {
+  if (!rest.empty() && (rest[0] == '+' || rest[0] == '-')) {
     int hours = 0;
     int minutes = 0;
-    if (rest.size() != 5 || (rest[0] != '+' && rest[0] != '-') ||
-        !Digits(rest.substr(1, 2), &hours) || !Digits(rest.substr(3, 2), &minutes) ||
-        minutes > 59) {
-      return false;
+    if (rest.size() != 5 || !Digits(rest.substr(1, 2), &hours) ||
+        !Digits(rest.substr(3, 2), &minutes) || hours > 23 || minutes > 59) {
+      return XmltvTimeResult::kMalformed;
     }
-    const std::int64_t offset = (hours * 3600 + minutes * 60) * (rest[0] == '-' ? -1 : 1);
-    seconds -= offset;
+    seconds -= (hours * 3600 + minutes * 60) * (rest[0] == '-' ? -1 : 1);
+  } else if (!rest.empty()) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    if (!std::all_of(rest.begin(), rest.end(), letter)) return XmltvTimeResult::kMalformed;
+    const XmltvZoneName* found = nullptr;
+    for (const XmltvZoneName& zone : kXmltvZoneNames) {
+      const std::string_view name = zone.name;
+      if (name.size() == rest.size() &&
+          std::equal(name.begin(), name.end(), rest.begin(),
+                     [](char a, char b) { return a == (b >= 'a' && b <= 'z' ? b - 32 : b); })) {
+        found = &zone;
+      }
+    }
+    if (found == nullptr) return XmltvTimeResult::kUnknownZoneName;
+    seconds -= std::int64_t{found->minutes} * 60;
   }
   *utc = seconds;
-  return true;
+  return XmltvTimeResult::kOk;
 }
 
 std::string FormatXmltvTime(std::int64_t wall, std::int64_t offset) {
+  if (offset % 60 != 0) {
+    wall -= offset;
+    offset = 0;
+  }
   const std::int64_t days = (wall >= 0 ? wall : wall - kSecondsPerDay + 1) / kSecondsPerDay;
   const std::int64_t of_day = wall - days * kSecondsPerDay;
   const std::chrono::year_month_day date{sys_days{std::chrono::days{days}}};

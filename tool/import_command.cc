@@ -144,8 +144,7 @@ struct TitleText {
   std::size_t characters = 0;  // each becomes one byte in the code page
   std::string pending;         // white space not yet known to stand inside
   bool pending_break = false;  // ... and whether it holds a line break
-  bool dropping = false;       // the rest of a character that did not fit
-  bool cut = false;
+  bool cut = false;            // once set, nothing more is kept
 };
 
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -160,9 +159,9 @@ void AppendTitleText(TitleText* title, std::string_view text) {
       if (title->pending.size() < room) title->pending += c;
       continue;
     }
-    const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-    if (continuation) {
-      if (!title->dropping) title->utf8 += c;
+    // The rest of a character that was kept.
+    if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) {
+      title->utf8 += c;
       continue;
     }
     if (title->pending_break) title->pending = " ";
@@ -173,8 +172,7 @@ void AppendTitleText(TitleText* title, std::string_view text) {
     }
     title->pending.clear();
     title->pending_break = false;
-    title->dropping = title->characters == room;
-    if (title->dropping) {
+    if (title->characters == room) {
       title->cut = true;
       return;
     }
@@ -409,9 +407,8 @@ void AddProgramme(ImportState* state) {
   if ((options.has_from && wall < options.from) || (options.has_to && wall >= options.to)) {
     return;
   }
-  const auto [slot, added] =
-      state->channel_index.try_emplace(programme.channel, state->channels.size());
-  if (added) {
+  auto slot = state->channel_index.find(programme.channel);
+  if (slot == state->channel_index.end()) {
     if (state->channels.size() == kMaxChannels) {
       Fail(state,
            "more than " + std::to_string(kMaxChannels) +
@@ -420,6 +417,7 @@ void AddProgramme(ImportState* state) {
            programme.line);
       return;
     }
+    slot = state->channel_index.emplace(programme.channel, state->channels.size()).first;
     state->channels.push_back({programme.channel, {}, 0, 0, 0});
   }
   ImportedChannel& channel = state->channels[slot->second];

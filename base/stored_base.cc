@@ -32,6 +32,7 @@ const char* BaseDamageText(BaseDamage damage) {
     case BaseDamage::kTitleTextCut:
       return "the title runs past the end of the .pdt file";
     case BaseDamage::kTitleTooLong:
+      static_assert(kMaxTitleLength == 1999, "the message states it");
       return "the title is longer than 1999 bytes";
   }
   return "damaged";

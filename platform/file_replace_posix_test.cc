@@ -8,7 +8,7 @@
 #include <csignal>
 
 #include "platform/file_replace.h"
-#include "platform/file_replace_fixture.h"
+#include "tests/file_replace_fixture.h"
 #include "tests/test_support.h"
 
 namespace {

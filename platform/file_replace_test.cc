@@ -6,7 +6,7 @@
 #include <cctype>
 #include <filesystem>
 
-#include "platform/file_replace_fixture.h"
+#include "tests/file_replace_fixture.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -44,9 +44,6 @@ const char kCheckHelp[] =
 
 namespace {
 
-const char* const kDayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
-                                 "Friday", "Saturday", "Sunday"};
-
 // Only the first sections are reported in full; of the others, findings are
 // only counted, kind by kind, so that a file of a million sections still gives
 // a report a person can read.
@@ -336,10 +333,10 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
   }
   const std::string taken_text = loaded ? std::to_string(taken) : "-";
   if (!tally->quiet) {
-    std::printf("  %s %4s  %s\n", WeekdayName(weekday), taken_text.c_str(), shown.c_str());
+    std::printf("  %s %4s  %s\n", WeekdayName(weekday).c_str(), taken_text.c_str(), shown.c_str());
   }
 
-  const std::string day = kDayNames[weekday - 1];
+  const std::string day = WeekdayFullName(weekday);
   if (!report.why_ignored.empty()) {
     Warning(tally, "range lists that stop early",
             key + " stops at \"" + Shown(report.ignored) + "\": " + report.why_ignored +
@@ -450,7 +447,8 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
       platform::GetPrivateProfileStringA(profile, section, kTimeshiftKey, "");
   if (ReadTimeShift(section, profile, &shift) != Status::kOk) {
     Error(tally, "timeshifts the composer refuses",
-          "timeshift \"" + Shown(shift_text) + "\" is no whole number from -24 to 24");
+          "timeshift \"" + Shown(shift_text) + "\" is no whole number from -" +
+              std::to_string(kMaxShift) + " to " + std::to_string(kMaxShift));
     ComposerStops(tally, Status::kWrongTimeshift, where);
   } else {
     if (shift != 0 && !tally->quiet) std::printf("  timeshift %s\n", Hours(shift).c_str());

@@ -686,9 +686,7 @@ bool BuildOutputs(const ImportOptions& options, std::vector<ImportedChannel>* ch
     }
     Output output{options.dir + "/" + file_name, {}, {}};
     if (EncodeStoredBase(programs, &output.index, &output.titles) != Status::kOk) {
-      PrintError("import", "channel " + Brief(channel.id) +
-                               ": the titles together are too long for a base: every title "
-                               "must start within the first 65,535 bytes of the .pdt file");
+      PrintError("import", "channel " + Brief(channel.id) + ": " + TitlesTooLongText());
       return false;
     }
     outputs->push_back(std::move(output));

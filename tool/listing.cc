@@ -9,7 +9,9 @@
 
 namespace {
 
-constexpr const char* kWeekdayNames[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+// Weekday 1 = Monday ... 7 = Sunday; the short name is the first three letters.
+constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                         "Friday", "Saturday", "Sunday"};
 constexpr int kFractionDigits = 7;  // 100-nanosecond ticks
 
 std::string EscapeTitle(std::string_view title) {
@@ -165,9 +167,11 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 
 }  // namespace
 
-const char* WeekdayName(int weekday) {
+const char* WeekdayFullName(int weekday) {
   return weekday >= 1 && weekday <= 7 ? kWeekdayNames[weekday - 1] : "???";
 }
+
+std::string WeekdayName(int weekday) { return std::string(WeekdayFullName(weekday)).substr(0, 3); }
 
 std::string FormatListingLine(const StoredProgram& program) {
   platform::SYSTEMTIME start;
@@ -202,6 +206,7 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
   }
   if (!UnescapeTitle(fields[3], &program->title, error)) return false;
   if (program->title.size() > static_cast<std::size_t>(kMaxTitleLength)) {
+    static_assert(kMaxTitleLength == 1999, "the message states it");
     *error = "the title is longer than 1999 bytes";
     return false;
   }

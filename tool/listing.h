@@ -19,8 +19,11 @@ struct ListedProgram {
   std::string title;
 };
 
+// "Monday" for 1 ... "Sunday" for 7.
+const char* WeekdayFullName(int weekday);
+
 // "Mon" for 1 ... "Sun" for 7.
-const char* WeekdayName(int weekday);
+std::string WeekdayName(int weekday);
 
 // The listing line of `program`, without a line end.
 std::string FormatListingLine(const StoredProgram& program);

@@ -84,9 +84,7 @@ int RunMake(const Arguments& args) {
   std::string index;
   std::string titles;
   if (EncodeStoredBase(programs, &index, &titles) != Status::kOk) {
-    PrintError("make", shown +
-                           ": the titles together are too long: every title must start "
-                           "within the first 65,535 bytes of the .pdt file");
+    PrintError("make", shown + ": " + TitlesTooLongText());
     return 1;
   }
   const FileReplacement files[] = {{BaseFilePath(name, kIndexExtension), index},

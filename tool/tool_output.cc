@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/program_base_format.h"
+
 void PrintError(std::string_view command, std::string_view message) {
   std::fprintf(stderr, "skedtool: %.*s: %.*s\n", static_cast<int>(command.size()), command.data(),
                static_cast<int>(message.size()), message.data());
@@ -35,6 +37,12 @@ std::string ReadFailureText(ReadFileResult result, const std::string& shown, con
     default:
       return "cannot read " + shown;
   }
+}
+
+std::string TitlesTooLongText() {
+  static_assert(kMaxTitleOffset == 65'535, "the message states it");
+  return "the titles together are too long for a base: every title must start within the "
+         "first 65,535 bytes of the .pdt file";
 }
 
 bool ReportReplacement(std::string_view command, ReplaceResult result, const std::string& what,

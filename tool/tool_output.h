@@ -29,6 +29,9 @@ std::string BaseErrorText(Status status, BaseDamage damage);
 // "cannot read FILE", or that it passes the input limit. Empty for kOk.
 std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind);
 
+// Why a base cannot hold titles that long together, for make and import.
+std::string TitlesTooLongText();
+
 // Reports how replacing the files of `what` (such as "DIR/NAME" for its .ndx
 // and .pdt) went: an error for a failure, then a warning for each temporary
 // file left behind. True on success.

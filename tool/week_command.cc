@@ -47,9 +47,9 @@ void PrintDay(Day day, const DayStarts& starts) {
   const int weekday = static_cast<int>(std::chrono::weekday{day}.iso_encoding());
   std::string ruler;
   for (int slot = 0; slot < kSlots; ++slot) ruler.push_back(SlotMark(slot, starts.slots[slot]));
-  std::printf("%s %04d-%02u-%02u [%s] %3d\n", WeekdayName(weekday), static_cast<int>(date.year()),
-              static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), ruler.c_str(),
-              starts.count);
+  std::printf("%s %04d-%02u-%02u [%s] %3d\n", WeekdayName(weekday).c_str(),
+              static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+              static_cast<unsigned>(date.day()), ruler.c_str(), starts.count);
 }
 
 }  // namespace

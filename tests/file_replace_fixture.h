@@ -1,6 +1,6 @@
 // The fixture of the replacement tests: two targets, out.a and out.b.
-#ifndef SKEDCOMP_PLATFORM_FILE_REPLACE_FIXTURE_H_
-#define SKEDCOMP_PLATFORM_FILE_REPLACE_FIXTURE_H_
+#ifndef SKEDCOMP_TESTS_FILE_REPLACE_FIXTURE_H_
+#define SKEDCOMP_TESTS_FILE_REPLACE_FIXTURE_H_
 
 #include <gtest/gtest.h>
 
@@ -34,4 +34,4 @@ class FileReplaceTest : public ::testing::Test {
   TempDir dir_;
 };
 
-#endif  // SKEDCOMP_PLATFORM_FILE_REPLACE_FIXTURE_H_
+#endif  // SKEDCOMP_TESTS_FILE_REPLACE_FIXTURE_H_

@@ -26,30 +26,28 @@ Status LoadStoredBase(const StoredBase& base) {
   // Programmes come in runs of one day, so the date is converted once a day.
   std::uint64_t day = ~std::uint64_t{0};
   platform::SYSTEMTIME date;
-  for (std::size_t k = 0; k < base.count; ++k) {
-    StoredProgram program;
-    if (const Status status = DecodeStoredProgram(base, k, &program, &damage);
-        status != Status::kOk) {
-      return status;
-    }
-    if (program.start / kTicksPerDay != day) {
-      day = program.start / kTicksPerDay;
-      platform::FileTimeToSystemTime(platform::FILETIME{day * kTicksPerDay},
-                                     &date);  // in range: checked when decoded
-    }
-    const std::uint64_t time_of_day = program.start % kTicksPerDay;
-    ProgramRecord& record = ChannelTable.records[k];
-    record.hour = static_cast<std::int32_t>(time_of_day / kTicksPerHour);
-    record.minute = static_cast<std::int32_t>(time_of_day % kTicksPerHour / kTicksPerMinute);
-    record.day = date.wDay;
-    record.month = date.wMonth;
-    record.year = date.wYear;
-    record.weekday = WeekdayNumber(date);
-    // An empty title may have no storage behind it at all.
-    if (!program.title.empty())
-      std::memcpy(record.title, program.title.data(), program.title.size());
-    record.title[program.title.size()] = '\0';
-  }
+  std::size_t damaged_at = 0;
+  const Status status = DecodeStoredPrograms(
+      base, &damage, &damaged_at, [&](std::size_t k, const StoredProgram& program) {
+        if (program.start / kTicksPerDay != day) {
+          day = program.start / kTicksPerDay;
+          platform::FileTimeToSystemTime(platform::FILETIME{day * kTicksPerDay},
+                                         &date);  // in range: checked when decoded
+        }
+        const std::uint64_t time_of_day = program.start % kTicksPerDay;
+        ProgramRecord& record = ChannelTable.records[k];
+        record.hour = static_cast<std::int32_t>(time_of_day / kTicksPerHour);
+        record.minute = static_cast<std::int32_t>(time_of_day % kTicksPerHour / kTicksPerMinute);
+        record.day = date.wDay;
+        record.month = date.wMonth;
+        record.year = date.wYear;
+        record.weekday = WeekdayNumber(date);
+        // An empty title may have no storage behind it at all.
+        if (!program.title.empty())
+          std::memcpy(record.title, program.title.data(), program.title.size());
+        record.title[program.title.size()] = '\0';
+      });
+  if (status != Status::kOk) return status;
   ChannelTable.count = static_cast<std::int32_t>(base.count);
   return Status::kOk;
 }

@@ -74,6 +74,25 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage);
 Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
                            BaseDamage* damage);
 
+// Decodes every entry of `base` in order, handing each to
+// `visit(k, program)`, and stops at the first damaged one: kDamagedBase, with
+// `damage` and `*damaged_at` (its position) set. The one loop over the
+// entries of a base, for the composer and every command alike.
+template <typename Visit>
+Status DecodeStoredPrograms(const StoredBase& base, BaseDamage* damage, std::size_t* damaged_at,
+                            Visit&& visit) {
+  for (std::size_t k = 0; k < base.count; ++k) {
+    StoredProgram program;
+    if (const Status status = DecodeStoredProgram(base, k, &program, damage);
+        status != Status::kOk) {
+      *damaged_at = k;
+      return status;
+    }
+    visit(k, program);
+  }
+  return Status::kOk;
+}
+
 // The index and title file bytes holding `programs` in order, titles laid out
 // one after another from the end of the header. kGuideTooBig when a title
 // record would start past the 16-bit offset range; kTooManyInGuide when the

@@ -10,6 +10,12 @@
 // separator. On Windows the name stays as it is.
 std::string NativePath(std::string_view name);
 
+// Whether `path` holds a zero byte, where every system would cut the name
+// short and so reach another file: such a path is refused before it is used.
+inline bool PathHoldsZeroByte(std::string_view path) {
+  return path.find('\0') != std::string_view::npos;
+}
+
 // The name with an extension such as ".ndx" appended.
 std::string BaseFilePath(std::string_view name, std::string_view extension);
 

@@ -25,9 +25,9 @@ struct ReplaceTarget {
   bool keep_mode = false;     // the new file takes the old one's bits, umask or not
 };
 
-// Finds the file that `path` names. False when it cannot be replaced: not a
-// regular file, read-only, a dangling link or another user's link, or a name
-// the system would cut short (a zero byte in it).
+// Finds the file that `path` (which holds no zero byte) names. False when it
+// cannot be replaced: not a regular file, read-only, a dangling link or
+// another user's link.
 bool InspectTarget(const std::string& path, ReplaceTarget* target);
 
 enum class FileOpResult {

@@ -32,7 +32,6 @@ int Descriptor(FileHandle file) { return static_cast<int>(file); }
 }  // namespace
 
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
-  if (path.find('\0') != std::string::npos) return false;
   target->path = path;
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;

@@ -9,7 +9,6 @@ HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 }  // namespace
 
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
-  if (path.find('\0') != std::string::npos) return false;
   target->path = path;
   // The access a replacement needs: a file that another program holds open
   // without sharing its deletion cannot be replaced, and is refused now,

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/base_path.h"
 #include "platform/file_ops.h"
 
 namespace {
@@ -186,7 +187,8 @@ ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<Pendin
     return PutBack(pending, steps) ? result : ReplaceResult::kPutBackFailed;
   };
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (steps.Fails() || !InspectTarget(files[i].path, &pending[i].target)) {
+    if (steps.Fails() || PathHoldsZeroByte(files[i].path) ||
+        !InspectTarget(files[i].path, &pending[i].target)) {
       return give_up(ReplaceResult::kCantOpen);
     }
   }

@@ -1,12 +1,19 @@
 #include "platform/read_file.h"
 
+#include "platform/base_path.h"
+
 ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
                             std::size_t* length, std::uint64_t* file_size) {
+  if (PathHoldsZeroByte(path)) {
+    *length = 0;
+    return ReadFileResult::kCantOpen;
+  }
   return ReadRegularFile(path, limit, static_cast<std::size_t>(-1), buffer, length, file_size);
 }
 
 ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents) {
   contents->clear();
+  if (PathHoldsZeroByte(path)) return ReadFileResult::kCantOpen;
   std::size_t length = 0;
   // A whole page past the limit, not a byte: some /proc files refuse reads
   // of odd sizes, and only one more byte is needed to know.

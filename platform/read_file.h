@@ -32,7 +32,8 @@ ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::st
 
 // What both of the above are built on, one for each system: reads up to
 // `limit` bytes as ReadFileInto does, but first refuses with kTooLarge a file
-// whose size is above `refuse_above`.
+// whose size is above `refuse_above`. The path has no zero byte: the callers
+// above have refused that.
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, std::uint64_t* file_size);
 

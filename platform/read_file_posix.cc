@@ -10,7 +10,6 @@
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
   *length = 0;
-  if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return ReadFileResult::kCantOpen;

@@ -7,7 +7,6 @@
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
   *length = 0;
-  if (path.find('\0') != std::string::npos) return ReadFileResult::kCantOpen;
   // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
   const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -42,16 +42,18 @@ int RunDump(const Arguments& args) {
     PrintError("dump", name + ": " + BaseErrorText(status, damage));
     return 1;
   }
-  std::vector<StoredProgram> programs(base.count);
-  for (std::size_t k = 0; k < base.count; ++k) {
-    status = DecodeStoredProgram(base, k, &programs[k], &damage);
-    if (status != Status::kOk) {
-      std::fflush(stdout);
-      PrintError("dump", name + ": entry " + std::to_string(k + 1) + " of " +
-                             std::to_string(base.count) + ": " + BaseDamageText(damage));
-      return 1;
-    }
-    std::printf("%s\n", FormatListingLine(programs[k]).c_str());
+  std::vector<StoredProgram> programs;
+  std::size_t damaged_at = 0;
+  status = DecodeStoredPrograms(base, &damage, &damaged_at,
+                                [&](std::size_t, const StoredProgram& program) {
+                                  programs.push_back(program);
+                                  std::printf("%s\n", FormatListingLine(program).c_str());
+                                });
+  if (status != Status::kOk) {
+    std::fflush(stdout);
+    PrintError("dump", name + ": entry " + std::to_string(damaged_at + 1) + " of " +
+                           std::to_string(base.count) + ": " + BaseDamageText(damage));
+    return 1;
   }
   if (!LaidOutAsMakeWritesIt(base, programs)) {
     std::fflush(stdout);

@@ -118,9 +118,11 @@ int RunExport(const Arguments& args) {
                                   : ToUtf8(code_page, file_name);
     BaseDamage damage = BaseDamage::kNone;
     Status status = ReadStoredBase(names[b], &base.stored, &damage);
-    base.programs.resize(base.stored.count);
-    for (std::size_t k = 0; status == Status::kOk && k < base.stored.count; ++k) {
-      status = DecodeStoredProgram(base.stored, k, &base.programs[k], &damage);
+    std::size_t damaged_at = 0;
+    if (status == Status::kOk) {
+      status = DecodeStoredPrograms(
+          base.stored, &damage, &damaged_at,
+          [&](std::size_t, const StoredProgram& program) { base.programs.push_back(program); });
     }
     if (status != Status::kOk) {
       PrintError("export", names[b] + ": " + BaseErrorText(status, damage));

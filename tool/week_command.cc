@@ -61,16 +61,17 @@ int RunWeek(const Arguments& args) {
   BaseDamage damage;
   Status status = ReadStoredBase(name, &base, &damage);
   std::map<Day, DayStarts> days;
-  for (std::size_t k = 0; status == Status::kOk && k < base.count; ++k) {
-    StoredProgram program;
-    status = DecodeStoredProgram(base, k, &program, &damage);
-    if (status != Status::kOk) break;
-    platform::SYSTEMTIME start;
-    platform::FileTimeToSystemTime(platform::FILETIME{program.start}, &start);
-    const Day day{std::chrono::year{start.wYear} / start.wMonth / start.wDay};
-    DayStarts& entry = days[day];
-    ++entry.slots[start.wHour * 2 + start.wMinute / 30];
-    ++entry.count;
+  std::size_t damaged_at = 0;
+  if (status == Status::kOk) {
+    status = DecodeStoredPrograms(
+        base, &damage, &damaged_at, [&](std::size_t, const StoredProgram& program) {
+          platform::SYSTEMTIME start;
+          platform::FileTimeToSystemTime(platform::FILETIME{program.start}, &start);
+          const Day day{std::chrono::year{start.wYear} / start.wMonth / start.wDay};
+          DayStarts& entry = days[day];
+          ++entry.slots[start.wHour * 2 + start.wMinute / 30];
+          ++entry.count;
+        });
   }
   if (status != Status::kOk) {
     PrintError("week", name + ": " + BaseErrorText(status, damage));

@@ -6,13 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_time.h"
+#include "base/calendar_time.h"
 
 void AppendCheckLogHeader(std::string* log);
 
 // Two lines: "day month year hour minute weekday", then the title. The
 // weekday shown is the record's number (1 = Monday), kept in wDayOfWeek.
-void AppendCheckLogEntry(std::string* log, const platform::SYSTEMTIME& start,
-                         std::string_view title);
+void AppendCheckLogEntry(std::string* log, const CalendarTime& start, std::string_view title);
 
 #endif  // SKEDCOMP_BASE_CHECK_LOG_H_

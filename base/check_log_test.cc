@@ -4,8 +4,8 @@
 
 namespace {
 
-platform::SYSTEMTIME Start(int day, int month, int year, int hour, int minute, int weekday) {
-  platform::SYSTEMTIME start = MakeSystemTime(year, month, day, hour, minute);
+CalendarTime Start(int day, int month, int year, int hour, int minute, int weekday) {
+  CalendarTime start = MakeCalendarTime(year, month, day, hour, minute);
   start.wDayOfWeek = static_cast<std::uint16_t>(weekday);
   return start;
 }

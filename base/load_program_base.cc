@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "base/calendar_time.h"
 #include "base/program_tables.h"
 #include "base/stored_base.h"
-#include "platform/file_time.h"
 
 Status LoadProgramBase(std::string_view name) {
   StoredBase scratch;
@@ -25,14 +25,14 @@ Status LoadStoredBase(const StoredBase& base) {
   BaseDamage damage;
   // Programmes come in runs of one day, so the date is converted once a day.
   std::uint64_t day = ~std::uint64_t{0};
-  platform::SYSTEMTIME date;
+  CalendarTime date;
   std::size_t damaged_at = 0;
   const Status status = DecodeStoredPrograms(
       base, &damage, &damaged_at, [&](std::size_t k, const StoredProgram& program) {
         if (program.start / kTicksPerDay != day) {
           day = program.start / kTicksPerDay;
-          platform::FileTimeToSystemTime(platform::FILETIME{day * kTicksPerDay},
-                                         &date);  // in range: checked when decoded
+          CalendarOfStoredTime(StoredTime{day * kTicksPerDay},
+                               &date);  // in range: checked when decoded
         }
         const std::uint64_t time_of_day = program.start % kTicksPerDay;
         ProgramRecord& record = ChannelTable.records[k];

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "base/calendar_time.h"
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "platform/base_path.h"
-#include "platform/file_time.h"
 #include "platform/read_file.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <numeric>
 #include <vector>
 
+#include "base/calendar_time.h"
 #include "base/check_log.h"
 #include "base/compare_program_times.h"
 #include "base/program_base_format.h"
@@ -12,7 +13,6 @@
 #include "base/stored_base.h"
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
-#include "platform/file_time.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ bool FitsField(std::int32_t value) { return value >= 0 && value <= 0xFFFF; }
 
 // The calendar fields as a SYSTEMTIME; false when one does not fit its 16-bit
 // field, since cutting it would name some other, wrong, time.
-bool RecordToSystemTime(const ProgramRecord& record, platform::SYSTEMTIME* start) {
+bool RecordToSystemTime(const ProgramRecord& record, CalendarTime* start) {
   if (!FitsField(record.year) || !FitsField(record.month) || !FitsField(record.day) ||
       !FitsField(record.hour) || !FitsField(record.minute) || !FitsField(record.weekday)) {
     return false;
@@ -51,13 +51,12 @@ std::vector<int> GuideOrder() {
 
 Status BuildGuideFiles(GuideFiles* files) {
   const std::vector<int> order = GuideOrder();
-  std::vector<platform::SYSTEMTIME> starts(order.size());
+  std::vector<CalendarTime> starts(order.size());
   std::vector<StoredProgram> programs(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) {
     const ProgramRecord& record = GuideTable.records[order[i]];
-    platform::FILETIME start_time;
-    if (!RecordToSystemTime(record, &starts[i]) ||
-        !platform::SystemTimeToFileTime(starts[i], &start_time)) {
+    StoredTime start_time;
+    if (!RecordToSystemTime(record, &starts[i]) || !StoredTimeOfCalendar(starts[i], &start_time)) {
       return Status::kCantConvertTime;
     }
     programs[i] = {start_time.ticks,

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/calendar_time.h"
 #include "base/load_program_base.h"
 #include "base/program_tables.h"
 #include "base/stored_base.h"
 #include "base/write_program_base.h"
+#include "composition/ini_profile.h"
 #include "platform/file_replace.h"
-#include "platform/file_time.h"
-#include "platform/ini_profile.h"
 #include "selection/select_channel.h"
 
 namespace {
@@ -24,8 +24,8 @@ const std::string& Scratch() {
   static const std::string dir = [] {
     char pattern[] = "/tmp/skedcomp-bench-XXXXXX";
     std::string made = ::mkdtemp(pattern);
-    platform::FILETIME monday;
-    platform::SystemTimeToFileTime(MakeSystemTime(2026, 12, 7), &monday);
+    StoredTime monday;
+    StoredTimeOfCalendar(MakeCalendarTime(2026, 12, 7), &monday);
     std::vector<std::string> titles;
     std::vector<StoredProgram> programs;
     for (int k = 0; k < kProgramTableCapacity; ++k) {

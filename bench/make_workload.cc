@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "base/calendar_time.h"
 #include "base/stored_base.h"
-#include "platform/file_time.h"
 
 namespace {
 
@@ -53,8 +53,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 // With a shared title the whole base points at one title record.
 void WriteChannel(const std::string& path, const std::string& shared_title,
                   std::size_t title_length) {
-  platform::FILETIME monday;
-  platform::SystemTimeToFileTime(MakeSystemTime(2026, 12, 7), &monday);
+  StoredTime monday;
+  StoredTimeOfCalendar(MakeCalendarTime(2026, 12, 7), &monday);
   std::vector<std::string> titles;
   std::vector<StoredProgram> programs;
   titles.reserve(kPerChannel);

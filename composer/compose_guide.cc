@@ -5,8 +5,8 @@
 #include "base/load_program_base.h"
 #include "base/program_tables.h"
 #include "base/write_program_base.h"
-#include "platform/base_path.h"
-#include "platform/ini_profile.h"
+#include "composition/composition_file.h"
+#include "composition/ini_profile.h"
 #include "selection/select_channel.h"
 
 namespace {

@@ -19,8 +19,8 @@ inline bool PathHoldsZeroByte(std::string_view path) {
 // The name with an extension such as ".ndx" appended.
 std::string BaseFilePath(std::string_view name, std::string_view extension);
 
-// Where the composition file of `name` lives, relative to the current
-// directory: ".\NAME.cfg" on Windows, "./NAME.cfg" elsewhere.
-std::string CompositionFilePath(std::string_view name);
+// `path` as a path in the current directory, as the system writes it:
+// ".\PATH" on Windows, "./PATH" elsewhere.
+std::string InCurrentFolder(std::string_view path);
 
 #endif  // SKEDCOMP_PLATFORM_BASE_PATH_H_

@@ -8,4 +8,4 @@ std::string NativePath(std::string_view name) {
   return path;
 }
 
-std::string CompositionFilePath(std::string_view name) { return "./" + BaseFilePath(name, ".cfg"); }
+std::string InCurrentFolder(std::string_view path) { return "./" + std::string(path); }

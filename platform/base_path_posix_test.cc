@@ -6,8 +6,8 @@ namespace {
 
 TEST(BasePathTest, BackslashesBecomeSlashes) {
   EXPECT_EQ(BaseFilePath("..\\bases\\one", ".pdt"), "../bases/one.pdt");
-  EXPECT_EQ(CompositionFilePath("week"), "./week.cfg");
-  EXPECT_EQ(CompositionFilePath("sub\\week"), "./sub/week.cfg");
+  EXPECT_EQ(InCurrentFolder("week.cfg"), "./week.cfg");
+  EXPECT_EQ(InCurrentFolder(BaseFilePath("sub\\week", ".cfg")), "./sub/week.cfg");
 }
 
 }  // namespace

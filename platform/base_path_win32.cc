@@ -4,6 +4,4 @@
 // takes both "\" and "/" between folders.
 std::string NativePath(std::string_view name) { return std::string(name); }
 
-std::string CompositionFilePath(std::string_view name) {
-  return ".\\" + BaseFilePath(name, ".cfg");
-}
+std::string InCurrentFolder(std::string_view path) { return ".\\" + std::string(path); }

@@ -10,8 +10,8 @@ TEST(BasePathTest, NamesStayAsTheyAre) {
   EXPECT_EQ(BaseFilePath("..\\bases\\one", ".pdt"), "..\\bases\\one.pdt");
   EXPECT_EQ(BaseFilePath("../bases/one", ".pdt"), "../bases/one.pdt");
   EXPECT_EQ(BaseFilePath("Caf\xE9", ".ndx"), "Caf\xE9.ndx");
-  EXPECT_EQ(CompositionFilePath("week"), ".\\week.cfg");
-  EXPECT_EQ(CompositionFilePath("sub/week"), ".\\sub/week.cfg");
+  EXPECT_EQ(InCurrentFolder("week.cfg"), ".\\week.cfg");
+  EXPECT_EQ(InCurrentFolder(BaseFilePath("sub/week", ".cfg")), ".\\sub/week.cfg");
 }
 
 }  // namespace

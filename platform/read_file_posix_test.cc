@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "base/load_program_base.h"
-#include "platform/ini_profile.h"
 #include "platform/read_file.h"
 #include "tests/test_support.h"
 
@@ -32,11 +30,11 @@ TEST(ReadFileTest, HugeAndEndlessFilesAreRefused) {
 // A FIFO must not make a reader wait for a writer.
 TEST(ReadFileTest, FifosAreRefusedWithoutWaiting) {
   TempDir dir;
-  ASSERT_EQ(::mkfifo((dir / "fifo.cfg").c_str(), 0644), 0);
-  EXPECT_TRUE(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "fifo.cfg")).empty());
-  WriteFile(dir / "fifo.ndx", "");
-  ASSERT_EQ(::mkfifo((dir / "fifo.pdt").c_str(), 0644), 0);
-  EXPECT_EQ(LoadProgramBase(dir / "fifo"), Status::kCantOpenBase);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+  std::string contents;
+  EXPECT_EQ(ReadWholeFile(dir / "fifo", 1 << 16, &contents), ReadFileResult::kCantOpen);
+  std::size_t length = 0;
+  EXPECT_EQ(ReadFileInto(dir / "fifo", 1 << 16, &contents, &length), ReadFileResult::kCantOpen);
 }
 
 }  // namespace

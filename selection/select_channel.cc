@@ -8,8 +8,7 @@
 std::string RangeKey(int weekday) { return "range" + std::to_string(weekday); }
 
 Status ReadTimeShift(std::string_view section, const IniProfile& composition, int* shift) {
-  if (platform::GetPrivateProfileIntA(composition, section, kTimeshiftKey, 0, shift) !=
-          ProfileIntResult::kOk ||
+  if (ProfileInt(composition, section, kTimeshiftKey, 0, shift) != ProfileIntResult::kOk ||
       *shift < -kMaxShift || *shift > kMaxShift) {
     return Status::kWrongTimeshift;
   }
@@ -24,8 +23,7 @@ Status SelectChannel(std::string_view section, const IniProfile& composition) {
     return status;
   }
   for (int weekday = 1; weekday <= 7; ++weekday) {
-    const std::string ranges =
-        platform::GetPrivateProfileStringA(composition, section, RangeKey(weekday), kWholeDay);
+    const std::string ranges = ProfileString(composition, section, RangeKey(weekday), kWholeDay);
     const char* cursor = ranges.c_str();
     TimeRange range;
     // The first range that does not parse ends the list; what follows is ignored.

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/status.h"
-#include "platform/ini_profile.h"
+#include "composition/ini_profile.h"
 
 // What a channel section's keys mean, for everything that reads them.
 inline constexpr std::string_view kTimeshiftKey = "timeshift";

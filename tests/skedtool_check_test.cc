@@ -1,7 +1,7 @@
 // skedtool check: each finding, shown on a composition built to have it.
 #include <gtest/gtest.h>
 
-#include "platform/base_path.h"
+#include "composition/composition_file.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 

@@ -8,7 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "platform/file_time.h"
+#include "base/calendar_time.h"
 
 TempDir::TempDir() {
   namespace fs = std::filesystem;
@@ -81,9 +81,8 @@ bool FileExists(const std::string& path) {
 }
 
 std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {
-  platform::FILETIME result;
-  if (!platform::SystemTimeToFileTime(MakeSystemTime(year, month, day, hour, minute, second),
-                                      &result)) {
+  StoredTime result;
+  if (!StoredTimeOfCalendar(MakeCalendarTime(year, month, day, hour, minute, second), &result)) {
     ADD_FAILURE() << "bad test date";
   }
   return result.ticks;

@@ -1,10 +1,13 @@
 // What only Windows has: .\NAME.cfg, both separators, text-mode console
-// output, the read-only attribute, files held open by other programs, and
-// device names.
+// output, the read-only attribute, files held open by other programs, device
+// names, and the zone Windows is set to.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -112,6 +115,53 @@ TEST_F(WindowsTest, HighBytesInNamesPassUnchanged) {
   const RunResult run = RunSkedcomp(dir_.path(), {name});
   EXPECT_EQ(run.out, kBanner + "Composing " + name + "... Ok\n");
   EXPECT_TRUE(FileExists(dir_ / (name + ".log")));
+}
+
+// Without --tz the zone is the one Windows is set to, found through Windows'
+// own zone names: a start gets the offset Windows itself gives that wall
+// time. The suite registers this test once more for each of a few zones,
+// each set through TZ, which sets Wine's.
+TEST_F(WindowsTest, XmltvTimesFollowTheSystemZone) {
+  SYSTEMTIME wall = {};
+  wall.wYear = 2026;
+  wall.wMonth = 12;
+  wall.wDay = 7;
+  wall.wHour = 6;
+  SYSTEMTIME utc = {};
+  FILETIME wall_ticks;
+  FILETIME utc_ticks;
+  ASSERT_TRUE(::TzSpecificLocalTimeToSystemTime(nullptr, &wall, &utc) &&
+              ::SystemTimeToFileTime(&wall, &wall_ticks) &&
+              ::SystemTimeToFileTime(&utc, &utc_ticks));
+  const auto ticks = [](const FILETIME& time) {
+    return static_cast<long long>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+  };
+  const long long minutes = (ticks(wall_ticks) - ticks(utc_ticks)) / 600'000'000;
+  char offset[8];
+  std::snprintf(offset, sizeof offset, "%c%02lld%02lld", minutes < 0 ? '-' : '+',
+                std::llabs(minutes) / 60, std::llabs(minutes) % 60);
+
+  WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 6, 0), "Morning"}});
+  const RunResult run = RunSkedtool(dir_.path(), {"export", "one"});
+  EXPECT_EQ(run.err, "");
+  EXPECT_NE(run.out.find(std::string("start=\"20261207060000 ") + offset + "\""), std::string::npos)
+      << offset << "\n"
+      << run.out;
+}
+
+// The programs read time zones from the tzdata folder beside them; without
+// it a zone is not called unknown, but the folder is named.
+TEST_F(WindowsTest, MissingZoneDatabaseIsNamed) {
+  std::filesystem::copy_file(SKEDTOOL_BINARY, dir_ / "skedtool.exe");
+  WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 6, 0), "Morning"}});
+  const RunResult run = RunProgram((dir_ / "skedtool.exe").c_str(), dir_.path(),
+                                   {"export", "--tz", "Europe/Berlin", "one"}, {});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("skedtool: export: cannot read the time-zone database: "),
+            std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find("tzdata"), std::string::npos) << run.err;
 }
 
 }  // namespace

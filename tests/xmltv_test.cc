@@ -71,24 +71,41 @@ TEST(XmltvTest, ExportThenImportGivesTheSameBytes) {
   }
 }
 
-// The same document in ISO-8859-1 and in UTF-8 gives the same bases.
-TEST(XmltvTest, Latin1DocumentGivesTheBasesOfItsUtf8Twin) {
-  TempDir dir;
-  const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<tv>\n" +
-                             Programme("a", "20261207200000 +0100", "Caf\xE9 f\xFCr Z\xFCrich") +
-                             "</tv>\n";
-  const std::string utf8 =
-      Document(Programme("a", "20261207200000 +0100", "Caf\xC3\xA9 f\xC3\xBCr Z\xC3\xBCrich"));
-  WriteFile(dir / "latin1.xml", latin1);
-  WriteFile(dir / "utf8.xml", utf8);
-  MakeDirectory(dir / "from-latin1");
-  MakeDirectory(dir / "from-utf8");
-  ASSERT_EQ(Tool(dir, {"import", "--tz", "UTC", "latin1.xml", "from-latin1"}).exit_code, 0);
-  ASSERT_EQ(Tool(dir, {"import", "--tz", "UTC", "utf8.xml", "from-utf8"}).exit_code, 0);
-  EXPECT_EQ(ReadFile(dir / "from-latin1/a.pdt"), ReadFile(dir / "from-utf8/a.pdt"));
-  EXPECT_EQ(ReadFile(dir / "from-latin1/a.ndx"), ReadFile(dir / "from-utf8/a.ndx"));
-  EXPECT_EQ(Tool(dir, {"dump", "from-utf8/a"}).out,
-            "2026-12-07\t19:00\tMon\tCaf\xE9 f\xFCr Z\xFCrich\n");
+// A document declared in a single-byte code page gives the bases of its
+// UTF-8 twin, on every system alike.
+TEST(XmltvTest, DocumentsInCodePagesGiveTheBasesOfTheirUtf8Twins) {
+  const struct {
+    const char* encoding;
+    const char* title;       // in that encoding
+    const char* utf8_title;  // the same characters
+    const char* code_page;   // of the bases
+  } kCases[] = {
+      {"ISO-8859-1", "Caf\xE9 f\xFCr Z\xFCrich", "Caf\xC3\xA9 f\xC3\xBCr Z\xC3\xBCrich", "cp1252"},
+      {"windows-1252", "Caf\xE9 \x80 \x93x\x94",
+       "Caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D", "cp1252"},
+      {"windows-1251", "\xCF\xF0\xE8\xE2\xE5\xF2",
+       "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "KOI8-R"},
+      {"KOI8-R", "\xF0\xD2\xC9\xD7\xC5\xD4", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+       "1251"},
+  };
+  for (const auto& entry : kCases) {
+    SCOPED_TRACE(entry.encoding);
+    TempDir dir;
+    WriteFile(dir / "declared.xml",
+              std::string("<?xml version=\"1.0\" encoding=\"") + entry.encoding + "\"?>\n<tv>\n" +
+                  Programme("a", "20261207200000 +0100", entry.title) + "</tv>\n");
+    WriteFile(dir / "utf8.xml", Document(Programme("a", "20261207200000 +0100", entry.utf8_title)));
+    MakeDirectory(dir / "declared");
+    MakeDirectory(dir / "utf8");
+    for (const char* name : {"declared", "utf8"}) {
+      const RunResult run = Tool(dir, {"import", "--tz", "UTC", "--codepage", entry.code_page,
+                                       std::string(name) + ".xml", name});
+      ASSERT_EQ(run.exit_code, 0) << run.err;
+      EXPECT_EQ(run.err, "");
+    }
+    EXPECT_EQ(ReadFile(dir / "declared/a.pdt"), ReadFile(dir / "utf8/a.pdt"));
+    EXPECT_EQ(ReadFile(dir / "declared/a.ndx"), ReadFile(dir / "utf8/a.ndx"));
+  }
 }
 
 TEST(XmltvTest, ChannelsLanguagesAndTheWindow) {
@@ -230,7 +247,8 @@ TEST(XmltvTest, RefusalsWriteNothing) {
       {"unknown code page",
        fine,
        {"--codepage", "cp9999"},
-       "skedtool: import: unknown code page 'cp9999' (an iconv name, e.g. cp1252)\n"},
+       "skedtool: import: unknown code page 'cp9999' (a name such as cp1252, ISO-8859-15 or "
+       "KOI8-R, or a number such as 1252)\n"},
       {"multi-byte code page",
        fine,
        {"--codepage", "UTF-8"},

@@ -15,8 +15,9 @@
 #include "base/load_program_base.h"
 #include "base/program_tables.h"
 #include "base/write_program_base.h"
+#include "composition/composition_file.h"
+#include "composition/ini_profile.h"
 #include "platform/base_path.h"
-#include "platform/ini_profile.h"
 #include "platform/read_file.h"
 #include "selection/select_channel.h"
 #include "selection/select_programs.h"
@@ -287,7 +288,7 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
                        bool loaded, Tally* tally) {
   const std::string key = RangeKey(weekday);
   const bool present = HasProfileKey(profile, section, key);
-  const std::string value = platform::GetPrivateProfileStringA(profile, section, key, kWholeDay);
+  const std::string value = ProfileString(profile, section, key, kWholeDay);
   const std::vector<ClockTime> starts = loaded ? StartsOn(weekday) : std::vector<ClockTime>{};
 
   // The list is read range by range; of its findings only the first few of
@@ -443,8 +444,7 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   if (tally->quiet && !loaded && no_keys) return 0;
 
   int shift = 0;
-  const std::string shift_text =
-      platform::GetPrivateProfileStringA(profile, section, kTimeshiftKey, "");
+  const std::string shift_text = ProfileString(profile, section, kTimeshiftKey, "");
   if (ReadTimeShift(section, profile, &shift) != Status::kOk) {
     Error(tally, "timeshifts the composer refuses",
           "timeshift \"" + Shown(shift_text) + "\" is no whole number from -" +

@@ -1,17 +1,16 @@
 // skedtool export: program bases as an XMLTV document.
-#include <libxml/xmlwriter.h>
-
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/stored_base.h"
-#include "platform/code_page.h"
-#include "platform/time_zone.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
-#include "tool/xmltv_time.h"
+#include "xmltv/code_page.h"
+#include "xmltv/time_zone.h"
+#include "xmltv/write_xmltv.h"
+#include "xmltv/xmltv_time.h"
 
 const char kExportHelp[] =
     "Usage: skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] BASE...\n"
@@ -24,7 +23,7 @@ const char kExportHelp[] =
     "that is not UTF-8 is read in CP.\n"
     "\n"
     "  --tz ZONE      the time zone whose wall-clock time the bases hold: a name of\n"
-    "                 the system's time-zone database, such as Europe/Berlin or UTC.\n"
+    "                 the IANA time-zone database, such as Europe/Berlin or UTC.\n"
     "                 Each start is written as that wall time with the zone's offset\n"
     "                 from UTC then (20261207060000 +0100). A wall time that a\n"
     "                 daylight-saving change repeats gets the offset in force before\n"
@@ -33,11 +32,12 @@ const char kExportHelp[] =
     "                 springs forward as 03:00 +0200), so the order of the base holds\n"
     "                 and import gives that wall time back. Where the offset is not\n"
     "                 whole minutes (local mean time, before 1893 in Berlin) the start\n"
-    "                 is written in UTC (+0000). Default: the system's local zone (TZ,\n"
-    "                 then /etc/localtime).\n"
-    "  --codepage CP  the single-byte code page of the titles, an iconv name such as\n"
-    "                 cp1252 (the default), ISO-8859-15 or KOI8-R; bytes CP leaves\n"
-    "                 undefined, and control characters XML cannot hold, become U+FFFD.\n";
+    "                 is written in UTC (+0000). Default: the system's local zone\n"
+    "                 (on Linux TZ, then /etc/localtime).\n"
+    "  --codepage CP  the single-byte code page of the titles: cp1252 (the default),\n"
+    "                 windows-1251, ISO-8859-15, KOI8-R, or a number such as 1252;\n"
+    "                 bytes CP leaves undefined, and control characters XML cannot\n"
+    "                 hold, become U+FFFD.\n";
 
 namespace {
 
@@ -46,27 +46,6 @@ struct ExportedBase {
   StoredBase stored;
   std::vector<StoredProgram> programs;
 };
-
-const xmlChar* X(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
-
-// Characters XML 1.0 cannot hold at all (control characters but tab and
-// line ends) as U+FFFD.
-std::string XmlText(std::string text) {
-  std::string clean;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r') {
-      clean += "\xEF\xBF\xBD";
-    } else {
-      clean += c;
-    }
-  }
-  return clean;
-}
-
-ZonedTime StartOf(const TimeZone& zone, const StoredProgram& program) {
-  return ExistingWallTime(zone, WallTimeOfTicks(program.start));
-}
 
 std::string BaseFileName(const std::string& base) {
   const std::size_t slash = base.find_last_of("/\\");
@@ -137,51 +116,13 @@ int RunExport(const Arguments& args) {
     }
   }
 
-  std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), &xmlBufferFree);
-  std::unique_ptr<xmlTextWriter, decltype(&xmlFreeTextWriter)> writer(
-      xmlNewTextWriterMemory(buffer.get(), 0), &xmlFreeTextWriter);
-  xmlTextWriter* out = writer.get();
-  // The document type on one line of its own: indenting would break it in two.
-  bool ok = out != nullptr && xmlTextWriterStartDocument(out, nullptr, "UTF-8", nullptr) >= 0 &&
-            xmlTextWriterWriteDTD(out, X("tv"), nullptr, X("xmltv.dtd"), nullptr) >= 0 &&
-            xmlTextWriterWriteRaw(out, X("\n")) >= 0 && xmlTextWriterSetIndent(out, 1) == 0 &&
-            xmlTextWriterStartElement(out, X("tv")) >= 0 &&
-            xmlTextWriterWriteAttribute(out, X("generator-info-name"), X("skedtool")) >= 0;
-  for (const ExportedBase& base : bases) {
-    const std::string id = XmlText(base.id);  // a file name or argument: already UTF-8
-    ok = ok && xmlTextWriterStartElement(out, X("channel")) >= 0 &&
-         xmlTextWriterWriteAttribute(out, X("id"), X(id.c_str())) >= 0 &&
-         xmlTextWriterWriteElement(out, X("display-name"), X(id.c_str())) >= 0 &&
-         xmlTextWriterEndElement(out) >= 0;
-  }
-  for (const ExportedBase& base : bases) {
-    const std::string id = XmlText(base.id);
-    for (std::size_t k = 0; ok && k < base.programs.size(); ++k) {
-      const ZonedTime start = StartOf(zone, base.programs[k]);
-      const std::string title = XmlText(ToUtf8(code_page, base.programs[k].title));
-      ok = xmlTextWriterStartElement(out, X("programme")) >= 0 &&
-           xmlTextWriterWriteAttribute(out, X("start"),
-                                       X(FormatXmltvTime(start.wall, start.offset).c_str())) >= 0;
-      if (ok && k + 1 < base.programs.size()) {
-        // A base out of start order has no stop to give: never one before the start.
-        const ZonedTime stop = StartOf(zone, base.programs[k + 1]);
-        if (stop.wall - stop.offset >= start.wall - start.offset) {
-          ok = xmlTextWriterWriteAttribute(out, X("stop"),
-                                           X(FormatXmltvTime(stop.wall, stop.offset).c_str())) >= 0;
-        }
-      }
-      ok = ok && xmlTextWriterWriteAttribute(out, X("channel"), X(id.c_str())) >= 0 &&
-           xmlTextWriterWriteElement(out, X("title"), X(title.c_str())) >= 0 &&
-           xmlTextWriterEndElement(out) >= 0;
-    }
-  }
-  ok = ok && xmlTextWriterEndDocument(out) >= 0;
-  writer.reset();  // flushes into the buffer
-  if (!ok) {
+  std::vector<XmltvChannelOut> channels;
+  for (ExportedBase& base : bases) channels.push_back({base.id, std::move(base.programs)});
+  std::string document;
+  if (!WriteXmltv(channels, zone, code_page, &document)) {
     PrintError("export", "cannot build the XMLTV document");
     return 1;
   }
-  std::fwrite(xmlBufferContent(buffer.get()), 1,
-              static_cast<std::size_t>(xmlBufferLength(buffer.get())), stdout);
+  std::fwrite(document.data(), 1, document.size(), stdout);
   return 0;
 }

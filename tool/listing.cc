@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/calendar_time.h"
 #include "base/program_tables.h"
-#include "platform/file_time.h"
 
 namespace {
 
@@ -143,10 +143,10 @@ bool ParseStart(std::string_view date, std::string_view time, std::uint64_t* tic
     *error = "the time must be written HH:MM, HH:MM:SS or HH:MM:SS.fffffff";
     return false;
   }
-  platform::FILETIME start;
+  StoredTime start;
   if (year > 0xFFFF ||
-      !platform::SystemTimeToFileTimeFullRange(
-          MakeSystemTime(year, month, day, hour, minute, second), &start) ||
+      !StoredTimeOfCalendarFullRange(MakeCalendarTime(year, month, day, hour, minute, second),
+                                     &start) ||
       start.ticks + static_cast<std::uint64_t>(fraction) >= kFileTimeLimit) {
     *error = "no such date and time (from 1601-01-01 to 30828-09-14 02:48:05)";
     return false;
@@ -174,8 +174,8 @@ const char* WeekdayFullName(int weekday) {
 std::string WeekdayName(int weekday) { return std::string(WeekdayFullName(weekday)).substr(0, 3); }
 
 std::string FormatListingLine(const StoredProgram& program) {
-  platform::SYSTEMTIME start;
-  platform::FileTimeToSystemTime(platform::FILETIME{program.start}, &start);
+  CalendarTime start;
+  CalendarOfStoredTime(StoredTime{program.start}, &start);
   const auto fraction = static_cast<unsigned>(program.start % kTicksPerSecond);
   char text[64];
   int length = std::snprintf(text, sizeof text, "%04u-%02u-%02u\t%02u:%02u", start.wYear,
@@ -196,8 +196,8 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
     return false;
   }
   if (!ParseStart(fields[0], fields[1], &program->start, error)) return false;
-  platform::SYSTEMTIME start;
-  platform::FileTimeToSystemTime(platform::FILETIME{program->start}, &start);
+  CalendarTime start;
+  CalendarOfStoredTime(StoredTime{program->start}, &start);
   const int weekday = WeekdayNumber(start);
   if (fields[2] != WeekdayName(weekday)) {
     *error = std::string(fields[0]) + " is a " + WeekdayName(weekday) + ", not '" +

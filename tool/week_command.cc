@@ -4,8 +4,8 @@
 #include <map>
 #include <string>
 
+#include "base/calendar_time.h"
 #include "base/stored_base.h"
-#include "platform/file_time.h"
 #include "tool/commands.h"
 #include "tool/listing.h"
 #include "tool/tool_output.h"
@@ -65,8 +65,8 @@ int RunWeek(const Arguments& args) {
   if (status == Status::kOk) {
     status = DecodeStoredPrograms(
         base, &damage, &damaged_at, [&](std::size_t, const StoredProgram& program) {
-          platform::SYSTEMTIME start;
-          platform::FileTimeToSystemTime(platform::FILETIME{program.start}, &start);
+          CalendarTime start;
+          CalendarOfStoredTime(StoredTime{program.start}, &start);
           const Day day{std::chrono::year{start.wYear} / start.wMonth / start.wDay};
           DayStarts& entry = days[day];
           ++entry.slots[start.wHour * 2 + start.wMinute / 30];

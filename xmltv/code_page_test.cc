@@ -1,4 +1,4 @@
-#include "platform/code_page.h"
+#include "xmltv/code_page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Times as XMLTV writes them, and as program bases store them. Times are
 // seconds since 1970-01-01 00:00, in UTC or on a zone's wall clock.
-#ifndef SKEDCOMP_TOOL_XMLTV_TIME_H_
-#define SKEDCOMP_TOOL_XMLTV_TIME_H_
+#ifndef SKEDCOMP_XMLTV_XMLTV_TIME_H_
+#define SKEDCOMP_XMLTV_XMLTV_TIME_H_
 
 #include <cstdint>
 #include <string>
@@ -57,4 +57,4 @@ bool TicksOfWallTime(std::int64_t wall, std::uint64_t* ticks);
 // FILETIME ticks as a wall time, seconds rounded down.
 std::int64_t WallTimeOfTicks(std::uint64_t ticks);
 
-#endif  // SKEDCOMP_TOOL_XMLTV_TIME_H_
+#endif  // SKEDCOMP_XMLTV_XMLTV_TIME_H_

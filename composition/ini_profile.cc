@@ -1,4 +1,4 @@
-#include "platform/ini_profile.h"
+#include "composition/ini_profile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -218,9 +218,7 @@ bool HasProfileKey(const IniProfile& profile, std::string_view section, std::str
   return FindKey(profile, section, key, &value);
 }
 
-namespace platform {
-
-std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile) {
+std::vector<std::string> ProfileSectionNames(const IniProfile& profile) {
   std::vector<std::string> names;
   names.reserve(profile.sections.size());
   for (std::size_t i = 0; i < profile.sections.size(); ++i) {
@@ -229,14 +227,14 @@ std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profil
   return names;
 }
 
-std::string GetPrivateProfileStringA(const IniProfile& profile, std::string_view section,
-                                     std::string_view key, std::string_view fallback) {
+std::string ProfileString(const IniProfile& profile, std::string_view section, std::string_view key,
+                          std::string_view fallback) {
   std::string_view value;
   return std::string(FindKey(profile, section, key, &value) ? value : fallback);
 }
 
-ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_view section,
-                                       std::string_view key, int fallback, int* value) {
+ProfileIntResult ProfileInt(const IniProfile& profile, std::string_view section,
+                            std::string_view key, int fallback, int* value) {
   std::string_view text;
   if (!FindKey(profile, section, key, &text)) {
     *value = fallback;
@@ -259,5 +257,3 @@ ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_vi
   *value = parsed;
   return ProfileIntResult::kOk;
 }
-
-}  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/ini_profile.h"
+#include "composition/ini_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 std::string Lookup(std::string_view text, std::string_view section, std::string_view key) {
-  return platform::GetPrivateProfileStringA(ParseIniProfile(std::string(text)), section, key,
-                                            "<default>");
+  return ProfileString(ParseIniProfile(std::string(text)), section, key, "<default>");
 }
 
 TEST(IniProfileTest, SectionListFollowsFileOrder) {
@@ -35,8 +34,7 @@ TEST(IniProfileTest, SectionListFollowsFileOrder) {
       {"[last]", {"last"}},
   };
   for (const Case& entry : cases) {
-    EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ParseIniProfile(std::string(entry.text))),
-              entry.names)
+    EXPECT_EQ(ProfileSectionNames(ParseIniProfile(std::string(entry.text))), entry.names)
         << entry.text;
   }
 }
@@ -115,8 +113,7 @@ TEST(IniProfileTest, IntegerValues) {
   for (const Case& entry : cases) {
     const IniProfile profile = ParseIniProfile("[c]\n" + std::string(entry.text));
     int value = 0;
-    const ProfileIntResult result =
-        platform::GetPrivateProfileIntA(profile, "c", "timeshift", 99, &value);
+    const ProfileIntResult result = ProfileInt(profile, "c", "timeshift", 99, &value);
     EXPECT_EQ(result, entry.result) << entry.text;
     if (result == ProfileIntResult::kOk) {
       EXPECT_EQ(value, entry.value) << entry.text;
@@ -128,10 +125,9 @@ TEST(IniProfileTest, UnreadableFilesHaveNoSections) {
   TempDir dir;
   WriteFile(dir / "good.cfg", "[one]\n");
   MakeDirectory(dir / "dir.cfg");
-  EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "good.cfg")),
-            Names{"one"});
-  EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "missing.cfg")), Names{});
-  EXPECT_EQ(platform::GetPrivateProfileSectionNamesA(ReadIniProfile(dir / "dir.cfg")), Names{});
+  EXPECT_EQ(ProfileSectionNames(ReadIniProfile(dir / "good.cfg")), Names{"one"});
+  EXPECT_EQ(ProfileSectionNames(ReadIniProfile(dir / "missing.cfg")), Names{});
+  EXPECT_EQ(ProfileSectionNames(ReadIniProfile(dir / "dir.cfg")), Names{});
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tool/xmltv_time.h"
+#include "xmltv/xmltv_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,8 @@
-#include "platform/time_zone.h"
+#include "xmltv/time_zone.h"
 
 #include <date/tz.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <exception>
 
 namespace {
@@ -15,17 +14,20 @@ const date::time_zone* Zone(const TimeZone& zone) {
 }  // namespace
 
 bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error) {
-  std::string wanted = name;
-  if (wanted.empty()) {
-    // As other Unix tools read it; a leading ':' names a file of the database.
-    const char* tz = std::getenv("TZ");
-    if (tz != nullptr && *tz != '\0') wanted = tz[0] == ':' ? tz + 1 : tz;
+  const std::string wanted = name.empty() ? ChosenLocalZone() : name;
+  try {
+    PrepareZoneDatabase();
+    date::get_tzdb();  // a database that cannot be read is no unknown name
+  } catch (const std::exception& failure) {
+    *error = "cannot read the time-zone database: " + std::string(failure.what());
+    return false;
   }
   try {
     const date::time_zone* found =
         wanted.empty() ? date::current_zone() : date::locate_zone(wanted);
     zone->zone = found;
-    zone->name = std::string(found->name());
+    // As the user named it: the database may know it as a link to another name.
+    zone->name = wanted.empty() ? std::string(found->name()) : wanted;
     return true;
   } catch (const std::exception& failure) {
     *error = wanted.empty()

@@ -1,17 +1,26 @@
-#include "platform/code_page.h"
-
+// The conversions through iconv, which names pages as we do, but for bare
+// numbers.
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
+
+#include "xmltv/code_page.h"
 
 namespace {
+
+// A code page number is CPnnnn to iconv.
+std::string IconvName(const std::string& page) {
+  const bool number = !page.empty() && std::all_of(page.begin(), page.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
+  return number ? "CP" + page : page;
+}
 
 // One conversion, opened and closed with its object.
 class Converter {
  public:
   Converter(const std::string& to, const std::string& from)
-      : handle_(::iconv_open(to.c_str(), from.c_str())) {}
+      : handle_(::iconv_open(IconvName(to).c_str(), IconvName(from).c_str())) {}
   ~Converter() {
     if (ok()) ::iconv_close(handle_);
   }
@@ -48,16 +57,6 @@ class Converter {
   iconv_t handle_;
 };
 
-// The length of the UTF-8 character `text` starts with (1 for a stray byte).
-std::size_t Utf8Length(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text.front());
-  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  for (std::size_t i = 1; i < length; ++i) {
-    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return i;
-  }
-  return length;
-}
-
 std::size_t OneByte(std::string_view) { return 1; }
 
 }  // namespace
@@ -70,29 +69,6 @@ bool CodePageIsSingleByte(const std::string& page) {
   // Four characters from four scripts; one the page lacks still counts one '?'.
   const std::string_view sample = "A\xC3\xA9\xE2\x82\xAC\xD0\x96";  // A é € Ж
   return FromUtf8(page, sample, nullptr).size() == 4;
-}
-
-bool IsUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || i + length > text.size()) return false;
-    std::uint32_t value = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      value = (value << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    if (overlong || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
 }
 
 std::string FromUtf8(const std::string& page, std::string_view utf8, int* replaced) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ini_profile.h"
+#include "composition/ini_profile.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -99,7 +99,7 @@ std::vector<std::string> Differences(const std::string& path, const std::string&
   std::vector<char> area(4000);
   ::GetPrivateProfileSectionNamesA(area.data(), static_cast<DWORD>(area.size()), path.c_str());
   const std::vector<std::string> theirs = SplitList(area.data());
-  const std::vector<std::string> our_names = platform::GetPrivateProfileSectionNamesA(ours);
+  const std::vector<std::string> our_names = ProfileSectionNames(ours);
   if (theirs != our_names) {
     std::string line = "sections: kernel32";
     for (const std::string& name : theirs) line += " [" + name + "]";
@@ -121,16 +121,14 @@ std::vector<std::string> Differences(const std::string& path, const std::string&
       std::vector<char> value(2000);
       ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "<none>", value.data(),
                                  static_cast<DWORD>(value.size()), path.c_str());
-      const std::string our_value =
-          platform::GetPrivateProfileStringA(ours, section, key, "<none>");
+      const std::string our_value = ProfileString(ours, section, key, "<none>");
       if (our_value != value.data()) {
         found.push_back("[" + section + "] " + key + ": kernel32 \"" + value.data() +
                         "\", ours \"" + our_value + "\"");
       }
       int our_number = 0;
       const UINT number = ::GetPrivateProfileIntA(section.c_str(), key.c_str(), 99, path.c_str());
-      if (platform::GetPrivateProfileIntA(ours, section, key, 99, &our_number) !=
-          ProfileIntResult::kOk) {
+      if (ProfileInt(ours, section, key, 99, &our_number) != ProfileIntResult::kOk) {
         found.push_back("[" + section + "] " + key + " as a number: kernel32 " +
                         std::to_string(static_cast<int>(number)) + std::string(kRefused));
       } else if (static_cast<int>(number) != our_number) {

@@ -1,11 +1,11 @@
-#include "tool/xmltv_time.h"
+#include "xmltv/xmltv_time.h"
 
 #include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 
-#include "platform/file_time.h"
+#include "base/calendar_time.h"
 
 namespace {
 

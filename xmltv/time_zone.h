@@ -1,9 +1,10 @@
-// Wall-clock time in a zone of the system's time-zone database (IANA names
-// such as Europe/Berlin), for reading and writing XMLTV times. Times are
+// Wall-clock time in a zone of the IANA time-zone database (names such as
+// Europe/Berlin), for reading and writing XMLTV times: the system's database
+// on Linux, the one in the tzdata folder beside the programs on Windows. Times are
 // counted in seconds since 1970-01-01 00:00, in UTC or on the zone's wall
 // clock.
-#ifndef SKEDCOMP_PLATFORM_TIME_ZONE_H_
-#define SKEDCOMP_PLATFORM_TIME_ZONE_H_
+#ifndef SKEDCOMP_XMLTV_TIME_ZONE_H_
+#define SKEDCOMP_XMLTV_TIME_ZONE_H_
 
 #include <cstdint>
 #include <string>
@@ -13,9 +14,17 @@ struct TimeZone {
   std::string name;
 };
 
-// Finds the zone `name`; an empty name is the system's local zone: TZ when
-// set, otherwise /etc/localtime. False with `error` saying why.
+// Finds the zone `name`; an empty name is the system's local zone: on Linux
+// TZ when set, otherwise /etc/localtime; on Windows the zone the system is
+// set to. False with `error` saying why.
 bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error);
+
+// The per-system part (time_zone_posix.cc, time_zone_win32.cc):
+// the name of the local zone when the user chose one for this run (TZ on
+// Linux), or "" for the system's own setting;
+std::string ChosenLocalZone();
+// ... and makes the database ready to be read; may throw, as the database does.
+void PrepareZoneDatabase();
 
 // The wall-clock time of `zone` at the UTC time `utc`.
 std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc);
@@ -33,4 +42,4 @@ struct ZonedTime {
 // names its first moment, with the offset in force before the change.
 ZonedTime ExistingWallTime(const TimeZone& zone, std::int64_t wall);
 
-#endif  // SKEDCOMP_PLATFORM_TIME_ZONE_H_
+#endif  // SKEDCOMP_XMLTV_TIME_ZONE_H_

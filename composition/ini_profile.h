@@ -1,8 +1,9 @@
-// Composition-file lookups standing in for the Windows profile functions.
+// Composition-file lookups, with the results the Windows profile functions
+// (GetPrivateProfileStringA and its kin) give.
 // A file is parsed once into an IniProfile and every lookup is answered from
-// memory, with the results the Windows functions give for the same bytes.
-#ifndef SKEDCOMP_PLATFORM_INI_PROFILE_H_
-#define SKEDCOMP_PLATFORM_INI_PROFILE_H_
+// memory.
+#ifndef SKEDCOMP_COMPOSITION_INI_PROFILE_H_
+#define SKEDCOMP_COMPOSITION_INI_PROFILE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -66,26 +67,20 @@ bool HasProfileKey(const IniProfile& profile, std::string_view section, std::str
 
 enum class ProfileIntResult { kOk, kMalformed };
 
-// The three lookups keep the names of the Windows functions they stand in
-// for, in a namespace of their own so that they never meet <windows.h>'s.
-namespace platform {
-
 // All section names in file order; a name that stands twice is listed twice.
 // (ProfileSectionName reads them one by one without copying them all.)
-std::vector<std::string> GetPrivateProfileSectionNamesA(const IniProfile& profile);
+std::vector<std::string> ProfileSectionNames(const IniProfile& profile);
 
 // The value of `key` in the first section named `section`, or `fallback` when
 // the key is missing. Names compare case-insensitively (ASCII) after trimming.
-std::string GetPrivateProfileStringA(const IniProfile& profile, std::string_view section,
-                                     std::string_view key, std::string_view fallback);
+std::string ProfileString(const IniProfile& profile, std::string_view section, std::string_view key,
+                          std::string_view fallback);
 
 // The value of `key` as a signed decimal integer: optional sign, at least one
 // digit, anything after the digits ignored. A missing key or an empty value
 // gives `fallback`. kMalformed when the value does not start that way or does
 // not fit an int (the Windows function reads 0 then).
-ProfileIntResult GetPrivateProfileIntA(const IniProfile& profile, std::string_view section,
-                                       std::string_view key, int fallback, int* value);
+ProfileIntResult ProfileInt(const IniProfile& profile, std::string_view section,
+                            std::string_view key, int fallback, int* value);
 
-}  // namespace platform
-
-#endif  // SKEDCOMP_PLATFORM_INI_PROFILE_H_
+#endif  // SKEDCOMP_COMPOSITION_INI_PROFILE_H_

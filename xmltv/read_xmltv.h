@@ -1,0 +1,73 @@
+// Reading an XMLTV document into the programmes of channel bases: which
+// channels, which days, titles in which language and code page, and every
+// refusal of a document that is not XMLTV or could take unbounded time or
+// memory.
+#ifndef SKEDCOMP_XMLTV_READ_XMLTV_H_
+#define SKEDCOMP_XMLTV_READ_XMLTV_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xmltv/time_zone.h"
+
+// A channel id becomes a file name, which most file systems keep under 256
+// bytes with its extension.
+inline constexpr std::size_t kMaxChannelIdLength = 250;
+static_assert(kMaxChannelIdLength + sizeof ".ndx" <= 256);
+
+// An import writes two files a channel, all in one replacement: this many
+// channels is far beyond any real listing, and keeps the time and memory of
+// one import bounded.
+inline constexpr std::size_t kMaxChannels = 10'000;
+
+// The parser checks an element's attributes against each other, which takes
+// time growing with the square of their number; no XMLTV element has more
+// than a handful. The bytes are watched as they are read, so that an element
+// with a great many is refused before the parser meets it.
+inline constexpr int kMaxAttributes = 64;
+
+// What to read.
+struct XmltvReading {
+  TimeZone zone;  // whose wall time the starts become
+  std::string code_page = "cp1252";
+  std::string lang;                   // the title in this language, when there is one
+  std::vector<std::string> channels;  // only these, when any
+  bool has_from = false;
+  bool has_to = false;
+  std::int64_t from = 0;  // wall times
+  std::int64_t to = 0;
+  std::string shown_file;  // the file as messages name it
+};
+
+struct XmltvProgram {
+  std::uint64_t start;  // FILETIME ticks of the wall time
+  std::string title;    // in the code page
+};
+
+struct XmltvChannel {
+  std::string id;
+  std::vector<XmltvProgram> programs;  // file order
+  long in_window = 0;                  // counted on past the capacity, for the message
+  int replaced = 0;                    // characters the code page lacks
+  int cut = 0;                         // titles cut to the longest a base holds
+};
+
+struct XmltvListing {
+  std::vector<XmltvChannel> channels;  // in the order of their first programme
+  std::vector<bool> named_held;        // for each of reading.channels: whether the file holds it
+};
+
+// Reads the whole document from `file`; false with the reason, the file and
+// line named, on the first failure. Nothing beyond `file` is ever loaded.
+bool ReadXmltv(std::FILE* file, const XmltvReading& reading, XmltvListing* listing,
+               std::string* error);
+
+// What a message shows of a text from the file: enough to find it, and never
+// so much that a hostile file makes a huge message.
+std::string BriefText(std::string_view text, std::size_t shown = 60);
+
+#endif  // SKEDCOMP_XMLTV_READ_XMLTV_H_

@@ -77,8 +77,8 @@ Status BuildGuideFiles(GuideFiles* files) {
   return Status::kOk;
 }
 
-Status WriteProgramBase(std::string_view name, std::vector<std::string>* left_behind) {
-  left_behind->clear();
+Status WriteProgramBase(std::string_view name, ReplaceReport* report) {
+  *report = {};
   GuideFiles files;
   if (const Status status = BuildGuideFiles(&files); status != Status::kOk) return status;
   const FileReplacement replacements[] = {
@@ -86,7 +86,8 @@ Status WriteProgramBase(std::string_view name, std::vector<std::string>* left_be
       {BaseFilePath(name, kTitleExtension), files.titles},
       {BaseFilePath(name, kLogExtension), files.log},
   };
-  switch (ReplaceFiles(replacements, left_behind)) {
+  report->result = ReplaceFiles(replacements, &report->left_behind);
+  switch (report->result) {
     case ReplaceResult::kOk:
       return Status::kOk;
     case ReplaceResult::kCantOpen:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "platform/file_replace.h"
 
 struct GuideFiles {
   std::string index;
@@ -24,8 +25,8 @@ Status BuildGuideFiles(GuideFiles* files);
 // BuildGuideFiles (whatever it refuses touches no file), then replaces
 // NAME.ndx, NAME.pdt and NAME.log all together, with the promises of
 // platform/file_replace.h: kOk is its success, kCantOpenOutput its kCantOpen,
-// kWriteError its kWriteError and kPutBackFailed. `left_behind` gets the
-// temporary files that could not be removed.
-Status WriteProgramBase(std::string_view name, std::vector<std::string>* left_behind);
+// kWriteError its kWriteError and kPutBackFailed. `report` gets how the
+// replacement went, when it was tried.
+Status WriteProgramBase(std::string_view name, ReplaceReport* report);
 
 #endif  // SKEDCOMP_BASE_WRITE_PROGRAM_BASE_H_

@@ -23,9 +23,9 @@ class WriteProgramBaseTest : public ::testing::Test {
 
   // Writes guide.*; no temporary file may be left, whatever the result.
   Status Write() {
-    std::vector<std::string> left_behind;
-    const Status status = WriteProgramBase(dir_ / "guide", &left_behind);
-    EXPECT_TRUE(left_behind.empty());
+    ReplaceReport report;
+    const Status status = WriteProgramBase(dir_ / "guide", &report);
+    EXPECT_TRUE(report.left_behind.empty());
     return status;
   }
 

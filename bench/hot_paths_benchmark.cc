@@ -103,8 +103,8 @@ BENCHMARK(BM_SortAndBuildGuide);
 void BM_WriteProgramBase(benchmark::State& state) {
   FillGuide();
   const std::string guide = Scratch() + "/guide";
-  std::vector<std::string> left_behind;
-  for (auto _ : state) WriteProgramBase(guide, &left_behind);
+  ReplaceReport report;
+  for (auto _ : state) WriteProgramBase(guide, &report);
 }
 BENCHMARK(BM_WriteProgramBase);
 

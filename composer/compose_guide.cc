@@ -11,7 +11,7 @@
 
 namespace {
 
-Status Compose(std::string_view name, std::vector<std::string>* left_behind) {
+Status Compose(std::string_view name, ReplaceReport* report) {
   GuideTable.count = 0;
   ChannelTable.count = 0;
   // Parsed once; every later lookup of this composition is answered from memory.
@@ -28,17 +28,17 @@ Status Compose(std::string_view name, std::vector<std::string>* left_behind) {
       return status;
     }
   }
-  return WriteProgramBase(name, left_behind);
+  return WriteProgramBase(name, report);
 }
 
 }  // namespace
 
-Status ComposeGuide(std::string_view name, std::vector<std::string>* left_behind) {
-  left_behind->clear();
+Status ComposeGuide(std::string_view name, ReplaceReport* report) {
+  *report = {};
   // A huge composition file can outgrow the memory a shell's limit leaves;
   // that is a failure like any other, reported before any file is touched.
   try {
-    return Compose(name, left_behind);
+    return Compose(name, report);
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }

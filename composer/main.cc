@@ -38,11 +38,15 @@ int main(int argc, char** argv) {
     // it is at.
     std::printf("Composing %s... ", argv[i]);
     std::fflush(stdout);
-    std::vector<std::string> left_behind;
-    const Status status = ComposeGuide(argv[i], &left_behind);
+    ReplaceReport report;
+    const Status status = ComposeGuide(argv[i], &report);
     Print(StatusMessage(status));
     // Standard output keeps its fixed lines; what else the user must know goes apart.
-    for (const std::string& path : left_behind) {
+    if (report.result != ReplaceResult::kOk) {
+      std::fprintf(stderr, "skedcomp: %s: %s\n", argv[i],
+                   ReplaceFailureText(report.result).c_str());
+    }
+    for (const std::string& path : report.left_behind) {
       std::fprintf(stderr, "skedcomp: %s\n", LeftBehindText(path).c_str());
     }
     if (status != Status::kOk) return 1;

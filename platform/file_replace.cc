@@ -223,6 +223,22 @@ std::string TemporaryPath(const std::string& directory, int attempt) {
   return PathInDirectory(directory, ".skedcomp-" + tag + "-" + std::to_string(attempt) + ".tmp");
 }
 
+std::string ReplaceFailureText(ReplaceResult result) {
+  switch (result) {
+    case ReplaceResult::kOk:
+      break;
+    case ReplaceResult::kCantOpen:
+      return "cannot write the files (read-only, not a regular file, two names of one file, or "
+             "in a folder that is not writable); nothing was changed";
+    case ReplaceResult::kWriteError:
+      return "write error; the old files are unchanged";
+    case ReplaceResult::kPutBackFailed:
+      return "write error, and an old file could not be put back: it is kept beside it as "
+             ".skedcomp-*.tmp";
+  }
+  return {};
+}
+
 std::string LeftBehindText(const std::string& path) {
   return "the temporary file " + path +
          " could not be removed (it holds an old or new copy of a file written beside it)";

@@ -54,6 +54,17 @@ enum class ReplaceResult {
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files,
                            std::vector<std::string>* left_behind);
 
+// How a replacement went: its result, and the temporary files it could not
+// remove.
+struct ReplaceReport {
+  ReplaceResult result = ReplaceResult::kOk;
+  std::vector<std::string> left_behind;
+};
+
+// Why a replacement failed, as the user is told it after the name of what was
+// written: one line without its line feed; "" for kOk.
+std::string ReplaceFailureText(ReplaceResult result);
+
 // What the user is told of a temporary file left behind, one line without its
 // line feed: "the temporary file PATH could not be removed; it holds ...".
 std::string LeftBehindText(const std::string& path);

@@ -178,6 +178,7 @@ TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
     const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, limit);
     EXPECT_EQ(run.exit_code, 1) << limit;
     EXPECT_EQ(run.out, kBanner + "Composing guide... Write error!\n") << limit;
+    EXPECT_EQ(run.err, "skedcomp: guide: write error; the old files are unchanged\n") << limit;
     EXPECT_EQ(ReadFile(dir_ / "guide.ndx"), "old ndx") << limit;
     EXPECT_EQ(ReadFile(dir_ / "guide.pdt"), "old pdt") << limit;
     EXPECT_EQ(ReadFile(dir_ / "guide.log"), "old log") << limit;

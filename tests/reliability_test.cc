@@ -53,6 +53,7 @@ TEST_F(ReliabilityTest, RenameFailingAtTheLastFileKeepsTheWholeOldGuide) {
   ::umount((dir_ / "base.pdt").c_str());
 
   EXPECT_EQ(run.out, kComposing + "Write error!\n");
+  EXPECT_EQ(run.err, "skedcomp: guide: write error; the old files are unchanged\n");
   EXPECT_EQ(run.exit_code, 1);
   ExpectOldGuide("mount point at guide.log");
   EXPECT_EQ(make.exit_code, 1);

@@ -365,8 +365,8 @@ TEST(XmltvTest, ImportChangesAllBasesOrNone) {
   RunResult run = Tool(dir, {"import", "--tz", "UTC", "new.xml", "."});
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_EQ(run.err,
-            "skedtool: import: .: cannot write the .ndx or .pdt file (read-only, not a regular "
-            "file, both one file, or its directory is not writable)\n");
+            "skedtool: import: .: cannot write the files (read-only, not a regular file, two "
+            "names of one file, or in a folder that is not writable); nothing was changed\n");
   EXPECT_EQ(ReadFile(dir / "a.pdt") + ReadFile(dir / "a.ndx"), a_before);
   EXPECT_EQ(dir.List(), before);
   run = Tool(dir, {"import", "--tz", "UTC", "new.xml", "missing"});

@@ -47,23 +47,7 @@ std::string TitlesTooLongText() {
 
 bool ReportReplacement(std::string_view command, ReplaceResult result, const std::string& what,
                        const std::vector<std::string>& left_behind) {
-  switch (result) {
-    case ReplaceResult::kOk:
-      break;
-    case ReplaceResult::kCantOpen:
-      PrintError(command, what +
-                              ": cannot write the .ndx or .pdt file (read-only, not a regular "
-                              "file, both one file, or its directory is not writable)");
-      break;
-    case ReplaceResult::kWriteError:
-      PrintError(command, what + ": write error; the old files are unchanged");
-      break;
-    case ReplaceResult::kPutBackFailed:
-      PrintError(command, what +
-                              ": write error, and an old file could not be put back: it is kept "
-                              "beside it as .skedcomp-*.tmp");
-      break;
-  }
+  if (result != ReplaceResult::kOk) PrintError(command, what + ": " + ReplaceFailureText(result));
   for (const std::string& path : left_behind) {
     PrintError(command, "warning: " + LeftBehindText(path));
   }

@@ -36,8 +36,9 @@ bool RecordToSystemTime(const ProgramRecord& record, CalendarTime* start) {
   return true;
 }
 
-// Positions of the GuideTable in guide order; sorting positions instead of
-// records keeps the 2 KB records where they are.
+}  // namespace
+
+// Sorting positions instead of records keeps the 2 KB records where they are.
 std::vector<int> GuideOrder() {
   std::vector<int> order(static_cast<std::size_t>(GuideTable.count));
   std::iota(order.begin(), order.end(), 0);
@@ -46,8 +47,6 @@ std::vector<int> GuideOrder() {
   });
   return order;
 }
-
-}  // namespace
 
 Status BuildGuideFiles(GuideFiles* files) {
   const std::vector<int> order = GuideOrder();

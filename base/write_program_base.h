@@ -16,6 +16,10 @@ struct GuideFiles {
   std::string log;
 };
 
+// Positions of the GuideTable in guide order: by CompareProgramTimes, records
+// that compare equal in table order.
+std::vector<int> GuideOrder();
+
 // Builds the three files' bytes from the GuideTable, ordered by
 // CompareProgramTimes; records that compare equal keep their table order.
 // Fails, touching nothing, when a title record would start past the 16-bit

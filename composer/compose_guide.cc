@@ -11,29 +11,41 @@
 
 namespace {
 
-Status Compose(std::string_view name, ReplaceReport* report) {
+Status FillGuide(std::string_view name, ComposeReport* report, ComposedGuide* composed) {
   GuideTable.count = 0;
   ChannelTable.count = 0;
   // Parsed once; every later lookup of this composition is answered from memory.
-  const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
+  IniProfile read = ReadIniProfile(CompositionFilePath(name));
+  const IniProfile& composition =
+      composed != nullptr ? (composed->composition = std::move(read)) : read;
   if (composition.sections.empty()) return Status::kNoSections;
+  std::vector<Provenance>* trace = composed != nullptr ? &composed->provenance : nullptr;
   StoredBase scratch;  // reused by every channel
   // Names are taken one at a time: a list of them all could be large.
   for (std::size_t i = 0; i < composition.sections.size(); ++i) {
     const std::string channel(ProfileSectionName(composition, i));
-    if (const Status status = LoadProgramBase(channel, &scratch); status != Status::kOk) {
+    const std::size_t traced = trace != nullptr ? trace->size() : 0;
+    Status status = LoadProgramBase(channel, &scratch);
+    if (status == Status::kOk) status = SelectChannel(channel, composition, trace);
+    if (status != Status::kOk) {
+      report->section = channel;
       return status;
     }
-    if (const Status status = SelectChannel(channel, composition); status != Status::kOk) {
-      return status;
+    if (trace != nullptr) {
+      for (std::size_t k = traced; k < trace->size(); ++k) (*trace)[k].section = i;
     }
   }
-  return WriteProgramBase(name, report);
+  return Status::kOk;
+}
+
+Status Compose(std::string_view name, ComposeReport* report) {
+  const Status status = FillGuide(name, report, nullptr);
+  return status != Status::kOk ? status : WriteProgramBase(name, &report->replace);
 }
 
 }  // namespace
 
-Status ComposeGuide(std::string_view name, ReplaceReport* report) {
+Status ComposeGuide(std::string_view name, ComposeReport* report) {
   *report = {};
   // A huge composition file can outgrow the memory a shell's limit leaves;
   // that is a failure like any other, reported before any file is touched.
@@ -42,4 +54,51 @@ Status ComposeGuide(std::string_view name, ReplaceReport* report) {
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }
+}
+
+Status ComposeInMemory(std::string_view name, ComposeReport* report, ComposedGuide* composed) {
+  *report = {};
+  *composed = {};
+  try {
+    return FillGuide(name, report, composed);
+  } catch (const std::bad_alloc&) {
+    return Status::kOutOfMemory;
+  }
+}
+
+static_assert(kProgramTableCapacity == 400 && kMaxShift == 24,
+              "the reasons below state these limits");
+
+FailureReason ExplainFailure(Status status) {
+  using enum FailurePlace;
+  switch (status) {
+    case Status::kOk:
+      break;
+    case Status::kNoSections:
+      return {kCompositionFile,
+              "missing, unreadable, not a file, larger than 64 MiB, or without "
+              "sections"};
+    case Status::kCantOpenBase:
+      return {kSection, "its base's .ndx or .pdt is missing, unreadable or not a regular file"};
+    case Status::kReadError:
+      return {kSection, "reading its base failed"};
+    case Status::kTooManyInBase:
+      return {kSection, "its base holds more than 400 programmes"};
+    case Status::kDamagedBase:
+      return {kSection, "its base is damaged (skedtool dump says where)"};
+    case Status::kWrongTimeshift:
+      return {kSection, "its timeshift is not a whole number from -24 to 24"};
+    case Status::kTooManyInGuide:
+      return {kSection, "with its programmes the guide would hold more than 400"};
+    case Status::kCantOpenOutput:
+    case Status::kWriteError:
+      return {kGuide, "its files could not be written"};
+    case Status::kGuideTooBig:
+      return {kGuide, "its titles do not fit the 16-bit offsets of a base"};
+    case Status::kCantConvertTime:
+      return {kGuide, "a programme's start is not a valid date and time from 1601 on"};
+    case Status::kOutOfMemory:
+      return {kGuide, "it needs more memory than the system gives"};
+  }
+  return {kGuide, "internal error"};
 }

@@ -7,12 +7,36 @@
 #include <vector>
 
 #include "base/status.h"
+#include "composition/ini_profile.h"
 #include "platform/file_replace.h"
+#include "selection/select_programs.h"
 
 // Reads ./NAME.cfg, loads and selects every channel it lists in file order,
 // then writes the guide NAME.ndx, NAME.pdt and NAME.log. Every channel is read
 // before any output file is touched, so a name may list itself as a channel.
-// `report` gets how replacing the guide's files went, when it was tried.
-Status ComposeGuide(std::string_view name, ReplaceReport* report);
+// `report` gets where a failure happened.
+struct ComposeReport {
+  std::string section;    // the channel whose base or keys failed, when one did
+  ReplaceReport replace;  // how replacing the guide's files went, when it was tried
+};
+Status ComposeGuide(std::string_view name, ComposeReport* report);
+
+// The composition of NAME as ComposeGuide makes it, with nothing written: the
+// GuideTable filled (in selection order; GuideOrder gives the guide's),
+// the composition file as read, and where each programme came from.
+struct ComposedGuide {
+  IniProfile composition;
+  std::vector<Provenance> provenance;  // in step with the GuideTable
+};
+Status ComposeInMemory(std::string_view name, ComposeReport* report, ComposedGuide* composed);
+
+// What a failure means, for a person, and where it stands: whether it
+// concerns the report's section, the composition file, or the guide's files.
+enum class FailurePlace { kCompositionFile, kSection, kGuide };
+struct FailureReason {
+  FailurePlace place;
+  const char* text;  // no line end
+};
+FailureReason ExplainFailure(Status status);
 
 #endif  // SKEDCOMP_COMPOSER_COMPOSE_GUIDE_H_

@@ -1,6 +1,8 @@
 // skedcomp NAME...: composes the guide of each NAME from the channels its
 // composition file NAME.cfg lists. Stops at the first failure with exit code 1.
+// `skedcomp --help` and `skedcomp --version`, alone, say what it does.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "base/status.h"
 #include "composer/banner.h"
 #include "composer/compose_guide.h"
+#include "composition/composition_file.h"
 #include "platform/file_replace.h"
 #include "platform/process.h"
 #include "platform/table_memory.h"
@@ -19,6 +22,41 @@ namespace {
 void Print(const char* text) {
   std::fputs(text, stdout);
   std::fflush(stdout);
+}
+
+constexpr char kHelp[] =
+    "Usage: skedcomp NAME [NAME...]\n"
+    "\n"
+    "For each NAME, in order, reads the composition file NAME.cfg in the current\n"
+    "folder, loads every channel base it lists, keeps the hours each section's\n"
+    "range1 (Monday) to range7 (Sunday) name, moves them by its timeshift, and\n"
+    "writes the guide NAME.ndx and NAME.pdt with the check log NAME.log.\n"
+    "Stops at the first failure with exit code 1; a guide that failed keeps its\n"
+    "old files. skedtool check NAME shows how a composition file is read.\n";
+
+// One line on standard error for a failure, beside the fixed message on
+// standard output: what it concerns and why. Built from fixed pieces, since
+// it may report that memory ran out.
+void ExplainOnStandardError(const char* name, Status status, const ComposeReport& report) {
+  if (report.replace.result != ReplaceResult::kOk) {
+    std::fprintf(stderr, "skedcomp: %s: %s\n", name,
+                 ReplaceFailureText(report.replace.result).c_str());
+    return;
+  }
+  const FailureReason reason = ExplainFailure(status);
+  switch (reason.place) {
+    case FailurePlace::kCompositionFile:
+      std::fprintf(stderr, "skedcomp: %s: %s: %s; see skedtool check %s\n", name,
+                   CompositionFilePath(name).c_str(), reason.text, name);
+      break;
+    case FailurePlace::kSection:
+      std::fprintf(stderr, "skedcomp: %s: section [%s]: %s; see skedtool check %s\n", name,
+                   report.section.c_str(), reason.text, name);
+      break;
+    case FailurePlace::kGuide:
+      std::fprintf(stderr, "skedcomp: %s: the guide: %s\n", name, reason.text);
+      break;
+  }
 }
 
 }  // namespace
@@ -33,20 +71,26 @@ int main(int argc, char** argv) {
     Print(kUsage);
     return 1;
   }
+  // Only alone: any other argument is a name, as it always was.
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    Print(kHelp);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    Print(kVersion);
+    return 0;
+  }
   for (int i = 1; i < argc; ++i) {
     // Out before the name's work starts, so that a long run shows which name
     // it is at.
     std::printf("Composing %s... ", argv[i]);
     std::fflush(stdout);
-    ReplaceReport report;
+    ComposeReport report;
     const Status status = ComposeGuide(argv[i], &report);
     Print(StatusMessage(status));
     // Standard output keeps its fixed lines; what else the user must know goes apart.
-    if (report.result != ReplaceResult::kOk) {
-      std::fprintf(stderr, "skedcomp: %s: %s\n", argv[i],
-                   ReplaceFailureText(report.result).c_str());
-    }
-    for (const std::string& path : report.left_behind) {
+    if (status != Status::kOk) ExplainOnStandardError(argv[i], status, report);
+    for (const std::string& path : report.replace.left_behind) {
       std::fprintf(stderr, "skedcomp: %s\n", LeftBehindText(path).c_str());
     }
     if (status != Status::kOk) return 1;

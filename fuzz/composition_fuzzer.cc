@@ -105,9 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& old : kOldFiles) Write(old[0], old[1]);
   const std::vector<std::string> before = Entries();
 
-  ReplaceReport report;
+  ComposeReport report;
   const Status status = ComposeGuide("guide", &report);
-  FUZZ_CHECK(report.left_behind.empty());
+  FUZZ_CHECK(report.replace.left_behind.empty());
   FUZZ_CHECK(Entries().size() == before.size());  // nothing left behind
   if (status != Status::kOk) {
     for (const auto& old : kOldFiles) FUZZ_CHECK(Read(old[0]) == old[1]);

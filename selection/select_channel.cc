@@ -15,7 +15,8 @@ Status ReadTimeShift(std::string_view section, const IniProfile& composition, in
   return Status::kOk;
 }
 
-Status SelectChannel(std::string_view section, const IniProfile& composition) {
+Status SelectChannel(std::string_view section, const IniProfile& composition,
+                     std::vector<Provenance>* trace) {
   // The same for every weekday, so read once; a bad value stops the run even
   // when no range takes anything.
   int shift = 0;
@@ -28,7 +29,8 @@ Status SelectChannel(std::string_view section, const IniProfile& composition) {
     TimeRange range;
     // The first range that does not parse ends the list; what follows is ignored.
     while (ParseTimeRange(&cursor, &range)) {
-      if (const Status status = SelectPrograms(weekday, range, shift); status != Status::kOk) {
+      if (const Status status = SelectPrograms(weekday, range, shift, trace);
+          status != Status::kOk) {
         return status;
       }
     }

@@ -7,6 +7,7 @@
 
 #include "base/status.h"
 #include "composition/ini_profile.h"
+#include "selection/select_programs.h"
 
 // What a channel section's keys mean, for everything that reads them.
 inline constexpr std::string_view kTimeshiftKey = "timeshift";
@@ -21,7 +22,9 @@ std::string RangeKey(int weekday);
 Status ReadTimeShift(std::string_view section, const IniProfile& composition, int* shift);
 
 // Appends the programmes of the ChannelTable that the composition's section
-// `section` keeps to the GuideTable, time-shifted.
-Status SelectChannel(std::string_view section, const IniProfile& composition);
+// `section` keeps to the GuideTable, time-shifted; with `trace`, where each
+// came from.
+Status SelectChannel(std::string_view section, const IniProfile& composition,
+                     std::vector<Provenance>* trace = nullptr);
 
 #endif  // SKEDCOMP_SELECTION_SELECT_CHANNEL_H_

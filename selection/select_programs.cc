@@ -19,13 +19,23 @@ bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& r
          StartsBefore(record, range.end);
 }
 
-Status SelectPrograms(int weekday, const TimeRange& range, int shift) {
+Status SelectPrograms(int weekday, const TimeRange& range, int shift,
+                      std::vector<Provenance>* trace) {
   for (int i = 0; i < ChannelTable.count; ++i) {
     const ProgramRecord& record = ChannelTable.records[i];
     if (!ProgramInRange(record, weekday, range)) continue;
     ProgramRecord* copy = AppendRecord(GuideTable, record);
     if (copy == nullptr) return Status::kTooManyInGuide;
     ShiftProgramTime(*copy, shift);
+    if (trace != nullptr) {
+      Provenance& from = trace->emplace_back();
+      from.channel_record = i;
+      from.source = {record.year, record.month,  record.day,
+                     record.hour, record.minute, record.weekday};
+      from.weekday = weekday;
+      from.range = range;
+      from.shift = shift;
+    }
   }
   return Status::kOk;
 }

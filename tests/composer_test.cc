@@ -1,9 +1,11 @@
 // The composer end to end: the real binary run in a scratch directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
+#include "composition/composition_file.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -43,6 +45,23 @@ TEST_F(ComposerTest, NoNamePrintsUsage) {
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_EQ(run.out, kBanner + "Usage: skedcomp.exe filename_without_ext\n");
   EXPECT_EQ(run.err, "");
+  EXPECT_EQ(dir_.List(), Names{});
+}
+
+// Alone, --help and --version answer; beside other names they are names.
+TEST_F(ComposerTest, HelpAndVersionOnlyAlone) {
+  for (const char* option : {"--help", "--version"}) {
+    const RunResult run = RunSkedcomp(dir_.path(), {option});
+    EXPECT_EQ(run.exit_code, 0) << option;
+    EXPECT_EQ(run.out.rfind(kBanner, 0), 0u) << option;
+    EXPECT_GT(run.out.size(), kBanner.size() + 10) << option;
+    EXPECT_EQ(run.err, "") << option;
+  }
+  EXPECT_EQ(RunSkedcomp(dir_.path(), {"--version"}).out, kBanner + "skedcomp 2.0\n");
+  const RunResult run = RunSkedcomp(dir_.path(), {"--help", "--version"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out,
+            kBanner + "Composing --help... Sections not found in .cfg file or .cfg file error!\n");
   EXPECT_EQ(dir_.List(), Names{});
 }
 
@@ -86,32 +105,35 @@ TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
     const char* what;
     std::function<void(const TempDir&)> setup;
     std::string message;
+    std::string explained;    // how the line on standard error starts, after the name
     bool posix_only = false;  // FIFOs and /proc
   };
+  const std::string cfg = CompositionFilePath("bad") + ": missing, unreadable";
+  const std::string cant_open = "its base's .ndx or .pdt is missing, unreadable";
   const Case cases[] = {
       {"missing composition file", [](const TempDir&) {},
-       "Sections not found in .cfg file or .cfg file error!\n"},
+       "Sections not found in .cfg file or .cfg file error!\n", cfg},
       {"composition file without sections",
        [](const TempDir& dir) { WriteFile(dir / "bad.cfg", "range1=1-2\n[]\n[ ]\n"); },
-       "Sections not found in .cfg file or .cfg file error!\n"},
+       "Sections not found in .cfg file or .cfg file error!\n", cfg},
       {"directory as composition file", [](const TempDir& dir) { MakeDirectory(dir / "bad.cfg"); },
-       "Sections not found in .cfg file or .cfg file error!\n"},
+       "Sections not found in .cfg file or .cfg file error!\n", cfg},
       {"missing channel base",
        [](const TempDir& dir) { WriteFile(dir / "bad.cfg", "[one]\n[nowhere]\n"); },
-       "Can't open file .ndx or .pdt!\n"},
+       "Can't open file .ndx or .pdt!\n", "section [nowhere]: " + cant_open},
       {"channel without title file",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[half]\n");
          WriteFile(dir / "half.ndx", "");
        },
-       "Can't open file .ndx or .pdt!\n"},
+       "Can't open file .ndx or .pdt!\n", "section [half]: " + cant_open},
       {"FIFO as title file",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[fifo]\n");
          WriteFile(dir / "fifo.ndx", "");
          MakeFifo(dir / "fifo.pdt");
        },
-       "Can't open file .ndx or .pdt!\n", true},
+       "Can't open file .ndx or .pdt!\n", "section [fifo]: " + cant_open, true},
       {"index file that fails to read",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[unreadable]\n");
@@ -119,33 +141,33 @@ TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
          MakeSymlink("/proc/self/mem", dir / "unreadable.ndx");
          WriteFile(dir / "unreadable.pdt", "");
        },
-       "Read error!\n", true},
+       "Read error!\n", "section [unreadable]: reading its base failed", true},
       {"channel of 401 programmes",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[big]\n");
          WriteBase(dir / "big", std::vector<BaseEntry>(401, BaseEntry{0x01BF92A2AE856C00ull, "x"}));
        },
-       "Too many programs in .ndx file!\n"},
+       "Too many programs in .ndx file!\n", "section [big]: its base holds more than 400"},
       {"damaged channel",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[one]\n[damaged]\n");
          WriteFile(dir / "damaged.ndx", "\x01");
          WriteFile(dir / "damaged.pdt", "");
        },
-       "Damaged .ndx or .pdt file!\n"},
+       "Damaged .ndx or .pdt file!\n", "section [damaged]: its base is damaged"},
       {"read-only guide file",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[one]\n");
          WriteFile(dir / "bad.pdt", "old");
          MakeReadOnly(dir / "bad.pdt");
        },
-       "Can't open file .ndx or .pdt or .log!\n"},
+       "Can't open file .ndx or .pdt or .log!\n", "cannot write the files"},
       {"directory at a guide file's name",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[one]\n");
          MakeDirectory(dir / "bad.log");
        },
-       "Can't open file .ndx or .pdt or .log!\n"},
+       "Can't open file .ndx or .pdt or .log!\n", "cannot write the files"},
   };
   for (const Case& entry : cases) {
     if (entry.posix_only && !IsPosix()) continue;
@@ -159,6 +181,9 @@ TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
     const RunResult run = RunSkedcomp(dir.path(), {"first", "bad", "later"});
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.out, kBanner + "Composing first... Ok\nComposing bad... " + entry.message);
+    // One line on standard error says what the fixed message cannot.
+    EXPECT_EQ(run.err.rfind("skedcomp: bad: " + entry.explained, 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     Names expected = before;
     for (const char* made : {"first.log", "first.ndx", "first.pdt"}) expected.push_back(made);
     std::sort(expected.begin(), expected.end());

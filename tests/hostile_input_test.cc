@@ -110,7 +110,7 @@ TEST_F(HostileInputTest, OddNames) {
        {std::string("my guide"),
         std::string("gu\xE9"
                     "de"),
-        std::string("-guide"), std::string("--help"), relative + "guide"}) {
+        std::string("-guide"), std::string("--helper"), relative + "guide"}) {
     WriteFile(dir_ / (name + ".cfg"), "[a]\n");
     const RunResult run = RunSkedcomp(dir_.path(), {name});
     EXPECT_EQ(run.out, kBanner + "Composing " + name + "... Ok\n") << name.size();

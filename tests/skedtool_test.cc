@@ -196,6 +196,31 @@ TEST_F(SkedtoolTest, WeekDrawsEachDay) {
             "Sat 2000-04-01 [:.....:.....:.....:.....*.....:.....:.....:.....]   1\n");
 }
 
+// --codepage shows the bytes of the files as UTF-8; without it they stand raw.
+TEST_F(SkedtoolTest, CodePageShowsTitlesAndNamesInUtf8) {
+  const std::string name = "Caf\xE9";
+  WriteBase(dir_ / name, {{FileTimeOf(2000, 3, 20, 9, 0), "Caf\xE9 au lait \x80"}});
+  WriteFile(dir_ / "guide.cfg", "[" + name + "]\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string raw;   // found in the output without --codepage
+    std::string utf8;  // ... and with --codepage cp1252 in its place
+  } kCases[] = {
+      {{"dump", name}, "\tCaf\xE9 au lait \x80\n", "\tCaf\xC3\xA9 au lait \xE2\x82\xAC\n"},
+      {{"week", name}, "Caf\xE9: 1 programme\n", "Caf\xC3\xA9: 1 programme\n"},
+      {{"check", "guide"}, "[Caf\xE9]", "[Caf\xC3\xA9]"},
+  };
+  for (const auto& entry : kCases) {
+    const RunResult raw = Tool(entry.args);
+    EXPECT_NE(raw.out.find(entry.raw), std::string::npos) << entry.args[0] << ": " << raw.out;
+    std::vector<std::string> args = entry.args;
+    args.insert(args.begin() + 1, {"--codepage", "cp1252"});
+    const RunResult utf8 = Tool(args);
+    EXPECT_EQ(utf8.exit_code, raw.exit_code) << entry.args[0];
+    EXPECT_NE(utf8.out.find(entry.utf8), std::string::npos) << entry.args[0] << ": " << utf8.out;
+  }
+}
+
 TEST_F(SkedtoolTest, CommandLine) {
   struct Case {
     std::vector<std::string> args;
@@ -206,16 +231,19 @@ TEST_F(SkedtoolTest, CommandLine) {
   const Case cases[] = {
       {{"--help"}, 0, "Usage: skedtool COMMAND", ""},
       {{"--version"}, 0, "skedtool (skedcomp) 2.0\n", ""},
-      {{"dump", "--help"}, 0, "Usage: skedtool dump BASE\n", ""},
+      {{"dump", "--help"}, 0, "Usage: skedtool dump [--codepage CP] BASE\n", ""},
       {{"make", "--help"}, 0, "Usage: skedtool make BASE [LISTING]\n", ""},
-      {{"check", "--help"}, 0, "Usage: skedtool check NAME\n", ""},
-      {{"week", "--help"}, 0, "Usage: skedtool week BASE\n", ""},
+      {{"check", "--help"}, 0, "Usage: skedtool check [--codepage CP] NAME\n", ""},
+      {{"week", "--help"}, 0, "Usage: skedtool week [--codepage CP] BASE\n", ""},
       {{}, 2, "", "Usage: skedtool COMMAND"},
       {{"frobnicate"}, 2, "", "skedtool: unknown command 'frobnicate'\n"},
       {{"dump"}, 2, "", "skedtool: dump: expects one BASE\nTry 'skedtool dump --help'.\n"},
       {{"week", "a", "b"}, 2, "", "skedtool: week: expects one BASE\n"},
       {{"make"}, 2, "", "skedtool: make: expects BASE and an optional LISTING\n"},
       {{"check"}, 2, "", "skedtool: check: expects one NAME\n"},
+      {{"dump", "--codepage"}, 2, "", "skedtool: dump: --codepage needs a value\n"},
+      {{"week", "--codepage", "UTF-8", "x"}, 2, "", "skedtool: week: code page 'UTF-8' has"},
+      {{"check", "--codepage", "cp9999", "x"}, 2, "", "skedtool: check: unknown code page"},
       {{"make", "x", "missing.listing"}, 1, "", "skedtool: make: cannot read missing.listing\n"},
   };
   for (const Case& entry : cases) {

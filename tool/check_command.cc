@@ -1,6 +1,7 @@
 // skedtool check NAME: reads NAME.cfg as the composer does and reports what
 // the composer would do with it, and the mistakes it passes over in silence.
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -21,13 +22,14 @@
 #include "platform/read_file.h"
 #include "selection/select_channel.h"
 #include "selection/select_programs.h"
+#include "tool/check_findings.h"
 #include "tool/commands.h"
 #include "tool/listing.h"
 #include "tool/range_report.h"
 #include "tool/tool_output.h"
 
 const char kCheckHelp[] =
-    "Usage: skedtool check NAME\n"
+    "Usage: skedtool check [--codepage CP] NAME\n"
     "\n"
     "Reads the composition file NAME.cfg the way skedcomp does and reports, per\n"
     "channel section: whether its base loads and how many programmes it holds;\n"
@@ -38,7 +40,9 @@ const char kCheckHelp[] =
     "Last, how many programmes the guide would hold, and whether skedcomp\n"
     "would write it. Each finding is marked error (skedcomp would stop) or\n"
     "warning. The first 50 sections are reported in full; of the others, the\n"
-    "findings are counted kind by kind. Nothing is written.\n"
+    "findings are counted kind by kind. Nothing is written. --codepage CP shows\n"
+    "section names and other text of the file converted from the code page CP\n"
+    "(such as cp1252) to UTF-8.\n"
     "\n"
     "Exit code: 0 when nothing was found, 1 when anything was, 2 when the check\n"
     "could not run (usage, NAME.cfg missing or unreadable).\n";
@@ -60,9 +64,30 @@ struct Tally {
   std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
 };
 
+// Where the report goes: standard output, or this text when one is set.
+std::string* captured = nullptr;
+
+void Out(const char* format, ...) {
+  char line[4096];
+  va_list values;
+  va_start(values, format);
+  const int length = std::vsnprintf(line, sizeof line, format, values);
+  va_end(values);
+  if (length < 0) return;
+  const std::size_t size = std::min(static_cast<std::size_t>(length), sizeof line - 1);
+  if (captured != nullptr) {
+    captured->append(line, size);
+  } else {
+    std::fwrite(line, 1, size, stdout);
+  }
+}
+
 // Text from the composition file as it can be shown on one line: control
 // bytes escaped, so that a zero byte cannot cut it short nor a line end
 // break it. A backslash stays as it is, as in section names of Windows paths.
+// With --codepage the bytes are converted to UTF-8.
+ShownText shown_text;
+
 std::string Shown(std::string_view text) {
   std::string shown;
   shown.reserve(text.size());
@@ -79,7 +104,7 @@ std::string Shown(std::string_view text) {
       shown += c;
     }
   }
-  return shown;
+  return shown_text(shown);
 }
 
 // A finding of the kind `kind` ("unknown keys"): shown, or counted.
@@ -88,7 +113,7 @@ void Finding(Tally* tally, bool error, const char* kind, const std::string& mess
   if (tally->quiet) {
     ++tally->counted_quietly[std::string(kind) + (error ? " (errors)" : "")];
   } else {
-    std::printf("  %s: %s\n", error ? "error" : "warning", message.c_str());
+    Out("  %s: %s\n", error ? "error" : "warning", message.c_str());
   }
 }
 
@@ -123,8 +148,8 @@ bool ShowNext(Tally* tally, FindingKind* kind, long long count = 1) {
 
 void SumUp(const Tally& tally, const FindingKind& kind, const std::string& where) {
   if (!tally.quiet && kind.found > kShownPerKind) {
-    std::printf("  ... %lld more %s in %s not shown\n", kind.found - kShownPerKind, kind.what,
-                where.c_str());
+    Out("  ... %lld more %s in %s not shown\n", kind.found - kShownPerKind, kind.what,
+        where.c_str());
   }
 }
 
@@ -334,7 +359,7 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
   }
   const std::string taken_text = loaded ? std::to_string(taken) : "-";
   if (!tally->quiet) {
-    std::printf("  %s %4s  %s\n", WeekdayName(weekday).c_str(), taken_text.c_str(), shown.c_str());
+    Out("  %s %4s  %s\n", WeekdayName(weekday).c_str(), taken_text.c_str(), shown.c_str());
   }
 
   const std::string day = WeekdayFullName(weekday);
@@ -418,7 +443,7 @@ void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
 long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* tally) {
   const std::string section(ProfileSectionName(profile, position));
   const std::string where = "[" + Shown(section) + "]";
-  if (!tally->quiet) std::printf("\n%s\n", where.c_str());
+  if (!tally->quiet) Out("\n%s\n", where.c_str());
   const Status load = LoadProgramBase(section);
   const bool loaded = load == Status::kOk;
   if (!loaded) {
@@ -426,8 +451,7 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
           "base " + Shown(NativePath(section)) + ": " + StatusText(load));
     ComposerStops(tally, load, where);
   } else if (!tally->quiet) {
-    std::printf("  base %s: %d programmes\n", Shown(NativePath(section)).c_str(),
-                ChannelTable.count);
+    Out("  base %s: %d programmes\n", Shown(NativePath(section)).c_str(), ChannelTable.count);
   }
   const std::size_t first = FindProfileSection(profile, section);
   if (first != position) {
@@ -451,7 +475,7 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
               std::to_string(kMaxShift) + " to " + std::to_string(kMaxShift));
     ComposerStops(tally, Status::kWrongTimeshift, where);
   } else {
-    if (shift != 0 && !tally->quiet) std::printf("  timeshift %s\n", Hours(shift).c_str());
+    if (shift != 0 && !tally->quiet) Out("  timeshift %s\n", Hours(shift).c_str());
     CheckTimeshiftText(shift_text, shift, tally);
   }
 
@@ -469,19 +493,21 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   return taken;
 }
 
-}  // namespace
-
-int RunCheck(const Arguments& args) {
-  if (args.size() != 1) return UsageError("check", "expects one NAME");
-  const std::string path = CompositionFilePath(args[0]);
+// The report on NAME, on standard output or into `captured`; the exit code.
+int Check(const std::string& name) {
+  const std::string path = CompositionFilePath(name);
   std::string text;
   const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
   if (read != ReadFileResult::kOk) {
-    PrintError("check", ReadFailureText(read, path, "composition file"));
+    if (captured != nullptr) {
+      Out("  error: %s\n", ReadFailureText(read, path, "composition file").c_str());
+    } else {
+      PrintError("check", ReadFailureText(read, path, "composition file"));
+    }
     return 2;
   }
   const IniProfile profile = ParseIniProfile(std::move(text));
-  std::printf("%s: %zu channel sections\n", Shown(path).c_str(), profile.sections.size());
+  Out("%s: %zu channel sections\n", Shown(path).c_str(), profile.sections.size());
 
   Tally tally;
   ChannelTable.count = 0;
@@ -529,21 +555,21 @@ int RunCheck(const Arguments& args) {
   tally.counted_quietly = std::move(counted);
   if (tally.quiet) {
     tally.quiet = false;
-    std::printf("\n... %zu more sections, not shown; what was found in them:\n",
-                profile.sections.size() - kSectionsShown);
-    if (tally.counted_quietly.empty()) std::printf("  nothing\n");
+    Out("\n... %zu more sections, not shown; what was found in them:\n",
+        profile.sections.size() - kSectionsShown);
+    if (tally.counted_quietly.empty()) Out("  nothing\n");
     for (const auto& [kind, count] : tally.counted_quietly) {
-      std::printf("  %lld %s\n", count, kind.c_str());
+      Out("  %lld %s\n", count, kind.c_str());
     }
   }
 
-  std::printf("\n");
+  Out("\n");
   if (tally.composer == Status::kOk) {
     GuideFiles files;
     const Status status = BuildGuideFiles(&files);
     if (status != Status::kOk) ComposerStops(&tally, status, "writing the guide");
   }
-  std::printf("The guide would hold %lld programmes (at most %d).\n", total, kProgramTableCapacity);
+  Out("The guide would hold %lld programmes (at most %d).\n", total, kProgramTableCapacity);
   if (total > kProgramTableCapacity) {
     Error(&tally, "",
           "more than " + std::to_string(kProgramTableCapacity) +
@@ -552,12 +578,49 @@ int RunCheck(const Arguments& args) {
     Error(&tally, "", StatusText(tally.composer));
   }
   if (tally.composer == Status::kOk) {
-    std::printf("skedcomp would write the guide.\n");
+    Out("skedcomp would write the guide.\n");
   } else {
-    std::printf("skedcomp would stop at %s with \"%s\".\n", tally.composer_where.c_str(),
-                StatusText(tally.composer).c_str());
+    Out("skedcomp would stop at %s with \"%s\".\n", tally.composer_where.c_str(),
+        StatusText(tally.composer).c_str());
   }
-  std::printf("%lld error%s, %lld warning%s.\n", tally.errors, tally.errors == 1 ? "" : "s",
-              tally.warnings, tally.warnings == 1 ? "" : "s");
+  Out("%lld error%s, %lld warning%s.\n", tally.errors, tally.errors == 1 ? "" : "s", tally.warnings,
+      tally.warnings == 1 ? "" : "s");
   return tally.errors + tally.warnings > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int RunCheck(const Arguments& given) {
+  Arguments args = given;
+  int exit_code = 0;
+  if (!TakeCodePageOption("check", &args, &shown_text, &exit_code)) return exit_code;
+  if (args.size() != 1) return UsageError("check", "expects one NAME");
+  return Check(args[0]);
+}
+
+std::vector<std::string> CheckFindings(const std::string& name, const ShownText& shown,
+                                       std::string* verdict) {
+  std::string report;
+  captured = &report;
+  shown_text = shown;
+  Check(name);
+  captured = nullptr;
+  // Each finding as one line with the section it stands under.
+  std::vector<std::string> findings;
+  std::string section;
+  for (std::size_t at = 0; at < report.size();) {
+    const std::size_t end = std::min(report.find('\n', at), report.size());
+    const std::string_view line(report.data() + at, end - at);
+    at = end + 1;
+    if (line.starts_with("[")) {
+      section = std::string(line) + " ";
+    } else if (line.starts_with("  error: ") || line.starts_with("  warning: ")) {
+      findings.push_back(section + std::string(line.substr(2)));
+    } else if (line.starts_with("skedcomp would")) {
+      *verdict = line;
+    } else if (line.starts_with("  ... ") || line.starts_with("... ")) {
+      findings.push_back(section + std::string(line.substr(line.find_first_not_of(' '))));
+    }
+  }
+  return findings;
 }

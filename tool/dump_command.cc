@@ -9,11 +9,15 @@
 #include "tool/tool_output.h"
 
 const char kDumpHelp[] =
-    "Usage: skedtool dump BASE\n"
+    "Usage: skedtool dump [--codepage CP] BASE\n"
     "\n"
     "Prints the programmes of the program base BASE (BASE.ndx and BASE.pdt) in\n"
     "index order, one line each: date, time, weekday and title, separated by\n"
     "tabs. `skedtool make` reads this listing back into the same bytes.\n"
+    "\n"
+    "  --codepage CP  show the titles converted from the code page CP (such as\n"
+    "                 cp1252) to UTF-8; without it they are the bytes the base\n"
+    "                 holds, which is what make reads.\n"
     "\n"
     "A damaged base is reported with the entry at fault, after the entries\n"
     "before it have been printed, and the exit code is 1.\n";
@@ -32,7 +36,11 @@ bool LaidOutAsMakeWritesIt(const StoredBase& base, const std::vector<StoredProgr
 
 }  // namespace
 
-int RunDump(const Arguments& args) {
+int RunDump(const Arguments& given) {
+  Arguments args = given;
+  ShownText shown;
+  int exit_code = 0;
+  if (!TakeCodePageOption("dump", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 1) return UsageError("dump", "expects one BASE");
   const std::string& name = args[0];
   StoredBase base;
@@ -47,7 +55,7 @@ int RunDump(const Arguments& args) {
   status = DecodeStoredPrograms(base, &damage, &damaged_at,
                                 [&](std::size_t, const StoredProgram& program) {
                                   programs.push_back(program);
-                                  std::printf("%s\n", FormatListingLine(program).c_str());
+                                  std::printf("%s\n", shown(FormatListingLine(program)).c_str());
                                 });
   if (status != Status::kOk) {
     std::fflush(stdout);

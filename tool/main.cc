@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "composer/banner.h"
 #include "platform/process.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
@@ -19,6 +20,7 @@ const Command kCommands[] = {
     {"check", "report what skedcomp would do with NAME.cfg, and likely mistakes", kCheckHelp,
      RunCheck, 2},
     {"week", "show each day of a base as a 24-hour ruler", kWeekHelp, RunWeek, 1},
+    {"review", "show a composed guide or bases as an HTML page", kReviewHelp, RunReview, 1},
 };
 
 std::vector<Command> AllCommands() {
@@ -63,7 +65,8 @@ int Run(int argc, char** argv) {
     return Finish("--help", 0, 1);
   }
   if (first == "--version") {
-    std::printf("skedtool (skedcomp) 2.0\n");
+    std::printf("skedtool (skedcomp) %.*s\n", static_cast<int>(kVersionNumber.size()),
+                kVersionNumber.data());
     return Finish("--version", 0, 1);
   }
   for (const Command& command : AllCommands()) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/program_base_format.h"
+#include "xmltv/code_page.h"
 
 void PrintError(std::string_view command, std::string_view message) {
   std::fprintf(stderr, "skedtool: %.*s: %.*s\n", static_cast<int>(command.size()), command.data(),
@@ -52,4 +53,28 @@ bool ReportReplacement(std::string_view command, ReplaceResult result, const std
     PrintError(command, "warning: " + LeftBehindText(path));
   }
   return result == ReplaceResult::kOk;
+}
+
+std::string ShownText::operator()(std::string_view text) const {
+  return code_page.empty() ? std::string(text) : ToUtf8(code_page, text);
+}
+
+bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,
+                        int* exit_code) {
+  for (std::size_t i = 0; i < args->size(); ++i) {
+    if ((*args)[i] != "--codepage") continue;
+    if (i + 1 == args->size()) {
+      *exit_code = UsageError(command, "--codepage needs a value");
+      return false;
+    }
+    shown->code_page = (*args)[i + 1];
+    args->erase(args->begin() + static_cast<std::ptrdiff_t>(i),
+                args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    if (const std::string problem = CodePageProblem(shown->code_page); !problem.empty()) {
+      *exit_code = UsageError(command, problem);
+      return false;
+    }
+    return true;
+  }
+  return true;
 }

@@ -11,6 +11,7 @@
 #include "base/stored_base.h"
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
+#include "tool/commands.h"
 
 // Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
 void PrintError(std::string_view command, std::string_view message);
@@ -31,6 +32,17 @@ std::string ReadFailureText(ReadFileResult result, const std::string& shown, con
 
 // Why a base cannot hold titles that long together, for make and import.
 std::string TitlesTooLongText();
+
+// Takes `--codepage CP` out of `args`: afterwards `*shown` converts text from
+// the files (titles, names) from CP to UTF-8 for showing, or leaves it as the
+// bytes it is when no CP was given. False after a usage error (`*exit_code`)
+// when CP is missing or no single-byte code page.
+struct ShownText {
+  std::string code_page;  // empty: raw bytes
+  std::string operator()(std::string_view text) const;
+};
+bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,
+                        int* exit_code);
 
 // Reports how replacing the files of `what` (such as "DIR/NAME" for its .ndx
 // and .pdt) went: an error for a failure, then a warning for each temporary

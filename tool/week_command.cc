@@ -11,7 +11,7 @@
 #include "tool/tool_output.h"
 
 const char kWeekHelp[] =
-    "Usage: skedtool week BASE\n"
+    "Usage: skedtool week [--codepage CP] BASE\n"
     "\n"
     "Shows each day of the program base BASE as a 24-hour ruler, one character\n"
     "for each half hour, with a mark where programmes start, and the number of\n"
@@ -22,7 +22,8 @@ const char kWeekHelp[] =
     "    .  none (: at every third hour, to help the eye)\n"
     "\n"
     "Days without programmes between the first and the last day are shown;\n"
-    "longer gaps are folded into one line.\n";
+    "longer gaps are folded into one line. --codepage CP shows the base's name\n"
+    "converted from the code page CP (such as cp1252) to UTF-8.\n";
 
 namespace {
 
@@ -54,7 +55,11 @@ void PrintDay(Day day, const DayStarts& starts) {
 
 }  // namespace
 
-int RunWeek(const Arguments& args) {
+int RunWeek(const Arguments& given) {
+  Arguments args = given;
+  ShownText shown;
+  int exit_code = 0;
+  if (!TakeCodePageOption("week", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 1) return UsageError("week", "expects one BASE");
   const std::string& name = args[0];
   StoredBase base;
@@ -77,7 +82,7 @@ int RunWeek(const Arguments& args) {
     PrintError("week", name + ": " + BaseErrorText(status, damage));
     return 1;
   }
-  std::printf("%s: %zu programmes\n", name.c_str(), base.count);
+  std::printf("%s: %zu programme%s\n", shown(name).c_str(), base.count, base.count == 1 ? "" : "s");
   if (days.empty()) return 0;
   std::printf("                0     3     6     9     12    15    18    21    24\n");
   Day previous = days.begin()->first;

@@ -1,0 +1,203 @@
+#!/usr/bin/env python3
+"""skedtool review's page in a real browser (Debian's headless Chromium).
+
+The example guide's page: every programme a visible block whose left edge and
+width follow its start and the next start; each kind of mark where the
+example puts one; dark mode and print; a screenshot at 1366x768 kept as an
+artifact. A page of hostile titles: shown as text, nothing runs, nothing is
+loaded. Exits 77 (skipped) when the browser or Selenium is missing.
+
+    review_browser_test.py SKEDTOOL SKEDCOMP EXAMPLES_DIR ARTIFACT_DIR
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+
+
+def skip(reason):
+    print("skipped: " + reason)
+    sys.exit(SKIP)
+
+
+try:
+    from selenium import webdriver
+    from selenium.common.exceptions import NoAlertPresentException
+    from selenium.webdriver.chrome.service import Service
+except ImportError:
+    skip("python3-selenium is not installed")
+for program in ("chromium", "chromedriver"):
+    if shutil.which(program) is None:
+        skip(program + " is not installed (Debian: chromium, chromium-driver)")
+
+skedtool, skedcomp, examples, artifacts = (os.path.abspath(arg) for arg in sys.argv[1:5])
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAILED: " + message)
+
+
+def run(args, cwd, **kwargs):
+    return subprocess.run(args, cwd=cwd, check=True, capture_output=True, **kwargs)
+
+
+def browser():
+    options = webdriver.ChromeOptions()
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                 "--no-first-run", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync", "--window-size=1366,768"):
+        options.add_argument(flag)
+    options.binary_location = shutil.which("chromium")
+    driver = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+    # The page itself 1366x768, whatever the window around it takes.
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": 1366, "height": 768, "deviceScaleFactor": 1, "mobile": False})
+    return driver
+
+
+START = re.compile(r"^\w{3} \d{4}-\d\d-\d\d (\d\d):(\d\d) ")
+
+# Per block: its lane's box, its own box, its start, its classes and label.
+BLOCKS = """
+return [...document.querySelectorAll('.day .lane')].map(lane => {
+  const l = lane.getBoundingClientRect();
+  return [...lane.querySelectorAll('.b')].map(b => {
+    const r = b.getBoundingClientRect();
+    const s = getComputedStyle(b);
+    return {laneLeft: l.left, laneWidth: l.width, left: r.left, width: r.width,
+            height: r.height, visible: s.visibility !== 'hidden' && s.display !== 'none',
+            cls: b.className, label: b.getAttribute('title'),
+            day: lane.closest('.day').querySelector('.label').textContent};
+  });
+});
+"""
+
+
+def minutes(label):
+    found = START.match(label)
+    return int(found.group(1)) * 60 + int(found.group(2))
+
+
+def check_example(driver, page):
+    driver.get("file://" + page)
+    lanes = driver.execute_script(BLOCKS)
+    rows = driver.execute_script("return document.querySelectorAll('tbody tr').length")
+    blocks = [block for lane in lanes for block in lane]
+    check(len(blocks) == rows and rows > 100, "a block per programme: %d blocks, %d rows"
+          % (len(blocks), rows))
+    for lane in lanes:
+        for i, block in enumerate(lane):
+            start = minutes(block["label"])
+            end = minutes(lane[i + 1]["label"]) if i + 1 < len(lane) else 1440
+            scale = block["laneWidth"] / 1440
+            where = block["day"] + " " + block["label"][:40]
+            check(block["visible"] and block["height"] > 10 and block["width"] >= 4,
+                  "visible: " + where)
+            check(abs(block["left"] - (block["laneLeft"] + start * scale)) < 1.5,
+                  "left edge at its start: " + where)
+            if end > start:
+                check(abs(block["width"] - (end - start) * scale) < 1.5,
+                      "width to the next start: " + where)
+
+    def marked(day, title, mark):
+        return [b for b in blocks if b["day"].startswith(day) and title in b["label"]
+                and mark in b["cls"].split()]
+    check(len(marked("Tue", "Nosferatu", "moved")) == 1, "the shifted film is marked moved")
+    check(len(marked("Sat", "Science Lab", "twice")) == 2, "both copies are marked taken twice")
+    check(len(marked("Mon", "20:00", "same")) == 1, "two starts at 20:00 are marked")
+    check(len(marked("Sat", "Basketball", "damaged")) == 1, "the '?' title is marked")
+    check(len(marked("Sat", "Night Highlights", "long")) == 1, "six hours without a start")
+    gaps = driver.execute_script(
+        "return [...document.querySelectorAll('.day .gap')].map(g => "
+        "g.closest('.day').querySelector('.label').textContent)")
+    check(any(day.startswith("Tue") for day in gaps), "the night before Tuesday is a gap")
+    legend = driver.execute_script(
+        "return [...document.querySelectorAll('.legend .b')].map(b => b.className)")
+    for mark in ("moved", "twice", "same", "damaged", "long"):
+        check(any(mark in cls.split() for cls in legend), "the legend shows " + mark)
+    check(driver.execute_script("return document.querySelector('th').getBoundingClientRect()"
+                                ".height > 0 && getComputedStyle(document.querySelector('th'))"
+                                ".position === 'sticky'"), "the listing's header is sticky")
+    # The details a block shows on hover are its accessible name too.
+    for block in driver.find_elements("css selector", ".day .b")[:5]:
+        check(block.accessible_name == block.get_attribute("title") != "",
+              "accessible name: %r" % block.accessible_name)
+    os.makedirs(artifacts, exist_ok=True)
+    driver.save_screenshot(os.path.join(artifacts, "review-guide.png"))
+
+    driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
+        "features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+    background = driver.execute_script(
+        "return getComputedStyle(document.documentElement).backgroundColor")
+    check(background == "rgb(21, 21, 21)", "dark mode: " + background)
+    driver.save_screenshot(os.path.join(artifacts, "review-guide-dark.png"))
+    driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "print", "features": []})
+    check(driver.execute_script("return getComputedStyle(document.querySelector('th')).position")
+          == "static", "printed, the header is not sticky")
+    driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "", "features": []})
+
+
+HOSTILE = ["<script>alert(1)</script>", "\"><img src=x onerror=alert(1)>",
+           "<style>body{background:url(http://127.0.0.1:9/x)}</style>"]
+
+
+def check_hostile(driver, page):
+    driver.get("file://" + page)
+    try:
+        driver.switch_to.alert
+        check(False, "a dialog opened")
+    except NoAlertPresentException:
+        pass
+    check(driver.execute_script("return performance.getEntriesByType('resource').length") == 0,
+          "nothing was loaded")
+    check(driver.execute_script("return document.querySelectorAll('script, img').length") == 0,
+          "no element came from a title")
+    shown = driver.execute_script(
+        "return [...document.querySelectorAll('tbody tr td:nth-child(4)')].map(td => td.textContent)")
+    check(shown == HOSTILE, "titles shown as text: %r" % shown)
+
+
+def main():
+    work = tempfile.mkdtemp(prefix="skedcomp-review-")
+    try:
+        os.makedirs(os.path.join(work, "bases"))
+        for channel in ("one", "kino", "sport", "kids"):
+            run([skedtool, "make", "bases/" + channel,
+                 os.path.join(examples, channel + ".listing")], work)
+        shutil.copy(os.path.join(examples, "guide.cfg"), work)
+        run([skedcomp, "guide"], work)
+        page = os.path.join(work, "guide.html")
+        with open(page, "wb") as out:
+            out.write(run([skedtool, "review", "guide"], work).stdout)
+        if shutil.which("xmllint"):
+            lint = subprocess.run(["xmllint", "--html", "--noout", page], capture_output=True)
+            check(lint.returncode == 0 and lint.stderr == b"", "well-formed: %r" % lint.stderr)
+        listing = "".join("2026-12-07\t%02d:00\tMon\t%s\n" % (6 + i, title)
+                          for i, title in enumerate(HOSTILE))
+        run([skedtool, "make", "hostile"], work, input=listing.encode())
+        hostile = os.path.join(work, "hostile.html")
+        with open(hostile, "wb") as out:
+            out.write(run([skedtool, "review", "--bases", "hostile"], work).stdout)
+
+        driver = browser()
+        try:
+            check_example(driver, page)
+            check_hostile(driver, hostile)
+        finally:
+            driver.quit()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    if failures:
+        print("%d failed" % len(failures))
+        sys.exit(1)
+    print("review page: all checks passed; screenshots in " + artifacts)
+
+
+main()

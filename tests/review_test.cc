@@ -1,0 +1,95 @@
+// skedtool review end to end: what the page says, and that nothing from the
+// files can become markup. How it looks is checked in a browser
+// (review_browser_test.py).
+#include <gtest/gtest.h>
+
+#include "tests/run_tool.h"
+#include "tests/test_support.h"
+
+namespace {
+
+class ReviewTest : public ::testing::Test {
+ protected:
+  RunResult Tool(const std::vector<std::string>& args) { return RunSkedtool(dir_.path(), args); }
+  TempDir dir_;
+};
+
+// Titles and section names are bytes of other people's files.
+TEST_F(ReviewTest, TextFromFilesIsNeverMarkup) {
+  const std::string hostile[] = {"<script>alert(1)</script>", "\"><img src=x onerror=alert(1)>",
+                                 "a' onmouseover='alert(1)", "&lt;b&gt; & \x01"};
+  std::vector<BaseEntry> entries;
+  for (int i = 0; i < 4; ++i) entries.push_back({FileTimeOf(2026, 12, 7, 6 + i, 0), hostile[i]});
+  WriteBase(dir_ / "x", entries);
+  MakeDirectory(dir_ / "it's & co");
+  WriteBase(dir_ / "it's & co/y", {{FileTimeOf(2026, 12, 7, 6, 0), "ok"}});
+  WriteFile(dir_ / "guide.cfg", "[x]\n[it's & co/y]\n");
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"review", "guide"}, {"review", "--bases", "x", "it's & co/y"}}) {
+    const RunResult run = Tool(args);
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const std::string& page = run.out;
+    // No tag, and no quote that could end an attribute, comes from the files.
+    for (const char* markup : {"<script", "<img", "a' on", "it's", "\x01"}) {
+      EXPECT_EQ(page.find(markup), std::string::npos) << markup;
+    }
+    EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+    EXPECT_NE(page.find("&quot;&gt;&lt;img src=x onerror=alert(1)&gt;"), std::string::npos);
+    EXPECT_NE(page.find("a&#39; onmouseover=&#39;alert(1)"), std::string::npos);
+    EXPECT_NE(page.find("&amp;lt;b&amp;gt; &amp; \xEF\xBF\xBD"), std::string::npos);
+    EXPECT_NE(page.find("it&#39;s &amp; co/y"), std::string::npos);
+    EXPECT_NE(page.find("content=\"default-src 'none'; style-src 'unsafe-inline'"),
+              std::string::npos);
+  }
+}
+
+// The page says whether the guide on disk is the one the composition makes.
+TEST_F(ReviewTest, TellsAStaleGuide) {
+  WriteBase(dir_ / "one",
+            {{FileTimeOf(2026, 12, 7, 6, 0), "Caf\xE9"}, {FileTimeOf(2026, 12, 7, 9, 0), "News"}});
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  EXPECT_NE(Tool({"review", "guide"}).out.find("There is no readable guide guide.ndx"),
+            std::string::npos);
+  ASSERT_EQ(RunSkedcomp(dir_.path(), {"guide"}).exit_code, 0);
+  RunResult run = Tool({"review", "guide"});
+  EXPECT_EQ(run.out.find("class=\"stale\""), std::string::npos);
+  EXPECT_NE(run.out.find("Caf\xC3\xA9"), std::string::npos) << "titles are cp1252 by default";
+  EXPECT_NE(Tool({"review", "--codepage", "KOI8-R", "guide"}).out.find("Caf\xD0\x98"),
+            std::string::npos);
+  WriteFile(dir_ / "guide.cfg", "[one]\nrange1=8:00-24:00\n");
+  run = Tool({"review", "guide"});
+  EXPECT_NE(run.out.find("The guide on disk is stale: guide.ndx and guide.pdt differ from what "
+                         "guide.cfg composes now in 2 programmes."),
+            std::string::npos);
+}
+
+TEST_F(ReviewTest, RefusalsSayWhy) {
+  WriteFile(dir_ / "bad.cfg", "[nowhere]\n");
+  const struct {
+    std::vector<std::string> args;
+    int exit_code;
+    std::string err;
+  } kCases[] = {
+      {{"review"}, 2, "skedtool: review: expects one NAME, or --bases BASE...\n"},
+      {{"review", "--bases"}, 2, "skedtool: review: --bases expects at least one BASE\n"},
+      {{"review", "missing"},
+       1,
+       "skedtool: review: missing: Sections not found in .cfg file or .cfg file error!; "
+       "skedtool check missing says more\n"},
+      {{"review", "bad"},
+       1,
+       "skedtool: review: bad: Can't open file .ndx or .pdt! (section [nowhere]); skedtool check "
+       "bad says more\n"},
+      {{"review", "--bases", "nowhere"},
+       1,
+       "skedtool: review: nowhere: Can't open file .ndx or .pdt!\n"},
+  };
+  for (const auto& entry : kCases) {
+    const RunResult run = Tool(entry.args);
+    EXPECT_EQ(run.exit_code, entry.exit_code) << entry.err;
+    EXPECT_EQ(run.err.substr(0, entry.err.size()), entry.err);
+    EXPECT_EQ(run.out, "");
+  }
+}
+
+}  // namespace

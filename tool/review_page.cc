@@ -1,0 +1,391 @@
+#include "tool/review_page.h"
+
+#include <chrono>
+#include <cstdio>
+#include <string_view>
+
+#include "tool/listing.h"
+
+namespace {
+
+// Colours a source is drawn in, by its position; past the last they repeat.
+constexpr int kColours = 10;
+
+// Empty days beyond this many in a row are folded into one line.
+constexpr int kEmptyDaysShown = 7;
+
+// How much of a title a block shows; the rest is in its details.
+constexpr std::size_t kBlockTitleBytes = 60;
+
+constexpr char kStyle[] = R"(
+:root{--bg:#fff;--fg:#1b1b1b;--muted:#5c5c5c;--rule:#d4d4d4;--row:#f6f6f6;--mark:#b00020;
+--c0:#cfe3ff;--c1:#ffd9b3;--c2:#c9f0c9;--c3:#f3c9f0;--c4:#fff0a8;--c5:#c7f0ee;--c6:#e4d3ff;
+--c7:#ffc9c9;--c8:#dfe8c0;--c9:#e6e6e6;font:14px/1.35 system-ui,sans-serif;color:var(--fg);
+background:var(--bg)}
+@media (prefers-color-scheme:dark){:root{--bg:#151515;--fg:#ececec;--muted:#a8a8a8;--rule:#3a3a3a;
+--row:#1f1f1f;--mark:#ff6b81;--c0:#1f3d66;--c1:#5c3a14;--c2:#1f4d1f;--c3:#52204e;--c4:#4d4410;
+--c5:#14504c;--c6:#3b2a66;--c7:#5c1f1f;--c8:#3d4a1a;--c9:#3a3a3a}}
+body{margin:0 1.5rem 2rem}h1{font-size:1.5rem;margin:1rem 0 .25rem}h2{font-size:1.1rem;margin:1.5rem 0 .5rem}
+.muted{color:var(--muted)}ul{margin:.25rem 0;padding-left:1.25rem}
+.sw{display:inline-block;width:.9em;height:.9em;border:1px solid var(--muted);vertical-align:-.1em;margin-right:.3em}
+.s0{background:var(--c0)}.s1{background:var(--c1)}.s2{background:var(--c2)}.s3{background:var(--c3)}
+.s4{background:var(--c4)}.s5{background:var(--c5)}.s6{background:var(--c6)}.s7{background:var(--c7)}
+.s8{background:var(--c8)}.s9{background:var(--c9)}
+.stale{border-left:4px solid var(--mark);padding-left:.5rem}
+.grid{min-width:60rem}.hours,.day{display:grid;grid-template-columns:8.5rem 1fr}
+.hours .line{position:relative;height:1.2rem}.hours span{position:absolute;transform:translateX(-50%);font-size:.8rem;color:var(--muted)}
+.day{border-top:1px solid var(--rule)}.label{font-variant-numeric:tabular-nums;padding:.2rem .3rem;white-space:nowrap}
+.line{position:relative;background-image:repeating-linear-gradient(to right,var(--rule) 0 1px,transparent 1px calc(100%/24))}
+.lane{position:relative;height:2.6rem}.fold{padding:.3rem;color:var(--muted);font-style:italic}
+.b{position:absolute;top:2px;bottom:2px;box-sizing:border-box;overflow:hidden;white-space:nowrap;text-overflow:ellipsis;
+border:1px solid var(--muted);border-radius:3px;padding:1px 3px;font-size:.8rem;color:var(--fg)}
+.b.point{min-width:6px;z-index:1;padding:0}.b b{font-weight:600;font-variant-numeric:tabular-nums}
+.gap{position:absolute;top:2px;bottom:2px;box-sizing:border-box;border:1px dashed var(--mark);
+background:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px)}
+.long{background-image:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px)}
+.moved{outline:2px dashed var(--fg);outline-offset:-3px}
+.twice{border:3px double var(--mark)}
+.same{border-top:4px solid var(--mark)}
+.damaged{text-decoration:underline wavy var(--mark)}
+.badge{font-weight:700;color:var(--mark);margin-left:.25em}
+.legend{display:flex;flex-wrap:wrap;gap:.5rem 1.25rem;margin:.5rem 0}
+.legend .b{position:relative;display:inline-block;width:5.5rem;height:1.6rem;vertical-align:middle;margin-right:.4rem}
+.legend .gap{position:relative;display:inline-block;width:5.5rem;height:1.6rem;vertical-align:middle;margin-right:.4rem}
+table{border-collapse:collapse;width:100%}th,td{text-align:left;padding:.2rem .5rem;vertical-align:top}
+th{position:sticky;top:0;background:var(--bg);border-bottom:2px solid var(--rule)}
+tbody tr:nth-child(even){background:var(--row)}td.t{font-variant-numeric:tabular-nums;white-space:nowrap}
+@media print{@page{size:landscape;margin:10mm}body{margin:0}.b,.sw,.gap,th{-webkit-print-color-adjust:exact;print-color-adjust:exact}
+.day{break-inside:avoid}th{position:static}}
+)";
+
+std::string Two(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+std::string DateText(const ReviewTime& time) {
+  return std::to_string(time.year) + "-" + Two(time.month) + "-" + Two(time.day);
+}
+
+std::string ClockText(const ReviewTime& time) { return Two(time.hour) + ":" + Two(time.minute); }
+
+std::string WhenText(const ReviewTime& time) {
+  return WeekdayName(time.weekday) + " " + DateText(time) + " " + ClockText(time);
+}
+
+std::chrono::sys_days DayOf(const ReviewTime& time) {
+  return std::chrono::year{time.year} / time.month / time.day;
+}
+
+long long MinuteOf(const ReviewTime& time) {
+  return static_cast<long long>(DayOf(time).time_since_epoch().count()) * 1440 + time.hour * 60 +
+         time.minute;
+}
+
+std::string Percent(long long minutes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4g%%", static_cast<double>(minutes) * 100.0 / 1440.0);
+  return text;
+}
+
+std::string ShiftText(int shift) { return (shift > 0 ? "+" : "") + std::to_string(shift) + " h"; }
+
+// What is marked on a programme, worked out over the whole page.
+struct Marks {
+  bool moved = false;
+  bool same = false;      // starts the same minute as the one before it in its lane
+  long long until = -1;   // minutes to the next start in its lane; -1: none follows
+  bool long_gap = false;  // ... more than kLongGapMinutes
+};
+
+struct MarkText {
+  const char* css;
+  const char* badge;
+  const char* meaning;
+};
+constexpr MarkText kMoved = {"moved", "\xE2\x86\xB7", "moved onto another date by its shift"};
+constexpr MarkText kTwice = {"twice",
+                             "\xC3\x97"
+                             "2",
+                             "taken twice from its source"};
+constexpr MarkText kSame = {"same", "=", "starts the same minute as the one before"};
+constexpr MarkText kDamaged = {"damaged", "?",
+                               "title cut, or with '?' where the code page lacked a character"};
+constexpr MarkText kLong = {"long", "", "more than three hours until the next programme"};
+static_assert(kLongGapMinutes == 180, "kLong's meaning states this");
+
+std::vector<const MarkText*> MarksOf(const ReviewProgram& program, const Marks& marks) {
+  std::vector<const MarkText*> found;
+  if (marks.moved) found.push_back(&kMoved);
+  if (program.taken_twice) found.push_back(&kTwice);
+  if (marks.same) found.push_back(&kSame);
+  if (program.title_damaged) found.push_back(&kDamaged);
+  if (marks.long_gap) found.push_back(&kLong);
+  return found;
+}
+
+std::string Details(const ReviewPage& page, const ReviewProgram& program,
+                    const std::vector<const MarkText*>& marks) {
+  std::string text = WhenText(program.start) + " " + program.title + " \xE2\x80\x94 " +
+                     page.sources[static_cast<std::size_t>(program.source)].name;
+  if (program.composed) {
+    text += ", at " + WhenText(program.source_start) + " there, shift " + ShiftText(program.shift) +
+            ", taken by range" + std::to_string(program.weekday_key) + " " + program.range;
+  }
+  for (std::size_t i = 0; i < marks.size(); ++i)
+    text += (i == 0 ? "; " : ", ") + std::string(marks[i]->meaning);
+  return text;
+}
+
+std::string ShortTitle(const std::string& title) {
+  if (title.size() <= kBlockTitleBytes) return title;
+  std::size_t end = kBlockTitleBytes;
+  while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
+  return title.substr(0, end) + "\xE2\x80\xA6";
+}
+
+std::string SourceClass(int source) { return "s" + std::to_string(source % kColours); }
+
+void AppendHeader(const ReviewPage& page, std::string* html) {
+  *html += "<div class=\"head\" role=\"banner\"><h1>" +
+           std::string(page.composed ? "Guide " : "Program bases ") + EscapeHtml(page.name) +
+           "</h1>\n<p>";
+  if (page.programs.empty()) {
+    *html += "No programmes.";
+  } else {
+    const ReviewTime& first = page.programs.front().start;
+    const ReviewTime& last = page.programs.back().start;
+    *html += WeekdayName(first.weekday) + " " + DateText(first) + " to " +
+             WeekdayName(last.weekday) + " " + DateText(last) + " \xC2\xB7 " +
+             std::to_string(page.programs.size()) +
+             (page.programs.size() == 1 ? " programme" : " programmes");
+  }
+  *html += "</p>\n<ul class=\"sources\">";
+  for (std::size_t i = 0; i < page.sources.size(); ++i) {
+    *html += "<li><span class=\"sw " + SourceClass(static_cast<int>(i)) + "\"></span>" +
+             EscapeHtml(page.sources[i].name) + " \xE2\x80\x94 " +
+             std::to_string(page.sources[i].count) + "</li>";
+  }
+  *html += "</ul>\n";
+  if (!page.on_disk.empty()) *html += "<p class=\"stale\">" + EscapeHtml(page.on_disk) + "</p>\n";
+  if (page.composed) {
+    *html += "<h2>What skedtool check finds</h2>\n";
+    if (page.findings.empty()) {
+      *html += "<p>Nothing: no error and no warning.</p>\n";
+    } else {
+      *html += "<ul class=\"findings\">";
+      for (const std::string& finding : page.findings)
+        *html += "<li>" + EscapeHtml(finding) + "</li>";
+      *html += "</ul>\n";
+    }
+    if (!page.verdict.empty()) *html += "<p>" + EscapeHtml(page.verdict) + "</p>\n";
+  }
+  *html += "</div>\n";
+}
+
+void AppendLegend(std::string* html) {
+  *html += "<div class=\"legend\">";
+  for (const MarkText* mark : {&kMoved, &kTwice, &kSame, &kDamaged, &kLong}) {
+    *html += std::string("<span><span class=\"b s0 ") + mark->css +
+             "\" role=\"img\" aria-label=\"" + mark->meaning + "\">" +
+             (*mark->badge != '\0' ? std::string("<span class=\"badge\">") + mark->badge + "</span>"
+                                   : "") +
+             "</span>" + mark->meaning + "</span>";
+  }
+  *html +=
+      std::string("<span><span class=\"gap\" role=\"img\" aria-label=\"no programme\"></span>") +
+      "no programme for more than three hours</span></div>\n";
+}
+
+void AppendGap(long long from, long long to, std::string* html) {
+  *html += "<div class=\"gap\" style=\"left:" + Percent(from) + ";width:" + Percent(to - from) +
+           "\" role=\"img\" aria-label=\"no programme starts from " +
+           Two(static_cast<int>(from / 60)) + ":" + Two(static_cast<int>(from % 60)) + " to " +
+           Two(static_cast<int>(to / 60)) + ":" + Two(static_cast<int>(to % 60)) + "\"></div>";
+}
+
+}  // namespace
+
+std::string EscapeHtml(const std::string& text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&':
+        escaped += "&amp;";
+        break;
+      case '<':
+        escaped += "&lt;";
+        break;
+      case '>':
+        escaped += "&gt;";
+        break;
+      case '"':
+        escaped += "&quot;";
+        break;
+      case '\'':
+        escaped += "&#39;";
+        break;
+      default:
+        // Control characters have no place in HTML text.
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') {
+          escaped += "\xEF\xBF\xBD";
+        } else {
+          escaped += c;
+        }
+    }
+  }
+  return escaped;
+}
+
+std::string RenderReviewPage(const ReviewPage& page) {
+  const std::size_t count = page.programs.size();
+  const int lanes = page.composed ? 1 : std::max<int>(1, static_cast<int>(page.sources.size()));
+  const auto lane_of = [&](const ReviewProgram& program) {
+    return page.composed ? 0 : program.source;
+  };
+
+  // Marks that depend on the neighbours in a lane.
+  std::vector<Marks> marks(count);
+  std::vector<long long> last_start(static_cast<std::size_t>(lanes), -1);
+  std::vector<std::size_t> last_index(static_cast<std::size_t>(lanes), 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    const ReviewProgram& program = page.programs[i];
+    const auto lane = static_cast<std::size_t>(lane_of(program));
+    const long long minute = MinuteOf(program.start);
+    marks[i].moved = program.composed && DayOf(program.source_start) != DayOf(program.start);
+    if (last_start[lane] >= 0) {
+      marks[i].same = minute == last_start[lane];
+      Marks& before = marks[last_index[lane]];
+      before.until = minute - last_start[lane];
+      before.long_gap = before.until > kLongGapMinutes;
+    }
+    last_start[lane] = minute;
+    last_index[lane] = i;
+  }
+
+  std::string html;
+  html.reserve(2048 + count * 700);
+  html +=
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+      "style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+  html += EscapeHtml(page.name) + " \xE2\x80\x94 skedtool review</title>\n<style>";
+  html += kStyle;
+  html += "</style>\n</head>\n<body>\n";
+  AppendHeader(page, &html);
+
+  // The week grid: a row a date, a lane a source of bases.
+  html += "<div class=\"week\" role=\"region\" aria-label=\"Week\"><h2>Week</h2>\n";
+  AppendLegend(&html);
+  html += "<div class=\"grid\"><div class=\"hours\"><div></div><div class=\"line\">";
+  for (int hour = 0; hour <= 24; hour += 3) {
+    html += "<span style=\"left:" + Percent(hour * 60) + "\">" + std::to_string(hour) + "</span>";
+  }
+  html += "</div></div>\n";
+  std::size_t i = 0;
+  std::chrono::sys_days previous_day{};
+  // Per lane, whether a long stretch without a start runs into the next day.
+  std::vector<char> gap_into_next_day(static_cast<std::size_t>(lanes), 0);
+  while (i < count) {
+    const std::chrono::sys_days day = DayOf(page.programs[i].start);
+    if (i > 0) {
+      const long long empty = (day - previous_day).count() - 1;
+      if (empty > kEmptyDaysShown) {
+        html += "<div class=\"day\"><div class=\"label\"></div><div class=\"fold\">\xE2\x80\xA6 " +
+                std::to_string(empty) + " days without programmes \xE2\x80\xA6</div></div>\n";
+      } else {
+        for (long long k = 1; k <= empty; ++k) {
+          const std::chrono::year_month_day empty_day{previous_day + std::chrono::days{k}};
+          const std::chrono::weekday weekday{previous_day + std::chrono::days{k}};
+          ReviewTime shown{static_cast<int>(empty_day.year()),
+                           static_cast<int>(unsigned(empty_day.month())),
+                           static_cast<int>(unsigned(empty_day.day())),
+                           static_cast<int>(weekday.iso_encoding()),
+                           0,
+                           0};
+          html += "<div class=\"day\"><div class=\"label\">" + WeekdayName(shown.weekday) + " " +
+                  DateText(shown) + "</div><div class=\"line\">";
+          for (int lane = 0; lane < lanes; ++lane) {
+            html += "<div class=\"lane\">";
+            AppendGap(0, 1440, &html);
+            html += "</div>";
+          }
+          html += "</div></div>\n";
+        }
+      }
+    }
+    std::size_t end = i;
+    while (end < count && DayOf(page.programs[end].start) == day) ++end;
+    const ReviewTime& first = page.programs[i].start;
+    html += "<div class=\"day\"><div class=\"label\">" + WeekdayName(first.weekday) + " " +
+            DateText(first) + "</div><div class=\"line\">";
+    for (int lane = 0; lane < lanes; ++lane) {
+      html += "<div class=\"lane\">";
+      bool first_in_lane = true;
+      char& gap_runs_on = gap_into_next_day[static_cast<std::size_t>(lane)];
+      for (std::size_t k = i; k < end; ++k) {
+        const ReviewProgram& program = page.programs[k];
+        if (lane_of(program) != lane) continue;
+        const long long from = program.start.hour * 60 + program.start.minute;
+        // A long stretch that began on an earlier day runs up to here.
+        if (first_in_lane && gap_runs_on && from > 0) AppendGap(0, from, &html);
+        first_in_lane = false;
+        const long long to =
+            marks[k].until >= 0 ? std::min<long long>(1440, from + marks[k].until) : 1440;
+        const std::vector<const MarkText*> found = MarksOf(program, marks[k]);
+        // One that the next starts with has no length: a sliver, drawn above it.
+        html += "<div class=\"b " + SourceClass(program.source) + (to == from ? " point" : "");
+        for (const MarkText* mark : found) html += std::string(" ") + mark->css;
+        const std::string details = EscapeHtml(Details(page, program, found));
+        html += "\" style=\"left:" + Percent(from) +
+                ";width:" + Percent(std::max<long long>(to - from, 0)) +
+                "\" role=\"img\" title=\"" + details + "\"><b>" + ClockText(program.start) +
+                "</b> " + EscapeHtml(ShortTitle(program.title));
+        for (const MarkText* mark : found) {
+          if (*mark->badge != '\0')
+            html += std::string("<span class=\"badge\">") + mark->badge + "</span>";
+        }
+        html += "</div>";
+        gap_runs_on = marks[k].long_gap && from + marks[k].until > 1440;
+      }
+      if (first_in_lane && gap_runs_on) AppendGap(0, 1440, &html);
+      html += "</div>";
+    }
+    html += "</div></div>\n";
+    previous_day = day;
+    i = end;
+  }
+  html += "</div></div>\n";
+
+  // The listing.
+  html +=
+      "<div class=\"list\" role=\"region\" "
+      "aria-label=\"Listing\"><h2>Listing</h2>\n<table><thead><tr><th>Date</th><th>Day</th>"
+      "<th>Time</th><th>Title</th><th>Source</th>";
+  if (page.composed) html += "<th>Time there</th><th>Shift</th><th>Taken by</th>";
+  html += "<th>Marks</th></tr></thead>\n<tbody>\n";
+  for (std::size_t k = 0; k < count; ++k) {
+    const ReviewProgram& program = page.programs[k];
+    const std::vector<const MarkText*> found = MarksOf(program, marks[k]);
+    html += "<tr><td class=\"t\">" + DateText(program.start) + "</td><td>" +
+            WeekdayName(program.start.weekday) + "</td><td class=\"t\">" +
+            ClockText(program.start) + "</td><td" +
+            (program.title_damaged ? " class=\"damaged\"" : "") + ">" + EscapeHtml(program.title) +
+            "</td><td><span class=\"sw " + SourceClass(program.source) + "\"></span>" +
+            EscapeHtml(page.sources[static_cast<std::size_t>(program.source)].name) + "</td>";
+    if (page.composed) {
+      html += "<td class=\"t\">" + WhenText(program.source_start) + "</td><td class=\"t\">" +
+              ShiftText(program.shift) + "</td><td>range" + std::to_string(program.weekday_key) +
+              " " + program.range + "</td>";
+    }
+    html += "<td>";
+    for (std::size_t m = 0; m < found.size(); ++m)
+      html += (m == 0 ? "" : "; ") + std::string(found[m]->meaning);
+    html += "</td></tr>\n";
+  }
+  html += "</tbody></table></div>\n</body>\n</html>\n";
+  return html;
+}

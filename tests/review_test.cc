@@ -56,6 +56,13 @@ TEST_F(ReviewTest, TellsAStaleGuide) {
   EXPECT_NE(run.out.find("Caf\xC3\xA9"), std::string::npos) << "titles are cp1252 by default";
   EXPECT_NE(Tool({"review", "--codepage", "KOI8-R", "guide"}).out.find("Caf\xD0\x98"),
             std::string::npos);
+  // Names: UTF-8 ones as they are, others in the code page.
+  WriteBase(dir_ / "Caf\xE9", {});
+  WriteBase(dir_ / "T\xC3\xA9l", {});
+  run = Tool({"review", "--bases", "Caf\xE9", "T\xC3\xA9l"});
+  EXPECT_NE(run.out.find("Caf\xC3\xA9"), std::string::npos);
+  EXPECT_NE(run.out.find("T\xC3\xA9l"), std::string::npos);
+  EXPECT_EQ(run.out.find("T\xC3\x83"), std::string::npos) << "converted twice";
   WriteFile(dir_ / "guide.cfg", "[one]\nrange1=8:00-24:00\n");
   run = Tool({"review", "guide"});
   EXPECT_NE(run.out.find("The guide on disk is stale: guide.ndx and guide.pdt differ from what "

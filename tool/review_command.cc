@@ -16,6 +16,7 @@
 #include "tool/commands.h"
 #include "tool/review_page.h"
 #include "tool/tool_output.h"
+#include "xmltv/code_page.h"
 
 const char kReviewHelp[] =
     "Usage: skedtool review [--codepage CP] NAME > NAME.html\n"
@@ -65,6 +66,12 @@ bool TitleDamaged(std::string_view title) {
   return false;
 }
 
+// A name, of a file or a section: as it is when it is UTF-8 (as names typed
+// on Linux are), otherwise text of the code page (as Windows names are).
+std::string NameShown(const std::string& name, const ShownText& shown) {
+  return IsUtf8(name) ? name : shown(name);
+}
+
 std::string RangeText(const TimeRange& range) {
   char text[64];
   std::snprintf(text, sizeof text, "%d:%02d-%d:%02d", range.start.hours, range.start.minutes,
@@ -111,7 +118,7 @@ std::string OnDisk(const std::string& name, const GuideFiles& files) {
 
 // The page of a composition; false after printing why there is none.
 bool ComposedPage(const std::string& name, const ShownText& shown, ReviewPage* page) {
-  page->name = shown(name);
+  page->name = NameShown(name, shown);
   page->composed = true;
   page->findings = CheckFindings(name, shown, &page->verdict);
   ComposeReport report;
@@ -138,7 +145,8 @@ bool ComposedPage(const std::string& name, const ShownText& shown, ReviewPage* p
         source_of_section.try_emplace(from.section, static_cast<int>(page->sources.size()));
     if (added)
       page->sources.push_back(
-          {shown(std::string(ProfileSectionName(composed.composition, from.section))), 0});
+          {NameShown(std::string(ProfileSectionName(composed.composition, from.section)), shown),
+           0});
     ++page->sources[static_cast<std::size_t>(slot->second)].count;
     ReviewProgram program;
     program.start = TimeOfRecord(record.year, record.month, record.day, record.weekday, record.hour,
@@ -186,7 +194,8 @@ bool BasesPage(const std::vector<std::string>& names, const ShownText& shown, Re
       PrintError("review", names[b] + ": " + BaseErrorText(status, damage));
       return false;
     }
-    page->sources.push_back({shown(names[b]), static_cast<int>(page->programs.size() - first)});
+    page->sources.push_back(
+        {NameShown(names[b], shown), static_cast<int>(page->programs.size() - first)});
   }
   std::stable_sort(page->programs.begin(), page->programs.end(),
                    [](const ReviewProgram& a, const ReviewProgram& b) {

@@ -1,8 +1,10 @@
 #include "tool/review_page.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 #include "tool/listing.h"
 

@@ -151,7 +151,7 @@ std::string SourceClass(int source) { return "s" + std::to_string(source % kColo
 
 void AppendHeader(const ReviewPage& page, std::string* html) {
   *html += "<div class=\"head\" role=\"banner\"><h1>" +
-           std::string(page.composed ? "Guide " : "Program bases ") + EscapeHtml(page.name) +
+           (page.composed ? "Guide " + EscapeHtml(page.name) : std::string("Program bases")) +
            "</h1>\n<p>";
   if (page.programs.empty()) {
     *html += "No programmes.";

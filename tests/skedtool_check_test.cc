@@ -147,6 +147,16 @@ TEST_F(SkedtoolCheckTest, ManySectionsAreCountedNotListed) {
       << long_list.out;
 }
 
+// A line that quotes a long name is printed whole, with its line end.
+TEST_F(SkedtoolCheckTest, LongLinesAreNeverCut) {
+  const std::string name(6000, 'a');
+  const RunResult run = Check("[" + name + "]\n");
+  EXPECT_NE(run.out.find("\n[" + name + "]\n"), std::string::npos);
+  EXPECT_NE(run.out.find("skedcomp would stop at [" + name + "] with"), std::string::npos);
+  EXPECT_TRUE(run.out.ends_with(".\n1 error, 0 warnings.\n"))
+      << run.out.substr(run.out.size() - 80);
+}
+
 TEST_F(SkedtoolCheckTest, MissingCompositionFileCannotBeChecked) {
   const RunResult run = RunSkedtool(dir_.path(), {"check", "missing"});
   EXPECT_EQ(run.exit_code, 2);

@@ -68,17 +68,28 @@ struct Tally {
 std::string* captured = nullptr;
 
 void Out(const char* format, ...) {
+  // Most lines fit here; one that quotes a long name or list is formatted
+  // again into a buffer of its own size, never cut.
   char line[4096];
   va_list values;
   va_start(values, format);
+  va_list again;
+  va_copy(again, values);
   const int length = std::vsnprintf(line, sizeof line, format, values);
   va_end(values);
+  std::string long_line;
+  const char* text = line;
+  if (length >= static_cast<int>(sizeof line)) {
+    long_line.resize(static_cast<std::size_t>(length) + 1);
+    std::vsnprintf(long_line.data(), long_line.size(), format, again);
+    text = long_line.data();
+  }
+  va_end(again);
   if (length < 0) return;
-  const std::size_t size = std::min(static_cast<std::size_t>(length), sizeof line - 1);
   if (captured != nullptr) {
-    captured->append(line, size);
+    captured->append(text, static_cast<std::size_t>(length));
   } else {
-    std::fwrite(line, 1, size, stdout);
+    std::fwrite(text, 1, static_cast<std::size_t>(length), stdout);
   }
 }
 

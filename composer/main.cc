@@ -3,6 +3,7 @@
 // `skedcomp --help` and `skedcomp --version`, alone, say what it does.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -45,10 +46,23 @@ void ExplainOnStandardError(const char* name, Status status, const ComposeReport
   }
   const FailureReason reason = ExplainFailure(status);
   switch (reason.place) {
-    case FailurePlace::kCompositionFile:
-      std::fprintf(stderr, "skedcomp: %s: %s: %s; see skedtool check %s\n", name,
-                   CompositionFilePath(name).c_str(), reason.text, name);
+    case FailurePlace::kCompositionFile: {
+      // `skedcomp guide.cfg` looked for guide.cfg.cfg: say so rather than
+      // send the user to check a file that is not there.
+      std::string hint;
+      try {
+        hint = ExtensionHint("skedcomp", name);
+      } catch (const std::bad_alloc&) {
+      }
+      std::fprintf(stderr, "skedcomp: %s: %s: %s", name, CompositionFilePath(name).c_str(),
+                   reason.text);
+      if (hint.empty()) {
+        std::fprintf(stderr, "; see skedtool check %s\n", name);
+      } else {
+        std::fprintf(stderr, "%s\n", hint.c_str());
+      }
       break;
+    }
     case FailurePlace::kSection:
       std::fprintf(stderr, "skedcomp: %s: section [%s]: %s; see skedtool check %s\n", name,
                    report.section.c_str(), reason.text, name);

@@ -65,6 +65,20 @@ TEST_F(ComposerTest, HelpAndVersionOnlyAlone) {
   EXPECT_EQ(dir_.List(), Names{});
 }
 
+// `skedcomp guide.cfg` looks for guide.cfg.cfg; the line on standard error
+// names the form meant, and the fixed line stays as it was.
+TEST_F(ComposerTest, NameWithItsExtensionGetsAHint) {
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide.cfg"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner +
+                         "Composing guide.cfg... Sections not found in .cfg file or .cfg file "
+                         "error!\n");
+  EXPECT_EQ(run.err, "skedcomp: guide.cfg: " + CompositionFilePath("guide.cfg") +
+                         ": missing, unreadable, not a file, larger than 64 MiB, or without "
+                         "sections (did you mean 'skedcomp guide'? names go without .cfg)\n");
+}
+
 TEST_F(ComposerTest, EveryNameGetsItsGuide) {
   WriteBase(dir_ / "one", kNews);
   WriteBase(dir_ / "two", {});

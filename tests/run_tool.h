@@ -40,6 +40,11 @@ struct RunOptions {
   std::vector<std::string> environment;
 };
 
+// Whether skedtool has import and export: a build without libxml2 or the
+// date library leaves them out, and the tests that need them skip.
+inline constexpr bool kToolHasXmltv = SKEDCOMP_BUILD_HAS_XMLTV;
+inline constexpr const char* kNoXmltvReason = "this build has no XMLTV support";
+
 // The process is killed, and the run fails, when it takes longer than this:
 // the tools must never hang.
 inline constexpr int kWatchdogSeconds = 60;

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string_view>
 
+#include "composition/composition_file.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -245,6 +247,8 @@ TEST_F(SkedtoolTest, CommandLine) {
       {{"week", "--codepage", "UTF-8", "x"}, 2, "", "skedtool: week: code page 'UTF-8' has"},
       {{"check", "--codepage", "cp9999", "x"}, 2, "", "skedtool: check: unknown code page"},
       {{"make", "x", "missing.listing"}, 1, "", "skedtool: make: cannot read missing.listing\n"},
+      {{"help", "frobnicate"}, 2, "", "skedtool: unknown command 'frobnicate'\n"},
+      {{"help", "dump", "make"}, 2, "", "skedtool: help: expects at most one COMMAND\n"},
   };
   for (const Case& entry : cases) {
     const RunResult run = Tool(entry.args);
@@ -258,6 +262,72 @@ TEST_F(SkedtoolTest, CommandLine) {
     if (entry.err_starts.empty()) {
       EXPECT_EQ(run.err, "") << shown;
     }
+  }
+}
+
+// `skedtool help [COMMAND]` is `skedtool [COMMAND] --help`, byte for byte;
+// a build without XMLTV answers import and export, help included, with what
+// it lacks.
+TEST_F(SkedtoolTest, HelpCommandIsTheHelpOption) {
+  const std::string no_xmltv =
+      ": this build of skedtool has no XMLTV support; install libxml2-dev, "
+      "libhowardhinnant-date-dev and tzdata (Debian's names) and build it again\n";
+  for (const char* command : {"", "dump", "make", "check", "week", "review", "import", "export"}) {
+    SCOPED_TRACE(command);
+    const std::vector<std::string> asked =
+        *command ? std::vector<std::string>{command, "--help"} : std::vector<std::string>{"--help"};
+    const RunResult option = Tool(asked);
+    const RunResult help = Tool(*command ? std::vector<std::string>{"help", command}
+                                         : std::vector<std::string>{"help"});
+    EXPECT_EQ(help.exit_code, option.exit_code);
+    EXPECT_EQ(help.out, option.out);
+    EXPECT_EQ(help.err, option.err);
+    const bool xmltv =
+        std::string_view(command) == "import" || std::string_view(command) == "export";
+    if (xmltv && !kToolHasXmltv) {
+      EXPECT_EQ(option.exit_code, 2);
+      EXPECT_EQ(option.err, "skedtool: " + std::string(command) + no_xmltv);
+      EXPECT_EQ(Tool({command, "x", "y"}).err, option.err);
+    } else {
+      EXPECT_EQ(option.exit_code, 0);
+      EXPECT_NE(option.out.find("Usage: skedtool"), std::string::npos);
+    }
+  }
+}
+
+// A name given with an extension the programs add themselves names no file;
+// the message says which name was meant.
+TEST_F(SkedtoolTest, NamesWithAnExtensionGetAHint) {
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  WriteBase(dir_ / "one", {{FileTimeOf(2000, 3, 20, 19, 30), "News"}});
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  const std::string cant_open = ": Can't open file .ndx or .pdt! (did you mean 'skedtool ";
+  std::vector<Case> cases = {
+      {{"dump", "one.ndx"}, "dump: one.ndx" + cant_open + "dump one'? names go without .ndx)"},
+      {{"week", "one.PDT"}, "week: one.PDT" + cant_open + "week one'? names go without .PDT)"},
+      {{"review", "--bases", "one", "one.log"},
+       "review: one.log" + cant_open + "review --bases one'? names go without .log)"},
+      {{"check", "guide.cfg"},
+       "check: cannot read " + CompositionFilePath("guide.cfg") +
+           " (did you mean 'skedtool check guide'? names go without .cfg)"},
+      {{"review", "guide.Cfg"},
+       "review: guide.Cfg: Sections not found in .cfg file or .cfg file error! (did you mean "
+       "'skedtool review guide'? names go without .Cfg)"},
+      // Only a base that did not open: "one" is found, so no hint.
+      {{"dump", "missing"}, "dump: missing: Can't open file .ndx or .pdt!"},
+  };
+  if (kToolHasXmltv) {
+    cases.push_back({{"export", "one.ndx"},
+                     "export: one.ndx" + cant_open + "export one'? names go without .ndx)"});
+  }
+  for (const Case& entry : cases) {
+    SCOPED_TRACE(entry.args[0] + " " + entry.args.back());
+    const RunResult run = Tool(entry.args);
+    EXPECT_NE(run.exit_code, 0);
+    EXPECT_EQ(run.err, "skedtool: " + entry.err + "\n");
   }
 }
 

@@ -513,7 +513,8 @@ int Check(const std::string& name) {
     if (captured != nullptr) {
       Out("  error: %s\n", ReadFailureText(read, path, "composition file").c_str());
     } else {
-      PrintError("check", ReadFailureText(read, path, "composition file"));
+      PrintError("check", ReadFailureText(read, path, "composition file") +
+                              ExtensionHint("skedtool check", name));
     }
     return 2;
   }

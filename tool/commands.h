@@ -12,7 +12,7 @@ using Arguments = std::vector<std::string>;
 struct Command {
   const char* name;
   const char* summary;  // one line for the overview
-  const char* help;     // the whole of `skedtool NAME --help`
+  const char* help;     // the whole of `skedtool NAME --help`; none where it is missing
   int (*run)(const Arguments& args);
   int failure_code;  // when it cannot finish: out of memory, output lost
 };

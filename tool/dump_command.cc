@@ -47,7 +47,7 @@ int RunDump(const Arguments& given) {
   BaseDamage damage;
   Status status = ReadStoredBase(name, &base, &damage);
   if (status != Status::kOk) {
-    PrintError("dump", name + ": " + BaseErrorText(status, damage));
+    PrintError("dump", BaseErrorText("skedtool dump", name, status, damage));
     return 1;
   }
   std::vector<StoredProgram> programs;

@@ -104,7 +104,7 @@ int RunExport(const Arguments& args) {
           [&](std::size_t, const StoredProgram& program) { base.programs.push_back(program); });
     }
     if (status != Status::kOk) {
-      PrintError("export", names[b] + ": " + BaseErrorText(status, damage));
+      PrintError("export", BaseErrorText("skedtool export", names[b], status, damage));
       return 1;
     }
     for (std::size_t k = 0; k < base.programs.size(); ++k) {

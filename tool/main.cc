@@ -32,7 +32,7 @@ std::vector<Command> AllCommands() {
 void PrintOverview(std::FILE* out) {
   std::fprintf(out,
                "Usage: skedtool COMMAND [ARGUMENTS]\n"
-               "       skedtool COMMAND --help\n"
+               "       skedtool COMMAND --help   (or skedtool help COMMAND)\n"
                "       skedtool --help | --version\n"
                "\n"
                "Looks into, makes and checks the program bases and composition files of\n"
@@ -59,6 +59,19 @@ int Run(int argc, char** argv) {
     PrintOverview(stderr);
     return 2;
   }
+  // `skedtool help [COMMAND]` is the same as `skedtool [COMMAND] --help`.
+  std::vector<char*> asked_for_help;
+  if (std::strcmp(argv[1], "help") == 0) {
+    if (argc > 3) {
+      std::fputs("skedtool: help: expects at most one COMMAND\nTry 'skedtool --help'.\n", stderr);
+      return 2;
+    }
+    static char help_option[] = "--help";
+    asked_for_help = {argv[0], argc == 3 ? argv[2] : help_option};
+    if (argc == 3) asked_for_help.push_back(help_option);
+    argc = static_cast<int>(asked_for_help.size());
+    argv = asked_for_help.data();
+  }
   const std::string first = argv[1];
   if (first == "--help" || first == "-h") {
     PrintOverview(stdout);
@@ -72,7 +85,7 @@ int Run(int argc, char** argv) {
   for (const Command& command : AllCommands()) {
     if (first != command.name) continue;
     Arguments args(argv + 2, argv + argc);
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    if (command.help != nullptr && args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       std::fputs(command.help, stdout);
       return Finish(command.name, 0, 1);
     }

@@ -11,6 +11,7 @@
 #include "base/stored_base.h"
 #include "base/write_program_base.h"
 #include "composer/compose_guide.h"
+#include "composition/composition_file.h"
 #include "platform/base_path.h"
 #include "tool/check_findings.h"
 #include "tool/commands.h"
@@ -125,9 +126,12 @@ bool ComposedPage(const std::string& name, const ShownText& shown, ReviewPage* p
   ComposedGuide composed;
   const Status status = ComposeInMemory(name, &report, &composed);
   if (status != Status::kOk) {
+    const std::string hint = ExtensionHint("skedtool review", name);
     PrintError("review", name + ": " + StatusText(status) +
                              (report.section.empty() ? "" : " (section [" + report.section + "])") +
-                             "; skedtool check " + name + " says more");
+                             (status == Status::kNoSections && !hint.empty()
+                                  ? hint
+                                  : "; skedtool check " + name + " says more"));
     return false;
   }
   const std::vector<int> order = GuideOrder();
@@ -191,7 +195,7 @@ bool BasesPage(const std::vector<std::string>& names, const ShownText& shown, Re
                                     });
     }
     if (status != Status::kOk) {
-      PrintError("review", names[b] + ": " + BaseErrorText(status, damage));
+      PrintError("review", BaseErrorText("skedtool review --bases", names[b], status, damage));
       return false;
     }
     page->sources.push_back(

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/program_base_format.h"
+#include "composition/composition_file.h"
 #include "xmltv/code_page.h"
 
 void PrintError(std::string_view command, std::string_view message) {
@@ -24,8 +25,11 @@ std::string StatusText(Status status) {
   return text;
 }
 
-std::string BaseErrorText(Status status, BaseDamage damage) {
-  return status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status);
+std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
+                          BaseDamage damage) {
+  return name + ": " +
+         (status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status)) +
+         (status == Status::kCantOpenBase ? ExtensionHint(run, name) : "");
 }
 
 std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind) {

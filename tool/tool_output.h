@@ -22,9 +22,12 @@ int UsageError(std::string_view command, std::string_view message);
 // A failure's message as the composer prints it, without its line feed.
 std::string StatusText(Status status);
 
-// What is wrong with a base that did not read: the damage when it is
-// damaged, otherwise the composer's message.
-std::string BaseErrorText(Status status, BaseDamage damage);
+// "NAME: " and what is wrong with the base NAME that did not read: the
+// damage when it is damaged, otherwise the composer's message, and for a
+// base that did not open a hint when NAME has an extension (`run` is how the
+// command was run, such as "skedtool dump").
+std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
+                          BaseDamage damage);
 
 // Why the text file `shown` (a `kind` such as "listing") could not be read:
 // "cannot read FILE", or that it passes the input limit. Empty for kOk.

@@ -79,7 +79,7 @@ int RunWeek(const Arguments& given) {
         });
   }
   if (status != Status::kOk) {
-    PrintError("week", name + ": " + BaseErrorText(status, damage));
+    PrintError("week", BaseErrorText("skedtool week", name, status, damage));
     return 1;
   }
   std::printf("%s: %zu programme%s\n", shown(name).c_str(), base.count, base.count == 1 ? "" : "s");

@@ -1,4 +1,27 @@
-// Builds without libxml2 or the date library have no XMLTV commands.
+// Builds without libxml2 or the date library: import and export only say
+// what the build lacks.
 #include "tool/commands.h"
+#include "tool/tool_output.h"
 
-std::span<const Command> XmltvCommands() { return {}; }
+namespace {
+
+int NoXmltv(const char* command) {
+  PrintError(command,
+             "this build of skedtool has no XMLTV support; install libxml2-dev, "
+             "libhowardhinnant-date-dev and tzdata (Debian's names) and build it again");
+  return 2;
+}
+
+int RunImport(const Arguments&) { return NoXmltv("import"); }
+int RunExport(const Arguments&) { return NoXmltv("export"); }
+
+}  // namespace
+
+std::span<const Command> XmltvCommands() {
+  // No help text: `--help` too gets the line above.
+  static const Command commands[] = {
+      {"import", "(not in this build: no XMLTV support)", nullptr, RunImport, 2},
+      {"export", "(not in this build: no XMLTV support)", nullptr, RunExport, 2},
+  };
+  return commands;
+}

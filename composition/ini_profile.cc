@@ -7,31 +7,15 @@
 #include <utility>
 
 #include "platform/read_file.h"
+#include "text/ascii.h"
 
 namespace {
 
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // Plain loops here and below: the library's searches for any of a set of
 // characters look the set up at each byte, which a file of millions of lines
 // feels.
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool NamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -65,14 +49,7 @@ std::string ProfileNameKey(std::string_view name) {
 }
 
 int CompareProfileNames(std::string_view a, std::string_view b) {
-  const std::size_t common = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < common; ++i) {
-    if (a[i] == b[i]) continue;
-    const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
-    const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+  return CompareIgnoringAsciiCase(a, b);
 }
 
 std::string_view ProfileSectionName(const IniProfile& profile, std::size_t position) {
@@ -110,12 +87,13 @@ std::string_view SectionBody(const IniProfile& profile, std::size_t position) {
 template <typename Visit>
 void VisitKeys(std::string_view body, Visit visit) {
   while (!body.empty()) {
-    const std::string_view line = Trim(NextLine(&body));
+    const std::string_view line = TrimBlanks(NextLine(&body));
     if (line.empty() || line.front() == ';') continue;
     const std::size_t equals = line.find('=');
     // A header line never stands in a body; a '[' line without ']' is no key either.
     if (equals == std::string_view::npos || line.front() == '[') continue;
-    if (visit(Trim(line.substr(0, equals)), Unquote(Trim(line.substr(equals + 1))))) return;
+    if (visit(TrimBlanks(line.substr(0, equals)), Unquote(TrimBlanks(line.substr(equals + 1)))))
+      return;
   }
 }
 
@@ -124,11 +102,11 @@ bool FindKey(const IniProfile& profile, std::string_view section, std::string_vi
              std::string_view* value) {
   const std::size_t found = FindProfileSection(profile, section);
   if (found == profile.sections.size()) return false;
-  key = Trim(key);
+  key = TrimBlanks(key);
   // Keys stay in file order, so the first of a repeated key wins.
   bool has = false;
   VisitKeys(SectionBody(profile, found), [&](std::string_view name, std::string_view text) {
-    has = NamesEqual(name, key);
+    has = EqualIgnoringAsciiCase(name, key);
     if (has) *value = text;
     return has;
   });
@@ -138,7 +116,7 @@ bool FindKey(const IniProfile& profile, std::string_view section, std::string_vi
 }  // namespace
 
 std::size_t FindProfileSection(const IniProfile& profile, std::string_view section) {
-  section = Trim(section);
+  section = TrimBlanks(section);
   // The lookups of one section come one after another: the last answer is kept.
   IniProfile::LastLookup& last = profile.last_lookup;
   if (last.valid && last.name == section) return last.position;
@@ -147,8 +125,8 @@ std::size_t FindProfileSection(const IniProfile& profile, std::string_view secti
                        [&](std::uint32_t position, std::string_view name) {
                          return NameBefore(ProfileSectionName(profile, position), name);
                        });
-  const bool known =
-      found != profile.by_name.end() && NamesEqual(ProfileSectionName(profile, *found), section);
+  const bool known = found != profile.by_name.end() &&
+                     EqualIgnoringAsciiCase(ProfileSectionName(profile, *found), section);
   last.name.assign(section);
   last.position = known ? *found : profile.sections.size();
   last.valid = true;
@@ -173,17 +151,17 @@ IniProfile ParseIniProfile(std::string text) {
   // once, so that growing never holds two copies.
   std::size_t headers = 0;
   for (std::string_view lines = rest; !lines.empty();) {
-    const std::string_view line = Trim(NextLine(&lines));
+    const std::string_view line = TrimBlanks(NextLine(&lines));
     if (!line.empty() && line.front() == '[') ++headers;
   }
   profile.sections.reserve(headers);
   const char* const start = profile.text.data();
   while (!rest.empty()) {
-    const std::string_view line = Trim(NextLine(&rest));
+    const std::string_view line = TrimBlanks(NextLine(&rest));
     if (line.empty() || line.front() != '[') continue;
     const std::size_t close = line.rfind(']');
     if (close == std::string_view::npos) continue;  // not a section line
-    const std::string_view name = Trim(line.substr(1, close - 1));
+    const std::string_view name = TrimBlanks(line.substr(1, close - 1));
     if (name.empty()) {
       // Keys after "[]" have no section to go to.
       profile.closed.push_back(static_cast<std::uint32_t>(line.data() - start));
@@ -240,8 +218,8 @@ ProfileIntResult ProfileInt(const IniProfile& profile, std::string_view section,
     *value = fallback;
     return ProfileIntResult::kOk;
   }
-  text = Trim(text);   // a quoted value may hold blanks
-  if (text.empty()) {  // as the Windows function reads it: as if missing
+  text = TrimBlanks(text);  // a quoted value may hold blanks
+  if (text.empty()) {       // as the Windows function reads it: as if missing
     *value = fallback;
     return ProfileIntResult::kOk;
   }

@@ -1,11 +1,12 @@
 #include "selection/range_list.h"
+#include "text/ascii.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDecimalDigit(char c) { return IsAsciiDigit(c); }
 
 bool ParseClockTime(const char** cursor, ClockTime* result) {
   const char* at = *cursor;

@@ -22,6 +22,7 @@
 #include "platform/read_file.h"
 #include "selection/select_channel.h"
 #include "selection/select_programs.h"
+#include "text/escape.h"
 #include "tool/check_findings.h"
 #include "tool/commands.h"
 #include "tool/listing.h"
@@ -100,22 +101,7 @@ void Out(const char* format, ...) {
 ShownText shown_text;
 
 std::string Shown(std::string_view text) {
-  std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\t') {
-      shown += "\\t";
-    } else if (byte < 0x20) {
-      const char* const digits = "0123456789ABCDEF";
-      shown += "\\x";
-      shown += digits[byte >> 4];
-      shown += digits[byte & 0xF];
-    } else {
-      shown += c;
-    }
-  }
-  return shown_text(shown);
+  return shown_text(EscapeControlBytes(text, Backslash::kAsItIs));
 }
 
 // A finding of the kind `kind` ("unknown keys"): shown, or counted.

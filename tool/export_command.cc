@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/stored_base.h"
+#include "text/utf8.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
 #include "xmltv/code_page.h"
@@ -34,8 +35,9 @@ const char kExportHelp[] =
     "                 whole minutes (local mean time, before 1893 in Berlin) the start\n"
     "                 is written in UTC (+0000). Default: the system's local zone\n"
     "                 (on Linux TZ, then /etc/localtime).\n"
-    "  --codepage CP  the single-byte code page of the titles: cp1252 (the default),\n"
-    "                 windows-1251, ISO-8859-15, KOI8-R, or a number such as 1252;\n"
+    "  --codepage CP  the single-byte code page of the titles: cp1252 (the default)\n"
+    "                 or another that 'skedtool --help' lists, such as windows-1251,\n"
+    "                 ISO-8859-15, KOI8-R or 1252;\n"
     "                 bytes CP leaves undefined, and control characters XML cannot\n"
     "                 hold, become U+FFFD.\n";
 

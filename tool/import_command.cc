@@ -14,6 +14,7 @@
 #include "base/stored_base.h"
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
+#include "text/ascii.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
 #include "xmltv/code_page.h"
@@ -40,9 +41,12 @@ constexpr char kImportHelpText[] =
     "                 Each XMLTV time is turned into ZONE's wall time, daylight\n"
     "                 saving included. Default: the system's local zone (on Linux\n"
     "                 TZ, then /etc/localtime).\n"
-    "  --codepage CP  the single-byte code page of the titles: cp1252 (the default),\n"
-    "                 windows-1251, ISO-8859-15, KOI8-R, or a number such as 1252.\n"
-    "                 A character CP lacks becomes '?', and a warning says how many.\n"
+    "  --codepage CP  the single-byte code page of the titles: cp1252 (the default)\n"
+    "                 or another that 'skedtool --help' lists, such as windows-1251,\n"
+    "                 ISO-8859-15, KOI8-R or 1252. A character CP lacks is written\n"
+    "                 as its canonical decomposition where CP holds it (Vietnamese\n"
+    "                 letters in windows-1258: letter and tone mark); otherwise it\n"
+    "                 becomes '?', and a warning says how many did.\n"
     "  --lang LANG    take the first title whose lang is LANG (otherwise the first).\n"
     "  --channel ID   only this channel; may be given more than once. An ID the\n"
     "                 file does not hold is an error.\n"
@@ -109,8 +113,7 @@ struct ImportOptions {
 std::string FileNameOf(const std::string& id) {
   std::string name = id.empty() ? "_" : id;
   for (char& c : name) {
-    const bool kept = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                      c == '.' || c == '_' || c == '-';
+    const bool kept = IsAsciiLetter(c) || IsAsciiDigit(c) || c == '.' || c == '_' || c == '-';
     if (!kept) c = '_';
   }
   return name;

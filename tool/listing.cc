@@ -1,4 +1,6 @@
 #include "tool/listing.h"
+#include "text/ascii.h"
+#include "text/escape.h"
 
 #include <charconv>
 #include <cstdio>
@@ -15,37 +17,11 @@ constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thu
 constexpr int kFractionDigits = 7;  // 100-nanosecond ticks
 
 std::string EscapeTitle(std::string_view title) {
-  std::string escaped;
-  escaped.reserve(title.size());
-  for (const char c : title) {
-    switch (c) {
-      case '\t':
-        escaped += "\\t";
-        break;
-      case '\r':
-        escaped += "\\r";
-        break;
-      case '\n':
-        escaped += "\\n";
-        break;
-      case '\\':
-        escaped += "\\\\";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char hex[5];
-          std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-          escaped += hex;
-        } else {
-          escaped.push_back(c);
-        }
-    }
-  }
-  return escaped;
+  return EscapeControlBytes(title, Backslash::kDoubled);
 }
 
 int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
+  if (IsAsciiDigit(c)) return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
@@ -97,7 +73,7 @@ bool ReadDigits(std::string_view* text, int digits, bool at_most, int* value,
                 int* count = nullptr) {
   int read = 0;
   *value = 0;
-  while (read < digits && !text->empty() && text->front() >= '0' && text->front() <= '9') {
+  while (read < digits && !text->empty() && IsAsciiDigit(text->front())) {
     *value = *value * 10 + (text->front() - '0');
     text->remove_prefix(1);
     ++read;

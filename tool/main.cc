@@ -11,6 +11,7 @@
 #include "platform/process.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
+#include "xmltv/code_page.h"
 
 namespace {
 
@@ -42,6 +43,11 @@ void PrintOverview(std::FILE* out) {
   for (const Command& command : AllCommands()) {
     std::fprintf(out, "  %-6s %s\n", command.name, command.summary);
   }
+  std::fprintf(out,
+               "\n"
+               "Code pages (--codepage CP), by any of these names in any letter case:\n"
+               "%s",
+               kCodePageNames);
 }
 
 // What was written to standard output must have reached it: a full disk or

@@ -13,6 +13,8 @@
 #include "composer/compose_guide.h"
 #include "composition/composition_file.h"
 #include "platform/base_path.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
 #include "tool/check_findings.h"
 #include "tool/commands.h"
 #include "tool/review_page.h"
@@ -59,8 +61,7 @@ bool TitleDamaged(std::string_view title) {
   for (std::size_t i = 0; i + 1 < title.size(); ++i) {
     if (title[i] != '?') continue;
     const auto next = static_cast<unsigned char>(title[i + 1]);
-    if (next == '?' || next >= 0x80 || (next >= '0' && next <= '9') ||
-        ((next | 0x20) >= 'a' && (next | 0x20) <= 'z')) {
+    if (next == '?' || next >= 0x80 || IsAsciiDigit(title[i + 1]) || IsAsciiLetter(title[i + 1])) {
       return true;
     }
   }

@@ -1,4 +1,5 @@
 #include "tool/review_page.h"
+#include "text/utf8.h"
 
 #include <algorithm>
 #include <chrono>
@@ -142,9 +143,7 @@ std::string Details(const ReviewPage& page, const ReviewProgram& program,
 
 std::string ShortTitle(const std::string& title) {
   if (title.size() <= kBlockTitleBytes) return title;
-  std::size_t end = kBlockTitleBytes;
-  while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
-  return title.substr(0, end) + "\xE2\x80\xA6";
+  return std::string(CutUtf8(title, kBlockTitleBytes)) + "\xE2\x80\xA6";
 }
 
 std::string SourceClass(int source) { return "s" + std::to_string(source % kColours); }

@@ -1,49 +1,164 @@
-// What code-page conversion is the same on every system.
-#include <cstdint>
-
+// One conversion for every system: each page a table of its 256 characters.
 #include "xmltv/code_page.h"
 
-std::string CodePageProblem(const std::string& page) {
-  if (!CodePageKnown(page)) {
-    return "unknown code page '" + page +
-           "' (a name such as cp1252, ISO-8859-15 or KOI8-R, or a number such as 1252)";
-  }
-  if (!CodePageIsSingleByte(page)) {
-    return "code page '" + page +
-           "' has characters of more than one byte; a base's titles are in a single-byte code "
-           "page, such as cp1252";
-  }
-  return {};
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "text/ascii.h"
+#include "text/utf8.h"
+
+namespace {
+
+#include "xmltv/code_page_tables.inc"
+
+constexpr std::size_t kPageCount = std::size(kCodePageTables);
+
+// Names that mean pages of more than one byte a character, which cannot hold
+// titles; told apart from names of no page at all.
+constexpr std::string_view kMultiBytePages[] = {"utf-8", "utf8",      "utf-16", "utf-32",
+                                                "utf-7", "gbk",       "gb2312", "gb18030",
+                                                "big5",  "shift_jis", "euc-jp", "euc-kr"};
+
+constexpr bool IsNameCharacter(char c) {
+  return c != ' ' && c != '(' && c != ')' && c != ',' && c != '\n';
 }
 
-bool IsUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      ++i;
+// Whether `name` stands in `text` as a whole word.
+constexpr bool StandsIn(std::string_view text, std::string_view name) {
+  for (std::size_t at = text.find(name); at != std::string_view::npos;
+       at = text.find(name, at + 1)) {
+    const bool starts = at == 0 || !IsNameCharacter(text[at - 1]);
+    const bool ends = at + name.size() == text.size() || !IsNameCharacter(text[at + name.size()]);
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+constexpr char kCodePageNames[] =
+    "  windows-874 (cp874, 874)               windows-1250 (cp1250, 1250)\n"
+    "  windows-1251 (cp1251, 1251)            windows-1252 (cp1252, 1252)\n"
+    "  windows-1253 (cp1253, 1253)            windows-1254 (cp1254, 1254)\n"
+    "  windows-1255 (cp1255, 1255)            windows-1256 (cp1256, 1256)\n"
+    "  windows-1257 (cp1257, 1257)            windows-1258 (cp1258, 1258)\n"
+    "  ISO-8859-1 (iso8859-1, latin1, 28591)  ISO-8859-2 (iso8859-2, latin2, 28592)\n"
+    "  ISO-8859-3 (iso8859-3, 28593)          ISO-8859-4 (iso8859-4, 28594)\n"
+    "  ISO-8859-5 (iso8859-5, 28595)          ISO-8859-6 (iso8859-6, 28596)\n"
+    "  ISO-8859-7 (iso8859-7, 28597)          ISO-8859-8 (iso8859-8, 28598)\n"
+    "  ISO-8859-9 (iso8859-9, latin5, 28599)  ISO-8859-10 (iso8859-10)\n"
+    "  ISO-8859-11 (iso8859-11)               ISO-8859-13 (iso8859-13, 28603)\n"
+    "  ISO-8859-14 (iso8859-14)               ISO-8859-15 (iso8859-15, latin9, 28605)\n"
+    "  ISO-8859-16 (iso8859-16)               KOI8-R (20866)\n"
+    "  KOI8-U (21866)                         IBM437 (cp437, 437)\n"
+    "  IBM850 (cp850, 850)                    IBM852 (cp852, 852)\n"
+    "  IBM866 (cp866, 866)                    macintosh (mac, 10000)\n";
+
+namespace {
+
+// The list names every page and every alias, and no page more.
+constexpr bool ListNamesEveryPage() {
+  const std::string_view list = kCodePageNames;
+  std::size_t pages = 0;
+  for (const CodePageTable& page : kCodePageTables) {
+    if (!StandsIn(list, page.name)) return false;
+    for (const char* alias : page.aliases) {
+      if (alias != nullptr && !StandsIn(list, alias)) return false;
+    }
+    ++pages;
+  }
+  return static_cast<std::size_t>(std::count(list.begin(), list.end(), '(')) == pages;
+}
+static_assert(ListNamesEveryPage(), "kCodePageNames must list the tables");
+
+// Characters to bytes, sorted, for each page: made when first wanted.
+const std::vector<std::pair<char16_t, unsigned char>>& BytesOf(std::size_t page) {
+  static std::vector<std::pair<char16_t, unsigned char>> bytes[kPageCount];
+  std::vector<std::pair<char16_t, unsigned char>>& found = bytes[page];
+  if (found.empty()) {
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      const char16_t c = kCodePageTables[page].characters[byte];
+      if (c != u'\xFFFD') found.emplace_back(c, static_cast<unsigned char>(byte));
+    }
+    std::sort(found.begin(), found.end());
+  }
+  return found;
+}
+
+std::size_t PageIndex(const CodePageTable* page) {
+  return static_cast<std::size_t>(page - std::begin(kCodePageTables));
+}
+
+}  // namespace
+
+const CodePageTable* FindCodePage(std::string_view name) {
+  for (const CodePageTable& page : kCodePageTables) {
+    if (EqualIgnoringAsciiCase(name, page.name)) return &page;
+    for (const char* alias : page.aliases) {
+      if (alias != nullptr && EqualIgnoringAsciiCase(name, alias)) return &page;
+    }
+  }
+  return nullptr;
+}
+
+std::span<const CodePageTable> AllCodePages() { return kCodePageTables; }
+
+std::string CodePageProblem(const std::string& page) {
+  if (FindCodePage(page) != nullptr) return {};
+  for (const std::string_view multi_byte : kMultiBytePages) {
+    if (EqualIgnoringAsciiCase(page, multi_byte)) {
+      return "code page '" + page +
+             "' has characters of more than one byte; a base's titles are in a single-byte "
+             "code page, such as cp1252";
+    }
+  }
+  return "unknown code page '" + page +
+         "' (a page such as cp1252, ISO-8859-15, KOI8-R or 1252; 'skedtool --help' "
+         "lists them all)";
+}
+
+std::string FromUtf8(const std::string& page_name, std::string_view utf8, int* replaced) {
+  const CodePageTable* page = FindCodePage(page_name);
+  if (page == nullptr) return {};
+  const auto& bytes = BytesOf(PageIndex(page));
+  std::string out;
+  out.reserve(utf8.size());
+  while (!utf8.empty()) {
+    const std::size_t length = Utf8Length(utf8);
+    const char32_t c = DecodeUtf8(utf8.substr(0, length));
+    utf8.remove_prefix(length);
+    if (c <= 0xFFFF && c != 0xFFFD) {
+      const auto found =
+          std::lower_bound(bytes.begin(), bytes.end(), std::pair<char16_t, unsigned char>(c, 0));
+      if (found != bytes.end() && found->first == c) {
+        out += static_cast<char>(found->second);
+        continue;
+      }
+    }
+    const auto decomposed = std::lower_bound(
+        page->decomposed.begin(), page->decomposed.end(), c,
+        [](const Decomposed& entry, char32_t key) { return entry.character < key; });
+    if (decomposed != page->decomposed.end() && decomposed->character == c && c != 0) {
+      for (const unsigned char byte : decomposed->bytes) {
+        if (byte == 0) break;
+        out += static_cast<char>(byte);
+      }
       continue;
     }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || i + length > text.size()) return false;
-    std::uint32_t value = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      value = (value << 6) | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    if (overlong || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
-    i += length;
+    out += '?';
+    if (replaced != nullptr) ++*replaced;
   }
-  return true;
+  return out;
 }
 
-std::size_t Utf8Length(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text.front());
-  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  for (std::size_t i = 1; i < length; ++i) {
-    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return i;
-  }
-  return length;
+std::string ToUtf8(const std::string& page_name, std::string_view bytes) {
+  const CodePageTable* page = FindCodePage(page_name);
+  if (page == nullptr) return {};
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char byte : bytes)
+    AppendUtf8(page->characters[static_cast<unsigned char>(byte)], &out);
+  return out;
 }

@@ -1,40 +1,52 @@
 // Converting titles between UTF-8 and the single-byte code page of the
-// program bases. Pages have the same names on every system: cp1252 or
-// windows-1252, ISO-8859-15, KOI8-R, or the code page number (1252). The
-// conversion is the system's own: iconv on Linux, Windows' converters there.
+// program bases. Every page is a table of 256 characters built in (see
+// code_page_tables.inc), so one input gives the same bytes on every system;
+// pages are named as kCodePageNames lists them, in any letter case.
 #ifndef SKEDCOMP_XMLTV_CODE_PAGE_H_
 #define SKEDCOMP_XMLTV_CODE_PAGE_H_
 
+#include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
-// Whether the system converts between UTF-8 and `page` both ways.
-bool CodePageKnown(const std::string& page);
+// A character the page lacks but holds the canonical decomposition of, and
+// the bytes that write it (up to four; 0 ends fewer).
+struct Decomposed {
+  char32_t character;
+  std::array<unsigned char, 4> bytes;
+};
 
-// Whether a known `page` gives each character one byte, as titles need:
-// UTF-8, UTF-16 and the multi-byte pages of East Asia do not.
-bool CodePageIsSingleByte(const std::string& page);
+struct CodePageTable {
+  const char* name;                        // as shown: windows-1252
+  std::array<const char*, 3> aliases;      // cp1252, 1252; null past the last
+  const char16_t* characters;              // of each byte; U+FFFD for none
+  std::span<const Decomposed> decomposed;  // by character
+};
+
+// Every page, for help texts and messages: its name and then its aliases in
+// brackets, one page after another.
+extern const char kCodePageNames[];
+
+// The page `name` names, or null.
+const CodePageTable* FindCodePage(std::string_view name);
+
+// Every page, in the order kCodePageNames lists them.
+std::span<const CodePageTable> AllCodePages();
 
 // Why titles cannot be converted with `page` (unknown, or not one byte per
 // character), or "" when they can.
 std::string CodePageProblem(const std::string& page);
 
-// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or
-// values past U+10FFFF).
-bool IsUtf8(std::string_view text);
-
-// The length of the UTF-8 character `text` starts with, or of the bytes that
-// stand for one when it is cut short or no UTF-8 (then 1 for a stray byte);
-// `text` is not empty.
-std::size_t Utf8Length(std::string_view text);
-
-// `utf8` in the code page; each character the page lacks, and each byte that
-// is no UTF-8, becomes '?', and `*replaced` counts them.
+// `utf8` in the code page. A character the page lacks is written as its
+// canonical decomposition where the page holds that (Vietnamese letters in
+// windows-1258: letter and tone mark); otherwise it, and each byte that is no
+// UTF-8, becomes '?', and `*replaced` counts them. "" for an unknown page.
 std::string FromUtf8(const std::string& page, std::string_view utf8, int* replaced);
 
-// Bytes of the code page as UTF-8; a byte the page leaves undefined becomes
-// U+FFFD.
+// Bytes of the code page as UTF-8, byte by byte; a byte the page leaves
+// undefined becomes U+FFFD. "" for an unknown page.
 std::string ToUtf8(const std::string& page, std::string_view bytes);
 
 #endif  // SKEDCOMP_XMLTV_CODE_PAGE_H_

@@ -1,4 +1,5 @@
 #include "xmltv/read_xmltv.h"
+#include "text/utf8.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
@@ -15,9 +16,7 @@
 
 std::string BriefText(std::string_view text, std::size_t shown) {
   if (text.size() <= shown) return std::string(text);
-  std::size_t end = shown;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return std::string(text.substr(0, end)) + "... (" + std::to_string(text.size()) + " bytes)";
+  return std::string(CutUtf8(text, shown)) + "... (" + std::to_string(text.size()) + " bytes)";
 }
 
 namespace {
@@ -47,7 +46,7 @@ void AppendTitleText(TitleText* title, std::string_view text) {
       continue;
     }
     // The rest of a character that was kept.
-    if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) {
+    if (IsUtf8Continuation(c)) {
       title->utf8 += c;
       continue;
     }

@@ -13,7 +13,8 @@ namespace {
 
 // The parser knows UTF-8, UTF-16, ISO-8859-1 and (built without iconv, as on
 // Windows) the rest of ISO 8859 itself; these are the other pages in which
-// listings are written. Each name is followed by its other spellings.
+// listings are written, read through our own tables on every system (on
+// Linux in place of the parser's iconv). Each name is followed by its other spellings.
 struct Encoding {
   const char* name;
   const char* aliases[2];
@@ -63,10 +64,10 @@ void RegisterAll(std::index_sequence<Page...>) {
 void RegisterCodePageEncodings() {
   static const bool registered = [] {
     for (std::size_t page = 0; page < kEncodingCount; ++page) {
+      // Every name is one of our pages, so each byte reads as on every system.
       for (unsigned byte = 0; byte < 256; ++byte) {
-        std::string& utf8 = utf8_of[page][byte];
-        utf8 = ToUtf8(kEncodings[page].name, std::string(1, static_cast<char>(byte)));
-        if (utf8.empty()) utf8 = "\xEF\xBF\xBD";  // a page the system lacks
+        utf8_of[page][byte] =
+            ToUtf8(kEncodings[page].name, std::string(1, static_cast<char>(byte)));
       }
       for (const char* alias : kEncodings[page].aliases) {
         if (alias != nullptr) xmlAddEncodingAlias(kEncodings[page].name, alias);

@@ -1,4 +1,5 @@
 #include "xmltv/xmltv_time.h"
+#include "text/ascii.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,10 +17,7 @@ constexpr std::int64_t kFileTimeEpochOffset = 11'644'473'600;
 constexpr std::int64_t kSecondsPerDay = 86'400;
 
 bool Digits(std::string_view text, int* value) {
-  if (text.empty()) return false;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
+  if (!AllAsciiDigits(text)) return false;
   std::from_chars(text.data(), text.data() + text.size(), *value);
   return true;
 }
@@ -49,7 +47,7 @@ std::string XmltvZoneNameList() {
 
 XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
   std::size_t digits = 0;
-  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  while (digits < text.size() && IsAsciiDigit(text[digits])) ++digits;
   if (digits < 4 || digits > 14 || digits % 2 != 0) return XmltvTimeResult::kMalformed;
   // year, month, day, hour, minute, second; missing ones from the start
   int fields[6] = {0, 1, 1, 0, 0, 0};
@@ -61,9 +59,7 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
   if (!CivilTime(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], &seconds)) {
     return XmltvTimeResult::kMalformed;
   }
-  std::string_view rest = text.substr(digits);
-  while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
-  while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
+  const std::string_view rest = TrimBlanks(text.substr(digits));
   if (!rest.empty() && (rest[0] == '+' || rest[0] == '-')) {
     int hours = 0;
     int minutes = 0;
@@ -73,14 +69,11 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
     }
     seconds -= (hours * 3600 + minutes * 60) * (rest[0] == '-' ? -1 : 1);
   } else if (!rest.empty()) {
-    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-    if (!std::all_of(rest.begin(), rest.end(), letter)) return XmltvTimeResult::kMalformed;
+    if (!std::all_of(rest.begin(), rest.end(), IsAsciiLetter)) return XmltvTimeResult::kMalformed;
     const XmltvZoneName* found = nullptr;
     for (const XmltvZoneName& zone : kXmltvZoneNames) {
       const std::string_view name = zone.name;
-      if (name.size() == rest.size() &&
-          std::equal(name.begin(), name.end(), rest.begin(),
-                     [](char a, char b) { return a == (b >= 'a' && b <= 'z' ? b - 32 : b); })) {
+      if (EqualIgnoringAsciiCase(name, rest)) {
         found = &zone;
       }
     }

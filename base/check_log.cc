@@ -27,9 +27,10 @@ void AppendCheckLogHeader(std::string* log) {
   AppendText(log, "Check this file for be convinced, what new base is ok!\n\n");
 }
 
-void AppendCheckLogEntry(std::string* log, const CalendarTime& start, std::string_view title) {
+void AppendCheckLogEntry(std::string* log, const CalendarTime& start, std::uint16_t weekday,
+                         std::string_view title) {
   const unsigned numbers[] = {start.wDay,  start.wMonth,  start.wYear,
-                              start.wHour, start.wMinute, start.wDayOfWeek};
+                              start.wHour, start.wMinute, weekday};
   for (std::size_t i = 0; i < std::size(numbers); ++i) {
     if (i > 0) log->push_back(' ');
     AppendNumber(log, numbers[i]);

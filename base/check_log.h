@@ -11,7 +11,9 @@
 void AppendCheckLogHeader(std::string* log);
 
 // Two lines: "day month year hour minute weekday", then the title. The
-// weekday shown is the record's number (1 = Monday), kept in wDayOfWeek.
-void AppendCheckLogEntry(std::string* log, const CalendarTime& start, std::string_view title);
+// weekday is the record's number (1 = Monday ... 7 = Sunday), not the date's
+// wDayOfWeek: a guide shows the weekday its programme was taken as.
+void AppendCheckLogEntry(std::string* log, const CalendarTime& start, std::uint16_t weekday,
+                         std::string_view title);
 
 #endif  // SKEDCOMP_BASE_CHECK_LOG_H_

@@ -4,17 +4,15 @@
 
 namespace {
 
-CalendarTime Start(int day, int month, int year, int hour, int minute, int weekday) {
-  CalendarTime start = MakeCalendarTime(year, month, day, hour, minute);
-  start.wDayOfWeek = static_cast<std::uint16_t>(weekday);
-  return start;
+CalendarTime Start(int day, int month, int year, int hour, int minute) {
+  return MakeCalendarTime(year, month, day, hour, minute);
 }
 
 TEST(CheckLogTest, HeaderAndEntriesUseWindowsLineEnds) {
   std::string log;
   AppendCheckLogHeader(&log);
-  AppendCheckLogEntry(&log, Start(20, 3, 2000, 19, 30, 1), "News");
-  AppendCheckLogEntry(&log, Start(1, 1, 2001, 0, 5, 7), "");
+  AppendCheckLogEntry(&log, Start(20, 3, 2000, 19, 30), 1, "News");
+  AppendCheckLogEntry(&log, Start(1, 1, 2001, 0, 5), 7, "");
   EXPECT_EQ(log,
             "Check this file for be convinced, what new base is ok!\r\n\r\n"
             "20 3 2000 19 30 1\r\nNews\r\n"
@@ -23,7 +21,7 @@ TEST(CheckLogTest, HeaderAndEntriesUseWindowsLineEnds) {
 
 TEST(CheckLogTest, OnlyLineFeedsInTitlesAreTranslated) {
   std::string log;
-  AppendCheckLogEntry(&log, Start(1, 2, 2003, 4, 5, 6), "a\nb\rc\r\nd\xE9");
+  AppendCheckLogEntry(&log, Start(1, 2, 2003, 4, 5), 6, "a\nb\rc\r\nd\xE9");
   EXPECT_EQ(log, "1 2 2003 4 5 6\r\na\r\nb\rc\r\r\nd\xE9\r\n");
 }
 

@@ -6,22 +6,22 @@
 #include "base/program_tables.h"
 #include "base/stored_base.h"
 
-Status LoadProgramBase(std::string_view name) {
+Status LoadProgramBase(std::string_view name, ProgramTable& channel) {
   StoredBase scratch;
-  return LoadProgramBase(name, &scratch);
+  return LoadProgramBase(name, channel, &scratch);
 }
 
-Status LoadProgramBase(std::string_view name, StoredBase* scratch) {
-  ChannelTable.count = 0;
+Status LoadProgramBase(std::string_view name, ProgramTable& channel, StoredBase* scratch) {
+  channel.count = 0;
   BaseDamage damage;
   if (const Status status = ReadStoredBase(name, scratch, &damage); status != Status::kOk) {
     return status;
   }
-  return LoadStoredBase(*scratch);
+  return LoadStoredBase(*scratch, channel);
 }
 
-Status LoadStoredBase(const StoredBase& base) {
-  ChannelTable.count = 0;
+Status LoadStoredBase(const StoredBase& base, ProgramTable& channel) {
+  channel.count = 0;
   BaseDamage damage;
   // Programmes come in runs of one day, so the date is converted once a day.
   std::uint64_t day = ~std::uint64_t{0};
@@ -35,7 +35,7 @@ Status LoadStoredBase(const StoredBase& base) {
                                &date);  // in range: checked when decoded
         }
         const std::uint64_t time_of_day = program.start % kTicksPerDay;
-        ProgramRecord& record = ChannelTable.records[k];
+        ProgramRecord& record = channel.records[k];
         record.hour = static_cast<std::int32_t>(time_of_day / kTicksPerHour);
         record.minute = static_cast<std::int32_t>(time_of_day % kTicksPerHour / kTicksPerMinute);
         record.day = date.wDay;
@@ -48,6 +48,6 @@ Status LoadStoredBase(const StoredBase& base) {
         record.title[program.title.size()] = '\0';
       });
   if (status != Status::kOk) return status;
-  ChannelTable.count = static_cast<std::int32_t>(base.count);
+  channel.count = static_cast<std::int32_t>(base.count);
   return Status::kOk;
 }

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 const std::uint64_t kNewsStart = 0x01BF92A2AE856C00ull;  // Monday 2000-03-20 19:30
 const std::string kHeader = "QAX 3.x TV Program Data\n\n\n";
 
@@ -23,7 +27,7 @@ class LoadProgramBaseTest : public ::testing::Test {
   Status Load(const std::string& index, const std::string& titles) {
     WriteFile(dir_ / "chan.ndx", index);
     WriteFile(dir_ / "chan.pdt", titles);
-    return LoadProgramBase(dir_ / "chan");
+    return LoadProgramBase(dir_ / "chan", ChannelTable);
   }
 
   TempDir dir_;
@@ -65,16 +69,16 @@ TEST_F(LoadProgramBaseTest, EmptyIndexFileIsAnEmptyChannel) {
 
 TEST_F(LoadProgramBaseTest, BothFilesMustOpen) {
   WriteFile(dir_ / "only-index.ndx", "");
-  EXPECT_EQ(LoadProgramBase(dir_ / "only-index"), Status::kCantOpenBase);
+  EXPECT_EQ(LoadProgramBase(dir_ / "only-index", ChannelTable), Status::kCantOpenBase);
   WriteFile(dir_ / "only-titles.pdt", kHeader);
-  EXPECT_EQ(LoadProgramBase(dir_ / "only-titles"), Status::kCantOpenBase);
-  EXPECT_EQ(LoadProgramBase(dir_ / "missing"), Status::kCantOpenBase);
+  EXPECT_EQ(LoadProgramBase(dir_ / "only-titles", ChannelTable), Status::kCantOpenBase);
+  EXPECT_EQ(LoadProgramBase(dir_ / "missing", ChannelTable), Status::kCantOpenBase);
 }
 
 TEST_F(LoadProgramBaseTest, NonRegularBaseFilesAreRefused) {
   MakeDirectory(dir_ / "dir.ndx");
   WriteFile(dir_ / "dir.pdt", kHeader);
-  EXPECT_EQ(LoadProgramBase(dir_ / "dir"), Status::kCantOpenBase);
+  EXPECT_EQ(LoadProgramBase(dir_ / "dir", ChannelTable), Status::kCantOpenBase);
 }
 
 TEST_F(LoadProgramBaseTest, FourHundredProgrammesFitAndOneMoreDoesNot) {

@@ -5,22 +5,11 @@
 
 #include "platform/table_memory.h"
 
-namespace {
-
-struct Tables {
-  ProgramTable channel;
-  ProgramTable guide;
-};
-static_assert(sizeof(Tables) <= kTableMemorySize);
+static_assert(sizeof(ProgramTables) <= kTableMemorySize);
 
 // Both tables, one after the other, at the start of the memory the platform
 // keeps for them.
-Tables& tables = *static_cast<Tables*>(TableMemory());
-
-}  // namespace
-
-ProgramTable& ChannelTable = tables.channel;
-ProgramTable& GuideTable = tables.guide;
+ProgramTables& TablesInTableMemory() { return *static_cast<ProgramTables*>(TableMemory()); }
 
 ProgramRecord* AppendRecord(ProgramTable& table, const ProgramRecord& record) {
   if (table.count >= kProgramTableCapacity) return nullptr;

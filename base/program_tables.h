@@ -1,4 +1,4 @@
-// The programme record and the two process-wide tables every step works on.
+// The programme record and the tables of them that every step works on.
 #ifndef SKEDCOMP_BASE_PROGRAM_TABLES_H_
 #define SKEDCOMP_BASE_PROGRAM_TABLES_H_
 
@@ -26,8 +26,16 @@ struct ProgramTable {
   std::int32_t count;  // records in use, at positions 0 to count - 1
 };
 
-extern ProgramTable& ChannelTable;  // the channel base being read
-extern ProgramTable& GuideTable;    // the guide being composed
+// The two tables of a composition, handed down from its entry point.
+struct ProgramTables {
+  ProgramTable channel;  // the channel base being read
+  ProgramTable guide;    // the guide being composed
+};
+
+// The tables in the one aligned block the platform keeps for them, which the
+// composer maps in a single step (zero at start). Each call gives the same
+// block: entry points alone ask for it and hand it down.
+ProgramTables& TablesInTableMemory();
 
 // Copies `record` (its fields and its title) to the next free position of
 // `table` and returns that copy, or nullptr when the table is full.

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 bool InsideBlock(const void* object, std::size_t size) {
   const auto block = reinterpret_cast<std::uintptr_t>(TableMemory());
   const auto begin = reinterpret_cast<std::uintptr_t>(object);

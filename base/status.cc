@@ -31,3 +31,9 @@ const char* StatusMessage(Status status) {
   }
   return "Internal error!\n";
 }
+
+std::string StatusText(Status status) {
+  std::string text = StatusMessage(status);
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}

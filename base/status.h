@@ -3,6 +3,8 @@
 #ifndef SKEDCOMP_BASE_STATUS_H_
 #define SKEDCOMP_BASE_STATUS_H_
 
+#include <string>
+
 enum class Status {
   kOk,
   kNoSections,
@@ -21,5 +23,8 @@ enum class Status {
 
 // The message printed for a failure, ending in a newline; "Ok\n" for kOk.
 const char* StatusMessage(Status status);
+
+// The same without its line feed, to stand inside other text.
+std::string StatusText(Status status);
 
 #endif  // SKEDCOMP_BASE_STATUS_H_

@@ -27,7 +27,7 @@ bool RecordToSystemTime(const ProgramRecord& record, CalendarTime* start) {
   }
   start->wYear = static_cast<std::uint16_t>(record.year);
   start->wMonth = static_cast<std::uint16_t>(record.month);
-  start->wDayOfWeek = static_cast<std::uint16_t>(record.weekday);
+  start->wDayOfWeek = 0;  // the conversion ignores it; the log shows record.weekday
   start->wDay = static_cast<std::uint16_t>(record.day);
   start->wHour = static_cast<std::uint16_t>(record.hour);
   start->wMinute = static_cast<std::uint16_t>(record.minute);
@@ -39,21 +39,21 @@ bool RecordToSystemTime(const ProgramRecord& record, CalendarTime* start) {
 }  // namespace
 
 // Sorting positions instead of records keeps the 2 KB records where they are.
-std::vector<int> GuideOrder() {
-  std::vector<int> order(static_cast<std::size_t>(GuideTable.count));
+std::vector<int> GuideOrder(const ProgramTable& guide) {
+  std::vector<int> order(static_cast<std::size_t>(guide.count));
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [](int a, int b) {
-    return CompareProgramTimes(GuideTable.records[a], GuideTable.records[b]) < 0;
+  std::stable_sort(order.begin(), order.end(), [&guide](int a, int b) {
+    return CompareProgramTimes(guide.records[a], guide.records[b]) < 0;
   });
   return order;
 }
 
-Status BuildGuideFiles(GuideFiles* files) {
-  const std::vector<int> order = GuideOrder();
+Status BuildGuideFiles(const ProgramTable& guide, GuideFiles* files) {
+  const std::vector<int> order = GuideOrder(guide);
   std::vector<CalendarTime> starts(order.size());
   std::vector<StoredProgram> programs(order.size());
   for (std::size_t i = 0; i < order.size(); ++i) {
-    const ProgramRecord& record = GuideTable.records[order[i]];
+    const ProgramRecord& record = guide.records[order[i]];
     StoredTime start_time;
     if (!RecordToSystemTime(record, &starts[i]) || !StoredTimeOfCalendar(starts[i], &start_time)) {
       return Status::kCantConvertTime;
@@ -71,15 +71,17 @@ Status BuildGuideFiles(GuideFiles* files) {
   files->log.reserve(files->titles.size() + 34 * programs.size());
   AppendCheckLogHeader(&files->log);
   for (std::size_t i = 0; i < programs.size(); ++i) {
-    AppendCheckLogEntry(&files->log, starts[i], programs[i].title);
+    AppendCheckLogEntry(&files->log, starts[i],
+                        static_cast<std::uint16_t>(guide.records[order[i]].weekday),
+                        programs[i].title);
   }
   return Status::kOk;
 }
 
-Status WriteProgramBase(std::string_view name, ReplaceReport* report) {
+Status WriteProgramBase(std::string_view name, const ProgramTable& guide, ReplaceReport* report) {
   *report = {};
   GuideFiles files;
-  if (const Status status = BuildGuideFiles(&files); status != Status::kOk) return status;
+  if (const Status status = BuildGuideFiles(guide, &files); status != Status::kOk) return status;
   const FileReplacement replacements[] = {
       {BaseFilePath(name, kIndexExtension), files.index},
       {BaseFilePath(name, kTitleExtension), files.titles},

@@ -12,6 +12,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 using Names = std::vector<std::string>;
 
 const std::string kHeader = "QAX 3.x TV Program Data\n\n\n";
@@ -24,7 +28,7 @@ class WriteProgramBaseTest : public ::testing::Test {
   // Writes guide.*; no temporary file may be left, whatever the result.
   Status Write() {
     ReplaceReport report;
-    const Status status = WriteProgramBase(dir_ / "guide", &report);
+    const Status status = WriteProgramBase(dir_ / "guide", GuideTable, &report);
     EXPECT_TRUE(report.left_behind.empty());
     return status;
   }
@@ -69,7 +73,7 @@ TEST_F(WriteProgramBaseTest, SortsByTimeAndOffsetsFollowIndexOrder) {
   Add(MakeRecord(2000, 12, 31, 23, 30, 7, "Old year"));
   Add(MakeRecord(2000, 12, 31, 8, 0, 7, ""));
   GuideFiles files;
-  ASSERT_EQ(BuildGuideFiles(&files), Status::kOk);
+  ASSERT_EQ(BuildGuideFiles(GuideTable, &files), Status::kOk);
   EXPECT_EQ(files.index, IndexFileBytes({{FileTimeOf(2000, 12, 31, 8, 0), ""},
                                          {FileTimeOf(2000, 12, 31, 23, 30), "Old year"},
                                          {FileTimeOf(2001, 1, 1, 0, 30), "New year"}}));
@@ -85,7 +89,7 @@ TEST_F(WriteProgramBaseTest, EqualStartsKeepTheirTableOrder) {
   }
   Add(MakeRecord(2000, 3, 20, 19, 0, 1, "first"));
   GuideFiles files;
-  ASSERT_EQ(BuildGuideFiles(&files), Status::kOk);
+  ASSERT_EQ(BuildGuideFiles(GuideTable, &files), Status::kOk);
   std::string titles;  // all titles in file order, run together
   for (std::size_t at = kHeader.size(); at < files.titles.size();) {
     const auto length = static_cast<unsigned char>(files.titles[at]);
@@ -109,7 +113,7 @@ TEST_F(WriteProgramBaseTest, WrittenGuideLoadsBackAsTheSameRecords) {
     Add(record);
   }
   ASSERT_EQ(Write(), Status::kOk);
-  ASSERT_EQ(LoadProgramBase(dir_ / "guide"), Status::kOk);
+  ASSERT_EQ(LoadProgramBase(dir_ / "guide", ChannelTable), Status::kOk);
   ASSERT_EQ(ChannelTable.count, kProgramTableCapacity);
   for (int i = 0; i < kProgramTableCapacity; ++i) {
     const ProgramRecord& back = ChannelTable.records[i];
@@ -126,7 +130,7 @@ TEST_F(WriteProgramBaseTest, LongestTitlesSurviveUpToTheOffsetLimit) {
   const std::string title(kMaxTitleLength, 'T');
   for (int i = 0; i < 33; ++i) Add(MakeRecord(2000, 3, 20, 0, i, 1, title));
   ASSERT_EQ(Write(), Status::kOk);
-  ASSERT_EQ(LoadProgramBase(dir_ / "guide"), Status::kOk);
+  ASSERT_EQ(LoadProgramBase(dir_ / "guide", ChannelTable), Status::kOk);
   ASSERT_EQ(ChannelTable.count, 33);
   EXPECT_EQ(std::string(ChannelTable.records[32].title), title);
 }

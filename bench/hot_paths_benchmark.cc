@@ -19,6 +19,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 // A scratch directory holding "chan", a base of 400 programmes over a week.
 const std::string& Scratch() {
   static const std::string dir = [] {
@@ -49,7 +53,7 @@ const std::string& Scratch() {
 void BM_LoadProgramBase(benchmark::State& state) {
   const std::string base = Scratch() + "/chan";
   for (auto _ : state) {
-    LoadProgramBase(base);
+    LoadProgramBase(base, ChannelTable);
     benchmark::DoNotOptimize(ChannelTable.count);
   }
 }
@@ -61,14 +65,14 @@ void BM_LoadStoredBase(benchmark::State& state) {
   BaseDamage damage;
   ReadStoredBase(Scratch() + "/chan", &base, &damage);
   for (auto _ : state) {
-    LoadStoredBase(base);
+    LoadStoredBase(base, ChannelTable);
     benchmark::DoNotOptimize(ChannelTable.count);
   }
 }
 BENCHMARK(BM_LoadStoredBase);
 
 void BM_SelectWeekOfRanges(benchmark::State& state) {
-  LoadProgramBase(Scratch() + "/chan");
+  LoadProgramBase(Scratch() + "/chan", ChannelTable);
   std::string cfg = "[chan]\ntimeshift=-1\n";
   for (int day = 1; day <= 7; ++day) {
     cfg += "range" + std::to_string(day) + "=6:00-9:00, 12:00-14:00, 18:00-23:30\n";
@@ -76,7 +80,7 @@ void BM_SelectWeekOfRanges(benchmark::State& state) {
   const IniProfile profile = ParseIniProfile(cfg);
   for (auto _ : state) {
     GuideTable.count = 0;
-    SelectChannel("chan", profile);
+    SelectChannel("chan", profile, ChannelTable, GuideTable);
     benchmark::DoNotOptimize(GuideTable.count);
   }
 }
@@ -84,7 +88,7 @@ BENCHMARK(BM_SelectWeekOfRanges);
 
 // A full guide in reverse time order, as the sort's hardest ordinary case.
 void FillGuide() {
-  LoadProgramBase(Scratch() + "/chan");
+  LoadProgramBase(Scratch() + "/chan", ChannelTable);
   GuideTable.count = 0;
   for (int i = ChannelTable.count - 1; i >= 0; --i)
     AppendRecord(GuideTable, ChannelTable.records[i]);
@@ -94,7 +98,7 @@ void BM_SortAndBuildGuide(benchmark::State& state) {
   FillGuide();
   GuideFiles files;
   for (auto _ : state) {
-    BuildGuideFiles(&files);
+    BuildGuideFiles(GuideTable, &files);
     benchmark::DoNotOptimize(files.index.data());
   }
 }
@@ -104,7 +108,7 @@ void BM_WriteProgramBase(benchmark::State& state) {
   FillGuide();
   const std::string guide = Scratch() + "/guide";
   ReplaceReport report;
-  for (auto _ : state) WriteProgramBase(guide, &report);
+  for (auto _ : state) WriteProgramBase(guide, GuideTable, &report);
 }
 BENCHMARK(BM_WriteProgramBase);
 

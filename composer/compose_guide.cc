@@ -2,65 +2,29 @@
 
 #include <new>
 
-#include "base/load_program_base.h"
 #include "base/program_tables.h"
 #include "base/write_program_base.h"
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
 #include "selection/select_channel.h"
+#include "selection/select_composition.h"
 
 namespace {
 
-Status FillGuide(std::string_view name, ComposeReport* report, ComposedGuide* composed) {
-  GuideTable.count = 0;
-  ChannelTable.count = 0;
-  // Parsed once; every later lookup of this composition is answered from memory.
-  IniProfile read = ReadIniProfile(CompositionFilePath(name));
-  const IniProfile& composition =
-      composed != nullptr ? (composed->composition = std::move(read)) : read;
-  if (composition.sections.empty()) return Status::kNoSections;
-  std::vector<Provenance>* trace = composed != nullptr ? &composed->provenance : nullptr;
-  StoredBase scratch;  // reused by every channel
-  // Names are taken one at a time: a list of them all could be large.
-  for (std::size_t i = 0; i < composition.sections.size(); ++i) {
-    const std::string channel(ProfileSectionName(composition, i));
-    const std::size_t traced = trace != nullptr ? trace->size() : 0;
-    Status status = LoadProgramBase(channel, &scratch);
-    if (status == Status::kOk) status = SelectChannel(channel, composition, trace);
-    if (status != Status::kOk) {
-      report->section = channel;
-      return status;
-    }
-    if (trace != nullptr) {
-      for (std::size_t k = traced; k < trace->size(); ++k) (*trace)[k].section = i;
-    }
-  }
-  return Status::kOk;
-}
-
-Status Compose(std::string_view name, ComposeReport* report) {
-  const Status status = FillGuide(name, report, nullptr);
-  return status != Status::kOk ? status : WriteProgramBase(name, &report->replace);
+Status Compose(std::string_view name, ProgramTables& tables, ComposeReport* report) {
+  const Status status =
+      SelectComposition(ReadIniProfile(CompositionFilePath(name)), tables, &report->section);
+  return status != Status::kOk ? status : WriteProgramBase(name, tables.guide, &report->replace);
 }
 
 }  // namespace
 
-Status ComposeGuide(std::string_view name, ComposeReport* report) {
+Status ComposeGuide(std::string_view name, ProgramTables& tables, ComposeReport* report) {
   *report = {};
   // A huge composition file can outgrow the memory a shell's limit leaves;
   // that is a failure like any other, reported before any file is touched.
   try {
-    return Compose(name, report);
-  } catch (const std::bad_alloc&) {
-    return Status::kOutOfMemory;
-  }
-}
-
-Status ComposeInMemory(std::string_view name, ComposeReport* report, ComposedGuide* composed) {
-  *report = {};
-  *composed = {};
-  try {
-    return FillGuide(name, report, composed);
+    return Compose(name, tables, report);
   } catch (const std::bad_alloc&) {
     return Status::kOutOfMemory;
   }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/program_tables.h"
 #include "base/status.h"
 #include "composition/ini_profile.h"
 #include "platform/file_replace.h"
@@ -19,16 +20,7 @@ struct ComposeReport {
   std::string section;    // the channel whose base or keys failed, when one did
   ReplaceReport replace;  // how replacing the guide's files went, when it was tried
 };
-Status ComposeGuide(std::string_view name, ComposeReport* report);
-
-// The composition of NAME as ComposeGuide makes it, with nothing written: the
-// GuideTable filled (in selection order; GuideOrder gives the guide's),
-// the composition file as read, and where each programme came from.
-struct ComposedGuide {
-  IniProfile composition;
-  std::vector<Provenance> provenance;  // in step with the GuideTable
-};
-Status ComposeInMemory(std::string_view name, ComposeReport* report, ComposedGuide* composed);
+Status ComposeGuide(std::string_view name, ProgramTables& tables, ComposeReport* report);
 
 // What a failure means, for a person, and where it stands: whether it
 // concerns the report's section, the composition file, or the guide's files.

@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
   Print(kBanner);
   // Every record a guide takes touches a page of each table: mapping them in
   // one go is far cheaper than a page fault per record.
-  PrefaultTableMemory(2 * sizeof(ProgramTable));
+  PrefaultTableMemory(sizeof(ProgramTables));
+  ProgramTables& tables = TablesInTableMemory();
   if (argc < 2) {
     Print(kUsage);
     return 1;
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
     std::printf("Composing %s... ", argv[i]);
     std::fflush(stdout);
     ComposeReport report;
-    const Status status = ComposeGuide(argv[i], &report);
+    const Status status = ComposeGuide(argv[i], tables, &report);
     Print(StatusMessage(status));
     // Standard output keeps its fixed lines; what else the user must know goes apart.
     if (status != Status::kOk) ExplainOnStandardError(argv[i], status, report);

@@ -15,6 +15,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 bool SameRecord(const ProgramRecord& a, const ProgramRecord& b) {
   return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
          a.minute == b.minute && a.weekday == b.weekday && std::strcmp(a.title, b.title) == 0;
@@ -70,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  if (LoadStoredBase(base) != Status::kOk) {
+  if (LoadStoredBase(base, ChannelTable) != Status::kOk) {
     FUZZ_CHECK(damaged);
     return 0;
   }
@@ -83,12 +87,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(AppendRecord(GuideTable, ChannelTable.records[i]) != nullptr);
   }
   GuideFiles files;
-  if (BuildGuideFiles(&files) != Status::kOk) return 0;
+  if (BuildGuideFiles(GuideTable, &files) != Status::kOk) return 0;
   static ProgramTable loaded;  // too large for the stack
   loaded = ChannelTable;
   StoredBase written = AsRead(files.index, files.titles);
   FUZZ_CHECK(CheckStoredBase(&written, &damage) == Status::kOk);
-  FUZZ_CHECK(LoadStoredBase(written) == Status::kOk);
+  FUZZ_CHECK(LoadStoredBase(written, ChannelTable) == Status::kOk);
   FUZZ_CHECK(ChannelTable.count == loaded.count);
   std::vector<bool> used(static_cast<std::size_t>(loaded.count), false);
   for (int i = 0; i < ChannelTable.count; ++i) {

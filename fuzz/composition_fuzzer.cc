@@ -23,6 +23,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 constexpr std::string_view kSeparator = "\xFF\xFE\xFD";
 const char* const kOldFiles[][2] = {
     {"guide.ndx", "old index"}, {"guide.pdt", "old titles"}, {"guide.log", "old log"}};
@@ -106,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> before = Entries();
 
   ComposeReport report;
-  const Status status = ComposeGuide("guide", &report);
+  const Status status = ComposeGuide("guide", TablesInTableMemory(), &report);
   FUZZ_CHECK(report.replace.left_behind.empty());
   FUZZ_CHECK(Entries().size() == before.size());  // nothing left behind
   if (status != Status::kOk) {

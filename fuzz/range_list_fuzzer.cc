@@ -4,8 +4,8 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
+#include "inspection/range_report.h"
 #include "selection/range_list.h"
-#include "tool/range_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // As the composer sees a value: a zero-terminated text.

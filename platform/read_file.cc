@@ -22,3 +22,15 @@ ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::st
   contents->resize(result == ReadFileResult::kOk ? length : 0);
   return result;
 }
+
+std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind) {
+  switch (result) {
+    case ReadFileResult::kOk:
+      return {};
+    case ReadFileResult::kTooLarge:
+      return shown + " is larger than " + TextFileLimitText() + ", the most a " + kind +
+             " may hold";
+    default:
+      return "cannot read " + shown;
+  }
+}

@@ -15,6 +15,10 @@ inline constexpr std::size_t kTextFileLimit = std::size_t{64} << 20;
 // The limit as messages give it: "64 MiB".
 inline std::string TextFileLimitText() { return std::to_string(kTextFileLimit >> 20) + " MiB"; }
 
+// Why the text file `shown` (a `kind` such as "listing") could not be read:
+// "cannot read FILE", or that it passes the input limit. Empty for kOk.
+std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind);
+
 // Reads up to `limit` bytes from the start of the regular file at `path` into
 // `buffer`, which only ever grows: its first `*length` bytes are the file's.
 // Anything that is not a regular file (a directory, a FIFO, a device) is

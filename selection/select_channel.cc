@@ -16,6 +16,7 @@ Status ReadTimeShift(std::string_view section, const IniProfile& composition, in
 }
 
 Status SelectChannel(std::string_view section, const IniProfile& composition,
+                     const ProgramTable& channel, ProgramTable& guide,
                      std::vector<Provenance>* trace) {
   // The same for every weekday, so read once; a bad value stops the run even
   // when no range takes anything.
@@ -29,7 +30,7 @@ Status SelectChannel(std::string_view section, const IniProfile& composition,
     TimeRange range;
     // The first range that does not parse ends the list; what follows is ignored.
     while (ParseTimeRange(&cursor, &range)) {
-      if (const Status status = SelectPrograms(weekday, range, shift, trace);
+      if (const Status status = SelectPrograms(channel, weekday, range, shift, guide, trace);
           status != Status::kOk) {
         return status;
       }

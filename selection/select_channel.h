@@ -21,10 +21,11 @@ std::string RangeKey(int weekday);
 // from -kMaxShift to kMaxShift (a missing key is 0).
 Status ReadTimeShift(std::string_view section, const IniProfile& composition, int* shift);
 
-// Appends the programmes of the ChannelTable that the composition's section
-// `section` keeps to the GuideTable, time-shifted; with `trace`, where each
+// Appends the programmes of the channel table that the composition's section
+// `section` keeps to the guide table, time-shifted; with `trace`, where each
 // came from.
 Status SelectChannel(std::string_view section, const IniProfile& composition,
+                     const ProgramTable& channel, ProgramTable& guide,
                      std::vector<Provenance>* trace = nullptr);
 
 #endif  // SKEDCOMP_SELECTION_SELECT_CHANNEL_H_

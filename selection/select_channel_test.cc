@@ -9,6 +9,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 class SelectChannelTest : public ::testing::Test {
  protected:
   // One programme per weekday at 6:00, 12:00 and 20:00; titles "w<weekday>-<hour>".
@@ -23,7 +27,7 @@ class SelectChannelTest : public ::testing::Test {
     }
   }
   static Status Select(const std::string& keys) {
-    return SelectChannel("chan", ParseIniProfile("[chan]\n" + keys));
+    return SelectChannel("chan", ParseIniProfile("[chan]\n" + keys), ChannelTable, GuideTable);
   }
   static std::string GuideTitles() {
     std::string titles;
@@ -51,7 +55,8 @@ TEST_F(SelectChannelTest, MissingKeysTakeTheWholeDay) {
   ASSERT_EQ(Select("range1=\nrange2=\nrange3=\nrange4=\nrange5=\nRange7=\"\"\n"), Status::kOk);
   EXPECT_EQ(GuideTitles(), "w6-6 w6-12 w6-20");
   GuideTable.count = 0;
-  ASSERT_EQ(SelectChannel("chan", ParseIniProfile("[chan]\n")), Status::kOk);
+  ASSERT_EQ(SelectChannel("chan", ParseIniProfile("[chan]\n"), ChannelTable, GuideTable),
+            Status::kOk);
   EXPECT_EQ(GuideTable.count, 21);
 }
 

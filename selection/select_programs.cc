@@ -19,19 +19,18 @@ bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& r
          StartsBefore(record, range.end);
 }
 
-Status SelectPrograms(int weekday, const TimeRange& range, int shift,
-                      std::vector<Provenance>* trace) {
-  for (int i = 0; i < ChannelTable.count; ++i) {
-    const ProgramRecord& record = ChannelTable.records[i];
+Status SelectPrograms(const ProgramTable& channel, int weekday, const TimeRange& range, int shift,
+                      ProgramTable& guide, std::vector<Provenance>* trace) {
+  for (int i = 0; i < channel.count; ++i) {
+    const ProgramRecord& record = channel.records[i];
     if (!ProgramInRange(record, weekday, range)) continue;
-    ProgramRecord* copy = AppendRecord(GuideTable, record);
+    ProgramRecord* copy = AppendRecord(guide, record);
     if (copy == nullptr) return Status::kTooManyInGuide;
     ShiftProgramTime(*copy, shift);
     if (trace != nullptr) {
       Provenance& from = trace->emplace_back();
       from.channel_record = i;
-      from.source = {record.year, record.month,  record.day,
-                     record.hour, record.minute, record.weekday};
+      from.source = StartOf(record);
       from.weekday = weekday;
       from.range = range;
       from.shift = shift;

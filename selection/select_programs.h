@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/program_start.h"
 #include "base/program_tables.h"
 #include "base/status.h"
 #include "selection/range_list.h"
@@ -15,24 +16,22 @@
 bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& range);
 
 // Where a programme of the guide came from, for showing a composition to a
-// person: one entry for each record appended to the GuideTable, in step.
+// person: one entry for each record appended to the guide table, in step.
 struct Provenance {
   std::size_t section = 0;  // position of the channel's section (set by the caller)
   int channel_record = 0;   // position in the channel's table
-  struct {
-    std::int32_t year, month, day, hour, minute, weekday;
-  } source{};         // its start in the channel
-  int weekday = 0;    // the key range1 ... range7 that took it
-  TimeRange range{};  // ... and the range of that key's list
-  int shift = 0;      // hours added to its start
+  ProgramStart source;      // its start in the channel
+  int weekday = 0;          // the key range1 ... range7 that took it
+  TimeRange range{};        // ... and the range of that key's list
+  int shift = 0;            // hours added to its start
 };
 
-// Appends to the GuideTable, in ChannelTable order, a copy of every record of
+// Appends to the guide table, in channel table order, a copy of every record of
 // weekday `weekday` whose start (hour, then minute) is at or after the range's
 // start and before its end, and shifts each copy by `shift` hours. Dates take
-// no part, and the ChannelTable is never changed. With `trace`, records
+// no part, and the channel table is never changed. With `trace`, records
 // where each copy came from.
-Status SelectPrograms(int weekday, const TimeRange& range, int shift,
-                      std::vector<Provenance>* trace = nullptr);
+Status SelectPrograms(const ProgramTable& channel, int weekday, const TimeRange& range, int shift,
+                      ProgramTable& guide, std::vector<Provenance>* trace = nullptr);
 
 #endif  // SKEDCOMP_SELECTION_SELECT_PROGRAMS_H_

@@ -9,6 +9,10 @@
 
 namespace {
 
+// The tables the steps under test work on.
+ProgramTable& ChannelTable = TablesInTableMemory().channel;
+ProgramTable& GuideTable = TablesInTableMemory().guide;
+
 TimeRange Range(int sh, int sm, int eh, int em) { return TimeRange{{sh, sm}, {eh, em}}; }
 
 class SelectProgramsTest : public ::testing::Test {
@@ -57,7 +61,7 @@ TEST_F(SelectProgramsTest, StartIsInclusiveEndExclusiveHourBeforeMinute) {
   };
   for (const Case& entry : cases) {
     GuideTable.count = 0;
-    ASSERT_EQ(SelectPrograms(1, entry.range, 0), Status::kOk);
+    ASSERT_EQ(SelectPrograms(ChannelTable, 1, entry.range, 0, GuideTable), Status::kOk);
     EXPECT_EQ(GuideTitles(), entry.titles)
         << entry.range.start.hours << ":" << entry.range.start.minutes << "-"
         << entry.range.end.hours << ":" << entry.range.end.minutes;
@@ -66,8 +70,8 @@ TEST_F(SelectProgramsTest, StartIsInclusiveEndExclusiveHourBeforeMinute) {
 
 TEST_F(SelectProgramsTest, CopiesAreShiftedAndTheChannelIsNot) {
   AddChannel(7, 23, 30, "late");
-  ASSERT_EQ(SelectPrograms(7, Range(0, 0, 24, 0), 1), Status::kOk);
-  ASSERT_EQ(SelectPrograms(7, Range(23, 0, 24, 0), -2), Status::kOk);
+  ASSERT_EQ(SelectPrograms(ChannelTable, 7, Range(0, 0, 24, 0), 1, GuideTable), Status::kOk);
+  ASSERT_EQ(SelectPrograms(ChannelTable, 7, Range(23, 0, 24, 0), -2, GuideTable), Status::kOk);
   ASSERT_EQ(GuideTable.count, 2);
   EXPECT_EQ(GuideTable.records[0].day, 27);
   EXPECT_EQ(GuideTable.records[0].hour, 0);
@@ -81,10 +85,11 @@ TEST_F(SelectProgramsTest, CopiesAreShiftedAndTheChannelIsNot) {
 
 TEST_F(SelectProgramsTest, FourHundredAndFirstRecordIsRefused) {
   for (int i = 0; i < 200; ++i) AddChannel(1, i % 24, 0, "p");
-  ASSERT_EQ(SelectPrograms(1, Range(0, 0, 24, 0), 0), Status::kOk);
-  ASSERT_EQ(SelectPrograms(1, Range(0, 0, 24, 0), 0), Status::kOk);
+  ASSERT_EQ(SelectPrograms(ChannelTable, 1, Range(0, 0, 24, 0), 0, GuideTable), Status::kOk);
+  ASSERT_EQ(SelectPrograms(ChannelTable, 1, Range(0, 0, 24, 0), 0, GuideTable), Status::kOk);
   EXPECT_EQ(GuideTable.count, 400);
-  EXPECT_EQ(SelectPrograms(1, Range(0, 0, 0, 1), 0), Status::kTooManyInGuide);
+  EXPECT_EQ(SelectPrograms(ChannelTable, 1, Range(0, 0, 0, 1), 0, GuideTable),
+            Status::kTooManyInGuide);
   EXPECT_EQ(GuideTable.count, 400);
 }
 

@@ -1,32 +1,12 @@
-// skedtool check NAME: reads NAME.cfg as the composer does and reports what
+// skedtool check NAME: reads NAME.cfg as the composer does and prints what
 // the composer would do with it, and the mistakes it passes over in silence.
-#include <algorithm>
-#include <cstdarg>
-#include <cstdint>
 #include <cstdio>
-#include <functional>
-#include <map>
-#include <set>
+#include <memory>
 #include <string>
-#include <string_view>
-#include <unordered_set>
-#include <utility>
-#include <vector>
 
-#include "base/load_program_base.h"
-#include "base/program_tables.h"
-#include "base/write_program_base.h"
 #include "composition/composition_file.h"
-#include "composition/ini_profile.h"
-#include "platform/base_path.h"
-#include "platform/read_file.h"
-#include "selection/select_channel.h"
-#include "selection/select_programs.h"
-#include "text/escape.h"
-#include "tool/check_findings.h"
+#include "inspection/check.h"
 #include "tool/commands.h"
-#include "tool/listing.h"
-#include "tool/range_report.h"
 #include "tool/tool_output.h"
 
 const char kCheckHelp[] =
@@ -47,578 +27,55 @@ const char kCheckHelp[] =
     "\n"
     "Exit code: 0 when nothing was found, 1 when anything was, 2 when the check\n"
     "could not run (usage, NAME.cfg missing or unreadable).\n";
+static_assert(kSectionsShown == 50, "check's help states it");
 
 namespace {
 
-// Only the first sections are reported in full; of the others, findings are
-// only counted, kind by kind, so that a file of a million sections still gives
-// a report a person can read.
-constexpr std::size_t kSectionsShown = 50;
-static_assert(kSectionsShown == 50, "check's help states it");
-
-struct Tally {
-  long long errors = 0;
-  long long warnings = 0;
-  Status composer = Status::kOk;  // the first failure the composer would meet
-  std::string composer_where;
-  bool quiet = false;                                // past the sections shown
-  std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
-};
-
-// Where the report goes: standard output, or this text when one is set.
-std::string* captured = nullptr;
-
-void Out(const char* format, ...) {
-  // Most lines fit here; one that quotes a long name or list is formatted
-  // again into a buffer of its own size, never cut.
-  char line[4096];
-  va_list values;
-  va_start(values, format);
-  va_list again;
-  va_copy(again, values);
-  const int length = std::vsnprintf(line, sizeof line, format, values);
-  va_end(values);
-  std::string long_line;
-  const char* text = line;
-  if (length >= static_cast<int>(sizeof line)) {
-    long_line.resize(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(long_line.data(), long_line.size(), format, again);
-    text = long_line.data();
-  }
-  va_end(again);
-  if (length < 0) return;
-  if (captured != nullptr) {
-    captured->append(text, static_cast<std::size_t>(length));
-  } else {
-    std::fwrite(text, 1, static_cast<std::size_t>(length), stdout);
-  }
-}
-
-// Text from the composition file as it can be shown on one line: control
-// bytes escaped, so that a zero byte cannot cut it short nor a line end
-// break it. A backslash stays as it is, as in section names of Windows paths.
-// With --codepage the bytes are converted to UTF-8.
-ShownText shown_text;
-
-std::string Shown(std::string_view text) {
-  return shown_text(EscapeControlBytes(text, Backslash::kAsItIs));
-}
-
-// A finding of the kind `kind` ("unknown keys"): shown, or counted.
-void Finding(Tally* tally, bool error, const char* kind, const std::string& message) {
-  ++(error ? tally->errors : tally->warnings);
-  if (tally->quiet) {
-    ++tally->counted_quietly[std::string(kind) + (error ? " (errors)" : "")];
-  } else {
-    Out("  %s: %s\n", error ? "error" : "warning", message.c_str());
-  }
-}
-
-void Error(Tally* tally, const char* kind, const std::string& message) {
-  Finding(tally, true, kind, message);
-}
-
-void Warning(Tally* tally, const char* kind, const std::string& message) {
-  Finding(tally, false, kind, message);
-}
-
-// Of one kind of finding in one key or section only the first few are shown;
-// the others are counted and summed up in one line, so that a list of a
-// million ranges still gives a report a person can read.
-constexpr long long kShownPerKind = 3;
-
-struct FindingKind {
-  const char* what;  // "pairs of overlapping ranges"
-  long long found = 0;
-};
-
-// Whether the next finding of `kind` is to be shown; counts it either way.
-bool ShowNext(Tally* tally, FindingKind* kind, long long count = 1) {
-  const bool show = kind->found < kShownPerKind;
-  kind->found += count;
-  if (!show) {
-    tally->warnings += count;
-    if (tally->quiet) tally->counted_quietly[kind->what] += count;
-  }
-  return show;
-}
-
-void SumUp(const Tally& tally, const FindingKind& kind, const std::string& where) {
-  if (!tally.quiet && kind.found > kShownPerKind) {
-    Out("  ... %lld more %s in %s not shown\n", kind.found - kShownPerKind, kind.what,
-        where.c_str());
-  }
-}
-
-void ComposerStops(Tally* tally, Status status, const std::string& where) {
-  if (tally->composer == Status::kOk) {
-    tally->composer = status;
-    tally->composer_where = where;
-  }
-}
-
-std::size_t EditDistance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::vector<std::string> KnownKeys() {
-  std::vector<std::string> keys;
-  for (int weekday = 1; weekday <= 7; ++weekday) keys.push_back(RangeKey(weekday));
-  keys.emplace_back(kTimeshiftKey);
-  return keys;
-}
-
-// Keys the composer never reads, and keys that stand twice.
-void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
-  const std::vector<std::string> known = KnownKeys();
-  // The keys as places in the file, 8 bytes each whatever their number:
-  // sorted by name to find the repeated ones, then back into file order.
-  struct Place {
-    std::uint32_t offset;
-    std::uint32_t size;  // the top bit marks a key whose name stood before
-  };
-  constexpr std::uint32_t kRepeated = 0x80000000u;
-  const char* const text = profile.text.data();
-  std::size_t count = 0;
-  ForEachProfileKey(profile, position, [&](std::string_view, std::string_view) { ++count; });
-  std::vector<Place> keys;
-  keys.reserve(count);
-  ForEachProfileKey(profile, position, [&](std::string_view name, std::string_view) {
-    keys.push_back(
-        {static_cast<std::uint32_t>(name.data() - text), static_cast<std::uint32_t>(name.size())});
-  });
-  const auto name_of = [&](const Place& key) {
-    return std::string_view(text + key.offset, key.size & ~kRepeated);
-  };
-  std::sort(keys.begin(), keys.end(), [&](const Place& a, const Place& b) {
-    const int order = CompareProfileNames(name_of(a), name_of(b));
-    return order < 0 || (order == 0 && a.offset < b.offset);
-  });
-  for (std::size_t i = 1; i < keys.size(); ++i) {
-    if (CompareProfileNames(name_of(keys[i - 1]), name_of(keys[i])) == 0) keys[i].size |= kRepeated;
-  }
-  std::sort(keys.begin(), keys.end(),
-            [](const Place& a, const Place& b) { return a.offset < b.offset; });
-
-  FindingKind repeated{"keys that stand more than once"};
-  FindingKind unknown{"unknown keys"};
-  for (const Place& key : keys) {
-    const std::string_view name = name_of(key);
-    if ((key.size & kRepeated) != 0) {
-      if (ShowNext(tally, &repeated)) {
-        Warning(tally, repeated.what,
-                "'" + Shown(name) + "' stands more than once: only its first value is used");
-      }
-      continue;
-    }
-    const std::string lower = ProfileNameKey(name);
-    const bool is_known = std::find(known.begin(), known.end(), lower) != known.end();
-    if (is_known || !ShowNext(tally, &unknown)) continue;
-    std::string message = "unknown key '" + Shown(name) + "' is ignored";
-    for (const std::string& candidate : known) {
-      if (EditDistance(lower, candidate) <= 2) {
-        message += "; did you mean '" + candidate + "'?";
-        break;
-      }
-    }
-    Warning(tally, unknown.what, message);
-  }
-  SumUp(*tally, repeated, "this section");
-  SumUp(*tally, unknown, "this section");
-}
-
-// The starts (hour, minute) of the ChannelTable's programmes on `weekday`.
-std::vector<ClockTime> StartsOn(int weekday) {
-  std::vector<ClockTime> starts;
-  for (int i = 0; i < ChannelTable.count; ++i) {
-    const ProgramRecord& record = ChannelTable.records[i];
-    if (record.weekday == weekday) starts.push_back({record.hour, record.minute});
-  }
-  return starts;
-}
-
-int CountInRange(const std::vector<ClockTime>& starts, int weekday, const TimeRange& range) {
-  int count = 0;
-  ProgramRecord record{};
-  record.weekday = weekday;
-  for (const ClockTime& start : starts) {
-    record.hour = start.hours;
-    record.minute = start.minutes;
-    if (ProgramInRange(record, weekday, range)) ++count;
-  }
-  return count;
-}
-
-auto TimeKey(const ClockTime& time) { return std::make_pair(time.hours, time.minutes); }
-
-// Programmes start at 0:00 or later, so a range takes nothing before that.
-ClockTime SweepStart(const TimeRange& range) {
-  const ClockTime midnight{0, 0};
-  return TimeKey(range.start) < TimeKey(midnight) ? midnight : range.start;
-}
-
-// Whether a range is wide enough to share a programme with another.
-bool CanOverlap(const TimeRange& range) { return TimeKey(SweepStart(range)) < TimeKey(range.end); }
-
-// Every pair of ranges that can both take a programme, by a sweep over the
-// ranges in start order: `report` is called with the first few pairs, and
-// the number of all of them is returned. Linear but for the sort.
-long long OverlappingPairs(const std::vector<ListedRange>& ranges,
-                           const std::function<void(std::size_t, std::size_t)>& report) {
-  std::vector<std::size_t> order;
-  std::vector<ClockTime> starts(ranges.size());
-  for (std::size_t i = 0; i < ranges.size(); ++i) {
-    starts[i] = SweepStart(ranges[i].range);
-    if (CanOverlap(ranges[i].range)) order.push_back(i);
-  }
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return TimeKey(starts[a]) < TimeKey(starts[b]);
-  });
-  // The ranges begun so far that have not yet ended, by their ends.
-  std::multiset<std::pair<std::pair<int, int>, std::size_t>> open;
-  long long pairs = 0;
-  int reported = 0;
-  for (const std::size_t i : order) {
-    while (!open.empty() && !(TimeKey(starts[i]) < open.begin()->first)) open.erase(open.begin());
-    pairs += static_cast<long long>(open.size());
-    for (auto other = open.begin(); other != open.end() && reported < kShownPerKind; ++other) {
-      report(std::min(i, other->second), std::max(i, other->second));
-      ++reported;
-    }
-    open.insert({TimeKey(ranges[i].range.end), i});
-  }
-  return pairs;
-}
-
-// Past this many ranges that can take programmes, a list is not searched for
-// overlaps: it would hold memory for each.
-constexpr std::size_t kRangesPaired = 100'000;
-
-// One weekday's range list; returns how many programmes it takes.
-long long CheckWeekday(const IniProfile& profile, const std::string& section, int weekday,
-                       bool loaded, Tally* tally) {
-  const std::string key = RangeKey(weekday);
-  const bool present = HasProfileKey(profile, section, key);
-  const std::string value = ProfileString(profile, section, key, kWholeDay);
-  const std::vector<ClockTime> starts = loaded ? StartsOn(weekday) : std::vector<ClockTime>{};
-
-  // The list is read range by range; of its findings only the first few of
-  // each kind are kept, to be shown after the weekday's line. Only the first
-  // ranges are listed: a list of thousands would fill screens.
-  constexpr std::size_t kRangesListed = 10;
-  long long taken = 0;
-  std::size_t count = 0;
-  std::string shown;
-  FindingKind empty{"ranges that take nothing"};
-  FindingKind surprising{"times read otherwise than written"};
-  std::vector<std::pair<const char*, std::string>> findings;  // kind, message
-  std::vector<ListedRange> may_overlap;                       // ranges that can take a programme
-  bool too_many_to_pair = false;
-  const RangeListReport report = ReadRangeList(value, [&](const ListedRange& range) {
-    const std::string why = WhyNothingSelected(range);
-    if (why.empty()) taken += CountInRange(starts, weekday, range.range);
-    if (count++ < kRangesListed) {
-      shown += (shown.empty() ? "" : ", ") + std::string(range.text);
-    }
-    if (!why.empty() && ShowNext(tally, &empty)) {
-      findings.emplace_back(empty.what,
-                            key + " range " + std::string(range.text) + " takes nothing: " + why);
-    }
-    for (const std::string& note : SurprisingTimes(range)) {
-      if (ShowNext(tally, &surprising)) findings.emplace_back(surprising.what, key + ": " + note);
-    }
-    if (CanOverlap(range.range)) {
-      if (may_overlap.size() < kRangesPaired) {
-        may_overlap.push_back(range);
-      } else {
-        too_many_to_pair = true;
-      }
-    }
-  });
-  if (report.count > kRangesListed) {
-    shown += ", ... (" + std::to_string(report.count) + " ranges)";
-  }
-  if (!present) shown += " (no " + key + ": the whole day)";
-  if (report.count == 0) shown = value.empty() ? "nothing (" + key + " is empty)" : "nothing";
-  if (!report.ignored.empty() && report.why_ignored.empty()) {
-    shown += "  ; ignored: " + Shown(report.ignored);
-  }
-  const std::string taken_text = loaded ? std::to_string(taken) : "-";
-  if (!tally->quiet) {
-    Out("  %s %4s  %s\n", WeekdayName(weekday).c_str(), taken_text.c_str(), shown.c_str());
-  }
-
-  const std::string day = WeekdayFullName(weekday);
-  if (!report.why_ignored.empty()) {
-    Warning(tally, "range lists that stop early",
-            key + " stops at \"" + Shown(report.ignored) + "\": " + report.why_ignored +
-                "; the rest of the list is ignored");
-  }
-  for (const auto& [kind, message] : findings) Warning(tally, kind, message);
-  if (too_many_to_pair) {
-    Warning(tally, "range lists too long to look for overlaps",
-            key + " has more than " + std::to_string(kRangesPaired) +
-                " ranges that can take programmes; they are not checked for overlaps");
-  }
-  FindingKind overlapping{"pairs of overlapping ranges"};
-  const long long pairs = OverlappingPairs(may_overlap, [&](std::size_t i, std::size_t j) {
-    const ListedRange& a = may_overlap[i];
-    const ListedRange& b = may_overlap[j];
-    TimeRange common;
-    RangesOverlap(a.range, b.range, &common);
-    const int twice = CountInRange(starts, weekday, common);
-    Warning(
-        tally, overlapping.what,
-        key + " ranges " + std::string(a.text) + " and " + std::string(b.text) + " overlap (" +
-            FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
-            (!loaded      ? "programmes there are taken twice"
-             : twice == 1 ? "1 programme of " + day + " is taken twice"
-                          : std::to_string(twice) + " programmes of " + day + " are taken twice"));
-  });
-  overlapping.found = pairs;
-  if (pairs > kShownPerKind) {
-    tally->warnings += pairs - kShownPerKind;
-    if (tally->quiet) tally->counted_quietly[overlapping.what] += pairs - kShownPerKind;
-  }
-  for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*tally, *kind, key);
-  return taken;
-}
-
-std::string Hours(int shift) {
-  if (shift == 0) return "0 hours";
-  return (shift > 0 ? "+" : "") + std::to_string(shift) +
-         (shift == 1 || shift == -1 ? " hour" : " hours");
-}
-
-// The composer reads a timeshift up to the end of its digits: "1:30" is one
-// hour. Text after them other than a ';' comment is most likely meant.
-void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
-  std::string_view text = value;
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  std::size_t at = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
-  while (at < text.size() && IsDecimalDigit(text[at])) ++at;
-  std::string_view rest = text.substr(at);
-  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
-  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
-  if (rest.empty() || rest.front() == ';') return;
-  const char* why = "only the number is read";
-  switch (rest.front()) {
-    case ':':
-      why = "minutes are not read: a shift is whole hours";
+void PrintLine(const CheckLine& line) {
+  switch (line.kind) {
+    case CheckLine::Kind::kSection:
+      std::printf("\n%s\n", line.text.c_str());
       break;
-    case '.':
-    case ',':
-      why = "a fraction is not read: a shift is whole hours";
+    case CheckLine::Kind::kFinding:
+      std::printf("  %s: %s\n", line.severity == Severity::kError ? "error" : "warning",
+                  line.text.c_str());
       break;
-    case 'x':
-    case 'X':
-      why = "hexadecimal is not read";
-      break;
-    case 'e':
-    case 'E':
-      why = "an exponent is not read";
+    case CheckLine::Kind::kFact:
+    case CheckLine::Kind::kNotShown:
+      std::printf("  %s\n", line.text.c_str());
       break;
   }
-  Warning(tally, "timeshifts read otherwise than written",
-          "timeshift \"" + Shown(value) + "\" is read as " + Hours(shift) + ": \"" + Shown(rest) +
-              "\" after the number is ignored (" + why + ")");
-}
-
-// One channel section; returns how many programmes it adds to the guide.
-long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* tally) {
-  const std::string section(ProfileSectionName(profile, position));
-  const std::string where = "[" + Shown(section) + "]";
-  if (!tally->quiet) Out("\n%s\n", where.c_str());
-  const Status load = LoadProgramBase(section);
-  const bool loaded = load == Status::kOk;
-  if (!loaded) {
-    Error(tally, "bases that do not load",
-          "base " + Shown(NativePath(section)) + ": " + StatusText(load));
-    ComposerStops(tally, load, where);
-  } else if (!tally->quiet) {
-    Out("  base %s: %d programmes\n", Shown(NativePath(section)).c_str(), ChannelTable.count);
-  }
-  const std::size_t first = FindProfileSection(profile, section);
-  if (first != position) {
-    Warning(tally, "sections whose name stands before",
-            "this section's name stands before: the channel is taken again, "
-            "with the keys of the first section of that name");
-  } else {
-    CheckKeys(profile, position, tally);
-  }
-  // Without keys and without a base there is nothing more to find; a file of
-  // a million empty sections is checked at the cost of trying their bases.
-  bool no_keys = true;
-  ForEachProfileKey(profile, first, [&](std::string_view, std::string_view) { no_keys = false; });
-  if (tally->quiet && !loaded && no_keys) return 0;
-
-  int shift = 0;
-  const std::string shift_text = ProfileString(profile, section, kTimeshiftKey, "");
-  if (ReadTimeShift(section, profile, &shift) != Status::kOk) {
-    Error(tally, "timeshifts the composer refuses",
-          "timeshift \"" + Shown(shift_text) + "\" is no whole number from -" +
-              std::to_string(kMaxShift) + " to " + std::to_string(kMaxShift));
-    ComposerStops(tally, Status::kWrongTimeshift, where);
-  } else {
-    if (shift != 0 && !tally->quiet) Out("  timeshift %s\n", Hours(shift).c_str());
-    CheckTimeshiftText(shift_text, shift, tally);
-  }
-
-  long long taken = 0;
-  for (int weekday = 1; weekday <= 7; ++weekday) {
-    taken += CheckWeekday(profile, section, weekday, loaded, tally);
-  }
-  // The composer's own selection, for the failures it would meet with the
-  // guide; counts above are by the same test.
-  if (loaded && tally->composer == Status::kOk) {
-    if (const Status status = SelectChannel(section, profile); status != Status::kOk) {
-      ComposerStops(tally, status, where);
-    }
-  }
-  return taken;
-}
-
-// The report on NAME, on standard output or into `captured`; the exit code.
-int Check(const std::string& name) {
-  const std::string path = CompositionFilePath(name);
-  std::string text;
-  const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
-  if (read != ReadFileResult::kOk) {
-    if (captured != nullptr) {
-      Out("  error: %s\n", ReadFailureText(read, path, "composition file").c_str());
-    } else {
-      PrintError("check", ReadFailureText(read, path, "composition file") +
-                              ExtensionHint("skedtool check", name));
-    }
-    return 2;
-  }
-  const IniProfile profile = ParseIniProfile(std::move(text));
-  Out("%s: %zu channel sections\n", Shown(path).c_str(), profile.sections.size());
-
-  Tally tally;
-  ChannelTable.count = 0;
-  GuideTable.count = 0;
-  long long total = 0;
-  if (profile.sections.empty()) {
-    Error(&tally, "", "no sections: " + StatusText(Status::kNoSections));
-    ComposerStops(&tally, Status::kNoSections, path);
-  }
-  // A section whose name stood just before, both not the first of the name,
-  // finds what that one found: its base and keys are the same.
-  struct Outcome {
-    std::size_t position = 0;
-    long long errors = 0;
-    long long warnings = 0;
-    long long taken = 0;
-    std::map<std::string, long long> counted;
-  };
-  Outcome last;
-  std::map<std::string, long long> counted;  // of the quiet sections, kind by kind
-  for (std::size_t i = 0; i < profile.sections.size(); ++i) {
-    tally.quiet = i >= kSectionsShown;
-    const std::string_view name = ProfileSectionName(profile, i);
-    const bool repeat = FindProfileSection(profile, name) != i;
-    if (tally.quiet && repeat && i > kSectionsShown && last.position + 1 == i &&
-        CompareProfileNames(ProfileSectionName(profile, last.position), name) == 0 &&
-        (tally.composer != Status::kOk || last.taken == 0)) {
-      tally.errors += last.errors;
-      tally.warnings += last.warnings;
-      total += last.taken;
-      for (const auto& [kind, count] : last.counted) counted[kind] += count;
-      last.position = i;
-      continue;
-    }
-    const long long errors = tally.errors;
-    const long long warnings = tally.warnings;
-    tally.counted_quietly.clear();
-    const long long taken = CheckChannel(profile, i, &tally);
-    total += taken;
-    for (const auto& [kind, count] : tally.counted_quietly) counted[kind] += count;
-    last = {i, tally.errors - errors, tally.warnings - warnings, taken,
-            repeat ? std::move(tally.counted_quietly) : std::map<std::string, long long>{}};
-    if (!repeat) last.position = profile.sections.size();  // never reused
-  }
-  tally.counted_quietly = std::move(counted);
-  if (tally.quiet) {
-    tally.quiet = false;
-    Out("\n... %zu more sections, not shown; what was found in them:\n",
-        profile.sections.size() - kSectionsShown);
-    if (tally.counted_quietly.empty()) Out("  nothing\n");
-    for (const auto& [kind, count] : tally.counted_quietly) {
-      Out("  %lld %s\n", count, kind.c_str());
-    }
-  }
-
-  Out("\n");
-  if (tally.composer == Status::kOk) {
-    GuideFiles files;
-    const Status status = BuildGuideFiles(&files);
-    if (status != Status::kOk) ComposerStops(&tally, status, "writing the guide");
-  }
-  Out("The guide would hold %lld programmes (at most %d).\n", total, kProgramTableCapacity);
-  if (total > kProgramTableCapacity) {
-    Error(&tally, "",
-          "more than " + std::to_string(kProgramTableCapacity) +
-              " programmes: " + StatusText(Status::kTooManyInGuide));
-  } else if (tally.composer == Status::kGuideTooBig || tally.composer == Status::kCantConvertTime) {
-    Error(&tally, "", StatusText(tally.composer));
-  }
-  if (tally.composer == Status::kOk) {
-    Out("skedcomp would write the guide.\n");
-  } else {
-    Out("skedcomp would stop at %s with \"%s\".\n", tally.composer_where.c_str(),
-        StatusText(tally.composer).c_str());
-  }
-  Out("%lld error%s, %lld warning%s.\n", tally.errors, tally.errors == 1 ? "" : "s", tally.warnings,
-      tally.warnings == 1 ? "" : "s");
-  return tally.errors + tally.warnings > 0 ? 1 : 0;
 }
 
 }  // namespace
 
 int RunCheck(const Arguments& given) {
   Arguments args = given;
+  ShownText shown;
   int exit_code = 0;
-  if (!TakeCodePageOption("check", &args, &shown_text, &exit_code)) return exit_code;
+  if (!TakeCodePageOption("check", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 1) return UsageError("check", "expects one NAME");
-  return Check(args[0]);
-}
-
-std::vector<std::string> CheckFindings(const std::string& name, const ShownText& shown,
-                                       std::string* verdict) {
-  std::string report;
-  captured = &report;
-  shown_text = shown;
-  Check(name);
-  captured = nullptr;
-  // Each finding as one line with the section it stands under.
-  std::vector<std::string> findings;
-  std::string section;
-  for (std::size_t at = 0; at < report.size();) {
-    const std::size_t end = std::min(report.find('\n', at), report.size());
-    const std::string_view line(report.data() + at, end - at);
-    at = end + 1;
-    if (line.starts_with("[")) {
-      section = std::string(line) + " ";
-    } else if (line.starts_with("  error: ") || line.starts_with("  warning: ")) {
-      findings.push_back(section + std::string(line.substr(2)));
-    } else if (line.starts_with("skedcomp would")) {
-      *verdict = line;
-    } else if (line.starts_with("  ... ") || line.starts_with("... ")) {
-      findings.push_back(section + std::string(line.substr(line.find_first_not_of(' '))));
-    }
+  const std::string& name = args[0];
+  const auto tables = std::make_unique<ProgramTables>();
+  const CheckReport report = CheckComposition(name, *tables, shown);
+  if (!report.unreadable.empty()) {
+    PrintError("check", report.unreadable + ExtensionHint("skedtool check", name));
+    return 2;
   }
-  return findings;
+  std::printf("%s: %zu channel sections\n", report.path.c_str(), report.sections);
+  for (const CheckLine& line : report.lines) PrintLine(line);
+  if (report.sections_not_shown > 0) {
+    std::printf("\n... %zu more sections, not shown; what was found in them:\n",
+                report.sections_not_shown);
+    if (report.counted.empty()) std::printf("  nothing\n");
+    for (const auto& [kind, count] : report.counted)
+      std::printf("  %lld %s\n", count, kind.c_str());
+  }
+  std::printf("\nThe guide would hold %lld programmes (at most %d).\n", report.programmes,
+              kProgramTableCapacity);
+  for (const CheckLine& line : report.closing) PrintLine(line);
+  std::printf("%s\n", CheckVerdict(report).c_str());
+  std::printf("%lld error%s, %lld warning%s.\n", report.errors, report.errors == 1 ? "" : "s",
+              report.warnings, report.warnings == 1 ? "" : "s");
+  return report.errors + report.warnings > 0 ? 1 : 0;
 }

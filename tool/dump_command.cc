@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "base/stored_base.h"
+#include "inspection/listing.h"
 #include "tool/commands.h"
-#include "tool/listing.h"
 #include "tool/tool_output.h"
 
 const char kDumpHelp[] =

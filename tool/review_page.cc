@@ -1,5 +1,4 @@
 #include "tool/review_page.h"
-#include "text/utf8.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "tool/listing.h"
+#include "inspection/listing.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -67,23 +67,12 @@ std::string Two(int value) {
   return text;
 }
 
-std::string DateText(const ReviewTime& time) {
-  return std::to_string(time.year) + "-" + Two(time.month) + "-" + Two(time.day);
+std::string WhenText(const ProgramStart& time) {
+  return WeekdayName(time.weekday) + " " + FormatDate(time) + " " + FormatClock(time);
 }
 
-std::string ClockText(const ReviewTime& time) { return Two(time.hour) + ":" + Two(time.minute); }
-
-std::string WhenText(const ReviewTime& time) {
-  return WeekdayName(time.weekday) + " " + DateText(time) + " " + ClockText(time);
-}
-
-std::chrono::sys_days DayOf(const ReviewTime& time) {
+std::chrono::sys_days DayOf(const ProgramStart& time) {
   return std::chrono::year{time.year} / time.month / time.day;
-}
-
-long long MinuteOf(const ReviewTime& time) {
-  return static_cast<long long>(DayOf(time).time_since_epoch().count()) * 1440 + time.hour * 60 +
-         time.minute;
 }
 
 std::string Percent(long long minutes) {
@@ -93,14 +82,6 @@ std::string Percent(long long minutes) {
 }
 
 std::string ShiftText(int shift) { return (shift > 0 ? "+" : "") + std::to_string(shift) + " h"; }
-
-// What is marked on a programme, worked out over the whole page.
-struct Marks {
-  bool moved = false;
-  bool same = false;      // starts the same minute as the one before it in its lane
-  long long until = -1;   // minutes to the next start in its lane; -1: none follows
-  bool long_gap = false;  // ... more than kLongGapMinutes
-};
 
 struct MarkText {
   const char* css;
@@ -118,13 +99,13 @@ constexpr MarkText kDamaged = {"damaged", "?",
 constexpr MarkText kLong = {"long", "", "more than three hours until the next programme"};
 static_assert(kLongGapMinutes == 180, "kLong's meaning states this");
 
-std::vector<const MarkText*> MarksOf(const ReviewProgram& program, const Marks& marks) {
+std::vector<const MarkText*> MarksOf(const ReviewProgram& program) {
   std::vector<const MarkText*> found;
-  if (marks.moved) found.push_back(&kMoved);
+  if (program.moved) found.push_back(&kMoved);
   if (program.taken_twice) found.push_back(&kTwice);
-  if (marks.same) found.push_back(&kSame);
+  if (program.same_minute) found.push_back(&kSame);
   if (program.title_damaged) found.push_back(&kDamaged);
-  if (marks.long_gap) found.push_back(&kLong);
+  if (program.long_gap) found.push_back(&kLong);
   return found;
 }
 
@@ -155,10 +136,10 @@ void AppendHeader(const ReviewPage& page, std::string* html) {
   if (page.programs.empty()) {
     *html += "No programmes.";
   } else {
-    const ReviewTime& first = page.programs.front().start;
-    const ReviewTime& last = page.programs.back().start;
-    *html += WeekdayName(first.weekday) + " " + DateText(first) + " to " +
-             WeekdayName(last.weekday) + " " + DateText(last) + " \xC2\xB7 " +
+    const ProgramStart& first = page.programs.front().start;
+    const ProgramStart& last = page.programs.back().start;
+    *html += WeekdayName(first.weekday) + " " + FormatDate(first) + " to " +
+             WeekdayName(last.weekday) + " " + FormatDate(last) + " \xC2\xB7 " +
              std::to_string(page.programs.size()) +
              (page.programs.size() == 1 ? " programme" : " programmes");
   }
@@ -247,25 +228,6 @@ std::string RenderReviewPage(const ReviewPage& page) {
     return page.composed ? 0 : program.source;
   };
 
-  // Marks that depend on the neighbours in a lane.
-  std::vector<Marks> marks(count);
-  std::vector<long long> last_start(static_cast<std::size_t>(lanes), -1);
-  std::vector<std::size_t> last_index(static_cast<std::size_t>(lanes), 0);
-  for (std::size_t i = 0; i < count; ++i) {
-    const ReviewProgram& program = page.programs[i];
-    const auto lane = static_cast<std::size_t>(lane_of(program));
-    const long long minute = MinuteOf(program.start);
-    marks[i].moved = program.composed && DayOf(program.source_start) != DayOf(program.start);
-    if (last_start[lane] >= 0) {
-      marks[i].same = minute == last_start[lane];
-      Marks& before = marks[last_index[lane]];
-      before.until = minute - last_start[lane];
-      before.long_gap = before.until > kLongGapMinutes;
-    }
-    last_start[lane] = minute;
-    last_index[lane] = i;
-  }
-
   std::string html;
   html.reserve(2048 + count * 700);
   html +=
@@ -301,14 +263,13 @@ std::string RenderReviewPage(const ReviewPage& page) {
         for (long long k = 1; k <= empty; ++k) {
           const std::chrono::year_month_day empty_day{previous_day + std::chrono::days{k}};
           const std::chrono::weekday weekday{previous_day + std::chrono::days{k}};
-          ReviewTime shown{static_cast<int>(empty_day.year()),
-                           static_cast<int>(unsigned(empty_day.month())),
-                           static_cast<int>(unsigned(empty_day.day())),
-                           static_cast<int>(weekday.iso_encoding()),
-                           0,
-                           0};
+          ProgramStart shown;
+          shown.year = static_cast<int>(empty_day.year());
+          shown.month = static_cast<int>(unsigned(empty_day.month()));
+          shown.day = static_cast<int>(unsigned(empty_day.day()));
+          shown.weekday = static_cast<int>(weekday.iso_encoding());
           html += "<div class=\"day\"><div class=\"label\">" + WeekdayName(shown.weekday) + " " +
-                  DateText(shown) + "</div><div class=\"line\">";
+                  FormatDate(shown) + "</div><div class=\"line\">";
           for (int lane = 0; lane < lanes; ++lane) {
             html += "<div class=\"lane\">";
             AppendGap(0, 1440, &html);
@@ -320,9 +281,9 @@ std::string RenderReviewPage(const ReviewPage& page) {
     }
     std::size_t end = i;
     while (end < count && DayOf(page.programs[end].start) == day) ++end;
-    const ReviewTime& first = page.programs[i].start;
+    const ProgramStart& first = page.programs[i].start;
     html += "<div class=\"day\"><div class=\"label\">" + WeekdayName(first.weekday) + " " +
-            DateText(first) + "</div><div class=\"line\">";
+            FormatDate(first) + "</div><div class=\"line\">";
     for (int lane = 0; lane < lanes; ++lane) {
       html += "<div class=\"lane\">";
       bool first_in_lane = true;
@@ -335,22 +296,22 @@ std::string RenderReviewPage(const ReviewPage& page) {
         if (first_in_lane && gap_runs_on && from > 0) AppendGap(0, from, &html);
         first_in_lane = false;
         const long long to =
-            marks[k].until >= 0 ? std::min<long long>(1440, from + marks[k].until) : 1440;
-        const std::vector<const MarkText*> found = MarksOf(program, marks[k]);
+            program.until >= 0 ? std::min<long long>(1440, from + program.until) : 1440;
+        const std::vector<const MarkText*> found = MarksOf(program);
         // One that the next starts with has no length: a sliver, drawn above it.
         html += "<div class=\"b " + SourceClass(program.source) + (to == from ? " point" : "");
         for (const MarkText* mark : found) html += std::string(" ") + mark->css;
         const std::string details = EscapeHtml(Details(page, program, found));
         html += "\" style=\"left:" + Percent(from) +
                 ";width:" + Percent(std::max<long long>(to - from, 0)) +
-                "\" role=\"img\" title=\"" + details + "\"><b>" + ClockText(program.start) +
+                "\" role=\"img\" title=\"" + details + "\"><b>" + FormatClock(program.start) +
                 "</b> " + EscapeHtml(ShortTitle(program.title));
         for (const MarkText* mark : found) {
           if (*mark->badge != '\0')
             html += std::string("<span class=\"badge\">") + mark->badge + "</span>";
         }
         html += "</div>";
-        gap_runs_on = marks[k].long_gap && from + marks[k].until > 1440;
+        gap_runs_on = program.long_gap && from + program.until > 1440;
       }
       if (first_in_lane && gap_runs_on) AppendGap(0, 1440, &html);
       html += "</div>";
@@ -370,10 +331,10 @@ std::string RenderReviewPage(const ReviewPage& page) {
   html += "<th>Marks</th></tr></thead>\n<tbody>\n";
   for (std::size_t k = 0; k < count; ++k) {
     const ReviewProgram& program = page.programs[k];
-    const std::vector<const MarkText*> found = MarksOf(program, marks[k]);
-    html += "<tr><td class=\"t\">" + DateText(program.start) + "</td><td>" +
+    const std::vector<const MarkText*> found = MarksOf(program);
+    html += "<tr><td class=\"t\">" + FormatDate(program.start) + "</td><td>" +
             WeekdayName(program.start.weekday) + "</td><td class=\"t\">" +
-            ClockText(program.start) + "</td><td" +
+            FormatClock(program.start) + "</td><td" +
             (program.title_damaged ? " class=\"damaged\"" : "") + ">" + EscapeHtml(program.title) +
             "</td><td><span class=\"sw " + SourceClass(program.source) + "\"></span>" +
             EscapeHtml(page.sources[static_cast<std::size_t>(program.source)].name) + "</td>";

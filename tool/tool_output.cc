@@ -19,31 +19,6 @@ int UsageError(std::string_view command, std::string_view message) {
   return 2;
 }
 
-std::string StatusText(Status status) {
-  std::string text = StatusMessage(status);
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
-}
-
-std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
-                          BaseDamage damage) {
-  return name + ": " +
-         (status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status)) +
-         (status == Status::kCantOpenBase ? ExtensionHint(run, name) : "");
-}
-
-std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind) {
-  switch (result) {
-    case ReadFileResult::kOk:
-      return {};
-    case ReadFileResult::kTooLarge:
-      return shown + " is larger than " + TextFileLimitText() + ", the most a " + kind +
-             " may hold";
-    default:
-      return "cannot read " + shown;
-  }
-}
-
 std::string TitlesTooLongText() {
   static_assert(kMaxTitleOffset == 65'535, "the message states it");
   return "the titles together are too long for a base: every title must start within the "
@@ -57,10 +32,6 @@ bool ReportReplacement(std::string_view command, ReplaceResult result, const std
     PrintError(command, "warning: " + LeftBehindText(path));
   }
   return result == ReplaceResult::kOk;
-}
-
-std::string ShownText::operator()(std::string_view text) const {
-  return code_page.empty() ? std::string(text) : ToUtf8(code_page, text);
 }
 
 bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,

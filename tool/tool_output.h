@@ -12,26 +12,13 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 #include "tool/commands.h"
+#include "xmltv/code_page.h"
 
 // Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
 void PrintError(std::string_view command, std::string_view message);
 
 // Prints the usage error and a pointer to the command's help; returns 2.
 int UsageError(std::string_view command, std::string_view message);
-
-// A failure's message as the composer prints it, without its line feed.
-std::string StatusText(Status status);
-
-// "NAME: " and what is wrong with the base NAME that did not read: the
-// damage when it is damaged, otherwise the composer's message, and for a
-// base that did not open a hint when NAME has an extension (`run` is how the
-// command was run, such as "skedtool dump").
-std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
-                          BaseDamage damage);
-
-// Why the text file `shown` (a `kind` such as "listing") could not be read:
-// "cannot read FILE", or that it passes the input limit. Empty for kOk.
-std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind);
 
 // Why a base cannot hold titles that long together, for make and import.
 std::string TitlesTooLongText();
@@ -40,10 +27,6 @@ std::string TitlesTooLongText();
 // the files (titles, names) from CP to UTF-8 for showing, or leaves it as the
 // bytes it is when no CP was given. False after a usage error (`*exit_code`)
 // when CP is missing or no single-byte code page.
-struct ShownText {
-  std::string code_page;  // empty: raw bytes
-  std::string operator()(std::string_view text) const;
-};
 bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,
                         int* exit_code);
 

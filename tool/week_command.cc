@@ -6,8 +6,8 @@
 
 #include "base/calendar_time.h"
 #include "base/stored_base.h"
+#include "inspection/listing.h"
 #include "tool/commands.h"
-#include "tool/listing.h"
 #include "tool/tool_output.h"
 
 const char kWeekHelp[] =
@@ -45,12 +45,15 @@ char SlotMark(int slot, int starts) {
 
 void PrintDay(Day day, const DayStarts& starts) {
   const std::chrono::year_month_day date{day};
-  const int weekday = static_cast<int>(std::chrono::weekday{day}.iso_encoding());
+  ProgramStart shown;
+  shown.year = static_cast<int>(date.year());
+  shown.month = static_cast<int>(static_cast<unsigned>(date.month()));
+  shown.day = static_cast<int>(static_cast<unsigned>(date.day()));
+  shown.weekday = static_cast<int>(std::chrono::weekday{day}.iso_encoding());
   std::string ruler;
   for (int slot = 0; slot < kSlots; ++slot) ruler.push_back(SlotMark(slot, starts.slots[slot]));
-  std::printf("%s %04d-%02u-%02u [%s] %3d\n", WeekdayName(weekday).c_str(),
-              static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-              static_cast<unsigned>(date.day()), ruler.c_str(), starts.count);
+  std::printf("%s %s [%s] %3d\n", WeekdayName(shown.weekday).c_str(), FormatDate(shown).c_str(),
+              ruler.c_str(), starts.count);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tool/listing.h"
+#include "inspection/listing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,19 +1,19 @@
-#include "tool/listing.h"
-#include "text/ascii.h"
-#include "text/escape.h"
+#include "inspection/listing.h"
 
 #include <charconv>
 #include <cstdio>
 #include <vector>
 
 #include "base/calendar_time.h"
+#include "base/program_start.h"
 #include "base/program_tables.h"
+#include "composition/composition_file.h"
+#include "text/ascii.h"
+#include "text/escape.h"
 
 namespace {
 
 // Weekday 1 = Monday ... 7 = Sunday; the short name is the first three letters.
-constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
-                                         "Friday", "Saturday", "Sunday"};
 constexpr int kFractionDigits = 7;  // 100-nanosecond ticks
 
 std::string EscapeTitle(std::string_view title) {
@@ -143,25 +143,22 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
 
 }  // namespace
 
-const char* WeekdayFullName(int weekday) {
-  return weekday >= 1 && weekday <= 7 ? kWeekdayNames[weekday - 1] : "???";
-}
-
-std::string WeekdayName(int weekday) { return std::string(WeekdayFullName(weekday)).substr(0, 3); }
-
 std::string FormatListingLine(const StoredProgram& program) {
   CalendarTime start;
   CalendarOfStoredTime(StoredTime{program.start}, &start);
   const auto fraction = static_cast<unsigned>(program.start % kTicksPerSecond);
-  char text[64];
-  int length = std::snprintf(text, sizeof text, "%04u-%02u-%02u\t%02u:%02u", start.wYear,
-                             start.wMonth, start.wDay, start.wHour, start.wMinute);
+  const ProgramStart shown = StartOfCalendar(start);
+  std::string line = FormatDate(shown) + "\t" + FormatClock(shown);
+  char seconds[16];
   if (start.wSecond != 0 || fraction != 0) {
-    length += std::snprintf(text + length, sizeof text - length, ":%02u", start.wSecond);
+    std::snprintf(seconds, sizeof seconds, ":%02u", start.wSecond);
+    line += seconds;
   }
-  if (fraction != 0) std::snprintf(text + length, sizeof text - length, ".%07u", fraction);
-  const int weekday = WeekdayNumber(start);
-  return std::string(text) + "\t" + WeekdayName(weekday) + "\t" + EscapeTitle(program.title);
+  if (fraction != 0) {
+    std::snprintf(seconds, sizeof seconds, ".%07u", fraction);
+    line += seconds;
+  }
+  return line + "\t" + WeekdayName(shown.weekday) + "\t" + EscapeTitle(program.title);
 }
 
 bool ParseListingLine(std::string_view line, ListedProgram* program, std::string* error) {
@@ -187,4 +184,11 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
     return false;
   }
   return true;
+}
+
+std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
+                          BaseDamage damage) {
+  return name + ": " +
+         (status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status)) +
+         (status == Status::kCantOpenBase ? ExtensionHint(run, name) : "");
 }

@@ -5,13 +5,15 @@
 // TIME is HH:MM, with :SS and a 7-digit fraction of the second only when the
 // base stores them. In TITLE a tab, CR, LF and backslash are written \t \r \n
 // \\ and other bytes below 0x20 as \xHH; all other bytes stand raw.
-#ifndef SKEDCOMP_TOOL_LISTING_H_
-#define SKEDCOMP_TOOL_LISTING_H_
+#ifndef SKEDCOMP_INSPECTION_LISTING_H_
+#define SKEDCOMP_INSPECTION_LISTING_H_
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "base/program_start.h"
+#include "base/status.h"
 #include "base/stored_base.h"
 
 struct ListedProgram {
@@ -19,16 +21,17 @@ struct ListedProgram {
   std::string title;
 };
 
-// "Monday" for 1 ... "Sunday" for 7.
-const char* WeekdayFullName(int weekday);
-
-// "Mon" for 1 ... "Sun" for 7.
-std::string WeekdayName(int weekday);
-
 // The listing line of `program`, without a line end.
 std::string FormatListingLine(const StoredProgram& program);
 
 // Reads one line (without its line end); false with `error` saying why.
 bool ParseListingLine(std::string_view line, ListedProgram* program, std::string* error);
 
-#endif  // SKEDCOMP_TOOL_LISTING_H_
+// "NAME: " and what is wrong with the base NAME that did not read: the
+// damage when it is damaged, otherwise the composer's message, and for a
+// base that did not open a hint when NAME has an extension (`run` is how the
+// command was run, such as "skedtool dump").
+std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
+                          BaseDamage damage);
+
+#endif  // SKEDCOMP_INSPECTION_LISTING_H_

@@ -1,4 +1,4 @@
-#include "tool/range_report.h"
+#include "inspection/range_report.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,41 @@
+#include "base/program_start.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                         "Friday", "Saturday", "Sunday"};
+static_assert(std::size(kWeekdayNames) == kSunday - kMonday + 1);
+
+std::string Two(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+}  // namespace
+
+ProgramStart StartOf(const ProgramRecord& record) {
+  return {record.hour, record.minute, record.day, record.month, record.year, record.weekday};
+}
+
+ProgramStart StartOfCalendar(const CalendarTime& time) {
+  return {time.wHour, time.wMinute, time.wDay, time.wMonth, time.wYear, WeekdayNumber(time)};
+}
+
+const char* WeekdayFullName(int weekday) {
+  return weekday >= kMonday && weekday <= kSunday ? kWeekdayNames[weekday - kMonday] : "???";
+}
+
+std::string WeekdayName(int weekday) { return std::string(WeekdayFullName(weekday)).substr(0, 3); }
+
+std::string FormatDate(const ProgramStart& start) {
+  char year[16];
+  std::snprintf(year, sizeof year, "%04d", start.year);
+  return year + ("-" + Two(start.month)) + "-" + Two(start.day);
+}
+
+std::string FormatClock(const ProgramStart& start) {
+  return Two(start.hour) + ":" + Two(start.minute);
+}

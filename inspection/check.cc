@@ -1,0 +1,537 @@
+#include "inspection/check.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "base/load_program_base.h"
+#include "base/write_program_base.h"
+#include "composition/composition_file.h"
+#include "composition/ini_profile.h"
+#include "inspection/listing.h"
+#include "inspection/range_report.h"
+#include "platform/base_path.h"
+#include "platform/read_file.h"
+#include "selection/select_channel.h"
+#include "selection/select_programs.h"
+#include "text/escape.h"
+
+namespace {
+
+// The report being made, and how: the tables the bases load into, how text
+// is shown, and whether the section at hand is past the sections shown.
+struct Tally {
+  CheckReport* report;
+  ProgramTables* tables;
+  const ShownText* shown;
+  long long& errors;
+  long long& warnings;
+  bool quiet = false;                                // past the sections shown
+  std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
+};
+
+void Fact(Tally* tally, std::string text) {
+  tally->report->lines.push_back({CheckLine::Kind::kFact, Severity::kWarning, "", std::move(text)});
+}
+
+// Text from the composition file as it can be shown on one line: control
+// bytes escaped, so that a zero byte cannot cut it short nor a line end
+// break it. A backslash stays as it is, as in section names of Windows paths.
+// With --codepage the bytes are converted to UTF-8.
+std::string Shown(const Tally& tally, std::string_view text) {
+  return (*tally.shown)(EscapeControlBytes(text, Backslash::kAsItIs));
+}
+
+// A finding of the kind `kind` ("unknown keys"): shown, or counted.
+void Finding(Tally* tally, bool error, const char* kind, const std::string& message) {
+  ++(error ? tally->errors : tally->warnings);
+  if (tally->quiet) {
+    ++tally->counted_quietly[std::string(kind) + (error ? " (errors)" : "")];
+  } else {
+    tally->report->lines.push_back(
+        {CheckLine::Kind::kFinding, error ? Severity::kError : Severity::kWarning, kind, message});
+  }
+}
+
+void Error(Tally* tally, const char* kind, const std::string& message) {
+  Finding(tally, true, kind, message);
+}
+
+void Warning(Tally* tally, const char* kind, const std::string& message) {
+  Finding(tally, false, kind, message);
+}
+
+// Of one kind of finding in one key or section only the first few are shown;
+// the others are counted and summed up in one line, so that a list of a
+// million ranges still gives a report a person can read.
+constexpr long long kShownPerKind = 3;
+
+struct FindingKind {
+  const char* what;  // "pairs of overlapping ranges"
+  long long found = 0;
+};
+
+// Whether the next finding of `kind` is to be shown; counts it either way.
+bool ShowNext(Tally* tally, FindingKind* kind, long long count = 1) {
+  const bool show = kind->found < kShownPerKind;
+  kind->found += count;
+  if (!show) {
+    tally->warnings += count;
+    if (tally->quiet) tally->counted_quietly[kind->what] += count;
+  }
+  return show;
+}
+
+void SumUp(const Tally& tally, const FindingKind& kind, const std::string& where) {
+  if (!tally.quiet && kind.found > kShownPerKind) {
+    tally.report->lines.push_back({CheckLine::Kind::kNotShown, Severity::kWarning, kind.what,
+                                   "... " + std::to_string(kind.found - kShownPerKind) + " more " +
+                                       kind.what + " in " + where + " not shown"});
+  }
+}
+
+void ComposerStops(Tally* tally, Status status, const std::string& where) {
+  if (tally->report->composer == Status::kOk) {
+    tally->report->composer = status;
+    tally->report->composer_where = where;
+  }
+}
+
+std::size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1] ? 1 : 0)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::vector<std::string> KnownKeys() {
+  std::vector<std::string> keys;
+  for (int weekday = 1; weekday <= 7; ++weekday) keys.push_back(RangeKey(weekday));
+  keys.emplace_back(kTimeshiftKey);
+  return keys;
+}
+
+// Keys the composer never reads, and keys that stand twice.
+void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
+  const std::vector<std::string> known = KnownKeys();
+  // The keys as places in the file, 8 bytes each whatever their number:
+  // sorted by name to find the repeated ones, then back into file order.
+  struct Place {
+    std::uint32_t offset;
+    std::uint32_t size;  // the top bit marks a key whose name stood before
+  };
+  constexpr std::uint32_t kRepeated = 0x80000000u;
+  const char* const text = profile.text.data();
+  std::size_t count = 0;
+  ForEachProfileKey(profile, position, [&](std::string_view, std::string_view) { ++count; });
+  std::vector<Place> keys;
+  keys.reserve(count);
+  ForEachProfileKey(profile, position, [&](std::string_view name, std::string_view) {
+    keys.push_back(
+        {static_cast<std::uint32_t>(name.data() - text), static_cast<std::uint32_t>(name.size())});
+  });
+  const auto name_of = [&](const Place& key) {
+    return std::string_view(text + key.offset, key.size & ~kRepeated);
+  };
+  std::sort(keys.begin(), keys.end(), [&](const Place& a, const Place& b) {
+    const int order = CompareProfileNames(name_of(a), name_of(b));
+    return order < 0 || (order == 0 && a.offset < b.offset);
+  });
+  for (std::size_t i = 1; i < keys.size(); ++i) {
+    if (CompareProfileNames(name_of(keys[i - 1]), name_of(keys[i])) == 0) keys[i].size |= kRepeated;
+  }
+  std::sort(keys.begin(), keys.end(),
+            [](const Place& a, const Place& b) { return a.offset < b.offset; });
+
+  FindingKind repeated{"keys that stand more than once"};
+  FindingKind unknown{"unknown keys"};
+  for (const Place& key : keys) {
+    const std::string_view name = name_of(key);
+    if ((key.size & kRepeated) != 0) {
+      if (ShowNext(tally, &repeated)) {
+        Warning(
+            tally, repeated.what,
+            "'" + Shown(*tally, name) + "' stands more than once: only its first value is used");
+      }
+      continue;
+    }
+    const std::string lower = ProfileNameKey(name);
+    const bool is_known = std::find(known.begin(), known.end(), lower) != known.end();
+    if (is_known || !ShowNext(tally, &unknown)) continue;
+    std::string message = "unknown key '" + Shown(*tally, name) + "' is ignored";
+    for (const std::string& candidate : known) {
+      if (EditDistance(lower, candidate) <= 2) {
+        message += "; did you mean '" + candidate + "'?";
+        break;
+      }
+    }
+    Warning(tally, unknown.what, message);
+  }
+  SumUp(*tally, repeated, "this section");
+  SumUp(*tally, unknown, "this section");
+}
+
+// The starts (hour, minute) of the channel's programmes on `weekday`.
+std::vector<ClockTime> StartsOn(const ProgramTable& channel, int weekday) {
+  std::vector<ClockTime> starts;
+  for (int i = 0; i < channel.count; ++i) {
+    const ProgramRecord& record = channel.records[i];
+    if (record.weekday == weekday) starts.push_back({record.hour, record.minute});
+  }
+  return starts;
+}
+
+int CountInRange(const std::vector<ClockTime>& starts, int weekday, const TimeRange& range) {
+  int count = 0;
+  ProgramRecord record{};
+  record.weekday = weekday;
+  for (const ClockTime& start : starts) {
+    record.hour = start.hours;
+    record.minute = start.minutes;
+    if (ProgramInRange(record, weekday, range)) ++count;
+  }
+  return count;
+}
+
+auto TimeKey(const ClockTime& time) { return std::make_pair(time.hours, time.minutes); }
+
+// Programmes start at 0:00 or later, so a range takes nothing before that.
+ClockTime SweepStart(const TimeRange& range) {
+  const ClockTime midnight{0, 0};
+  return TimeKey(range.start) < TimeKey(midnight) ? midnight : range.start;
+}
+
+// Whether a range is wide enough to share a programme with another.
+bool CanOverlap(const TimeRange& range) { return TimeKey(SweepStart(range)) < TimeKey(range.end); }
+
+// Every pair of ranges that can both take a programme, by a sweep over the
+// ranges in start order: `report` is called with the first few pairs, and
+// the number of all of them is returned. Linear but for the sort.
+long long OverlappingPairs(const std::vector<ListedRange>& ranges,
+                           const std::function<void(std::size_t, std::size_t)>& report) {
+  std::vector<std::size_t> order;
+  std::vector<ClockTime> starts(ranges.size());
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    starts[i] = SweepStart(ranges[i].range);
+    if (CanOverlap(ranges[i].range)) order.push_back(i);
+  }
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return TimeKey(starts[a]) < TimeKey(starts[b]);
+  });
+  // The ranges begun so far that have not yet ended, by their ends.
+  std::multiset<std::pair<std::pair<int, int>, std::size_t>> open;
+  long long pairs = 0;
+  int reported = 0;
+  for (const std::size_t i : order) {
+    while (!open.empty() && !(TimeKey(starts[i]) < open.begin()->first)) open.erase(open.begin());
+    pairs += static_cast<long long>(open.size());
+    for (auto other = open.begin(); other != open.end() && reported < kShownPerKind; ++other) {
+      report(std::min(i, other->second), std::max(i, other->second));
+      ++reported;
+    }
+    open.insert({TimeKey(ranges[i].range.end), i});
+  }
+  return pairs;
+}
+
+// Past this many ranges that can take programmes, a list is not searched for
+// overlaps: it would hold memory for each.
+constexpr std::size_t kRangesPaired = 100'000;
+
+// One weekday's range list; returns how many programmes it takes.
+long long CheckWeekday(const IniProfile& profile, const std::string& section, int weekday,
+                       bool loaded, Tally* tally) {
+  const std::string key = RangeKey(weekday);
+  const bool present = HasProfileKey(profile, section, key);
+  const std::string value = ProfileString(profile, section, key, kWholeDay);
+  const std::vector<ClockTime> starts =
+      loaded ? StartsOn(tally->tables->channel, weekday) : std::vector<ClockTime>{};
+
+  // The list is read range by range; of its findings only the first few of
+  // each kind are kept, to be shown after the weekday's line. Only the first
+  // ranges are listed: a list of thousands would fill screens.
+  constexpr std::size_t kRangesListed = 10;
+  long long taken = 0;
+  std::size_t count = 0;
+  std::string shown;
+  FindingKind empty{"ranges that take nothing"};
+  FindingKind surprising{"times read otherwise than written"};
+  std::vector<std::pair<const char*, std::string>> findings;  // kind, message
+  std::vector<ListedRange> may_overlap;                       // ranges that can take a programme
+  bool too_many_to_pair = false;
+  const RangeListReport report = ReadRangeList(value, [&](const ListedRange& range) {
+    const std::string why = WhyNothingSelected(range);
+    if (why.empty()) taken += CountInRange(starts, weekday, range.range);
+    if (count++ < kRangesListed) {
+      shown += (shown.empty() ? "" : ", ") + std::string(range.text);
+    }
+    if (!why.empty() && ShowNext(tally, &empty)) {
+      findings.emplace_back(empty.what,
+                            key + " range " + std::string(range.text) + " takes nothing: " + why);
+    }
+    for (const std::string& note : SurprisingTimes(range)) {
+      if (ShowNext(tally, &surprising)) findings.emplace_back(surprising.what, key + ": " + note);
+    }
+    if (CanOverlap(range.range)) {
+      if (may_overlap.size() < kRangesPaired) {
+        may_overlap.push_back(range);
+      } else {
+        too_many_to_pair = true;
+      }
+    }
+  });
+  if (report.count > kRangesListed) {
+    shown += ", ... (" + std::to_string(report.count) + " ranges)";
+  }
+  if (!present) shown += " (no " + key + ": the whole day)";
+  if (report.count == 0) shown = value.empty() ? "nothing (" + key + " is empty)" : "nothing";
+  if (!report.ignored.empty() && report.why_ignored.empty()) {
+    shown += "  ; ignored: " + Shown(*tally, report.ignored);
+  }
+  const std::string taken_text = loaded ? std::to_string(taken) : "-";
+  if (!tally->quiet) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%s %4s  ", WeekdayName(weekday).c_str(), taken_text.c_str());
+    Fact(tally, line + shown);
+  }
+
+  const std::string day = WeekdayFullName(weekday);
+  if (!report.why_ignored.empty()) {
+    Warning(tally, "range lists that stop early",
+            key + " stops at \"" + Shown(*tally, report.ignored) + "\": " + report.why_ignored +
+                "; the rest of the list is ignored");
+  }
+  for (const auto& [kind, message] : findings) Warning(tally, kind, message);
+  if (too_many_to_pair) {
+    Warning(tally, "range lists too long to look for overlaps",
+            key + " has more than " + std::to_string(kRangesPaired) +
+                " ranges that can take programmes; they are not checked for overlaps");
+  }
+  FindingKind overlapping{"pairs of overlapping ranges"};
+  const long long pairs = OverlappingPairs(may_overlap, [&](std::size_t i, std::size_t j) {
+    const ListedRange& a = may_overlap[i];
+    const ListedRange& b = may_overlap[j];
+    TimeRange common;
+    RangesOverlap(a.range, b.range, &common);
+    const int twice = CountInRange(starts, weekday, common);
+    Warning(
+        tally, overlapping.what,
+        key + " ranges " + std::string(a.text) + " and " + std::string(b.text) + " overlap (" +
+            FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
+            (!loaded      ? "programmes there are taken twice"
+             : twice == 1 ? "1 programme of " + day + " is taken twice"
+                          : std::to_string(twice) + " programmes of " + day + " are taken twice"));
+  });
+  overlapping.found = pairs;
+  if (pairs > kShownPerKind) {
+    tally->warnings += pairs - kShownPerKind;
+    if (tally->quiet) tally->counted_quietly[overlapping.what] += pairs - kShownPerKind;
+  }
+  for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*tally, *kind, key);
+  return taken;
+}
+
+std::string Hours(int shift) {
+  if (shift == 0) return "0 hours";
+  return (shift > 0 ? "+" : "") + std::to_string(shift) +
+         (shift == 1 || shift == -1 ? " hour" : " hours");
+}
+
+// The composer reads a timeshift up to the end of its digits: "1:30" is one
+// hour. Text after them other than a ';' comment is most likely meant.
+void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
+  std::string_view text = value;
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  std::size_t at = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+  while (at < text.size() && IsDecimalDigit(text[at])) ++at;
+  std::string_view rest = text.substr(at);
+  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
+  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+  if (rest.empty() || rest.front() == ';') return;
+  const char* why = "only the number is read";
+  switch (rest.front()) {
+    case ':':
+      why = "minutes are not read: a shift is whole hours";
+      break;
+    case '.':
+    case ',':
+      why = "a fraction is not read: a shift is whole hours";
+      break;
+    case 'x':
+    case 'X':
+      why = "hexadecimal is not read";
+      break;
+    case 'e':
+    case 'E':
+      why = "an exponent is not read";
+      break;
+  }
+  Warning(tally, "timeshifts read otherwise than written",
+          "timeshift \"" + Shown(*tally, value) + "\" is read as " + Hours(shift) + ": \"" +
+              Shown(*tally, rest) + "\" after the number is ignored (" + why + ")");
+}
+
+// One channel section; returns how many programmes it adds to the guide.
+long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* tally) {
+  const std::string section(ProfileSectionName(profile, position));
+  const std::string where = "[" + Shown(*tally, section) + "]";
+  if (!tally->quiet) {
+    tally->report->lines.push_back({CheckLine::Kind::kSection, Severity::kWarning, "", where});
+  }
+  const Status load = LoadProgramBase(section, tally->tables->channel);
+  const bool loaded = load == Status::kOk;
+  if (!loaded) {
+    Error(tally, "bases that do not load",
+          "base " + Shown(*tally, NativePath(section)) + ": " + StatusText(load));
+    ComposerStops(tally, load, where);
+  } else if (!tally->quiet) {
+    Fact(tally, "base " + Shown(*tally, NativePath(section)) + ": " +
+                    std::to_string(tally->tables->channel.count) + " programmes");
+  }
+  const std::size_t first = FindProfileSection(profile, section);
+  if (first != position) {
+    Warning(tally, "sections whose name stands before",
+            "this section's name stands before: the channel is taken again, "
+            "with the keys of the first section of that name");
+  } else {
+    CheckKeys(profile, position, tally);
+  }
+  // Without keys and without a base there is nothing more to find; a file of
+  // a million empty sections is checked at the cost of trying their bases.
+  bool no_keys = true;
+  ForEachProfileKey(profile, first, [&](std::string_view, std::string_view) { no_keys = false; });
+  if (tally->quiet && !loaded && no_keys) return 0;
+
+  int shift = 0;
+  const std::string shift_text = ProfileString(profile, section, kTimeshiftKey, "");
+  if (ReadTimeShift(section, profile, &shift) != Status::kOk) {
+    Error(tally, "timeshifts the composer refuses",
+          "timeshift \"" + Shown(*tally, shift_text) + "\" is no whole number from -" +
+              std::to_string(kMaxShift) + " to " + std::to_string(kMaxShift));
+    ComposerStops(tally, Status::kWrongTimeshift, where);
+  } else {
+    if (shift != 0 && !tally->quiet) Fact(tally, "timeshift " + Hours(shift));
+    CheckTimeshiftText(shift_text, shift, tally);
+  }
+
+  long long taken = 0;
+  for (int weekday = 1; weekday <= 7; ++weekday) {
+    taken += CheckWeekday(profile, section, weekday, loaded, tally);
+  }
+  // The composer's own selection, for the failures it would meet with the
+  // guide; counts above are by the same test.
+  if (loaded && tally->report->composer == Status::kOk) {
+    if (const Status status =
+            SelectChannel(section, profile, tally->tables->channel, tally->tables->guide);
+        status != Status::kOk) {
+      ComposerStops(tally, status, where);
+    }
+  }
+  return taken;
+}
+
+}  // namespace
+
+CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
+                             const ShownText& shown) {
+  CheckReport report;
+  Tally tally{&report, &tables, &shown, report.errors, report.warnings, false, {}};
+  const std::string path = CompositionFilePath(name);
+  report.path = Shown(tally, path);
+  std::string text;
+  const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
+  if (read != ReadFileResult::kOk) {
+    report.unreadable = ReadFailureText(read, path, "composition file");
+    return report;
+  }
+  const IniProfile profile = ParseIniProfile(std::move(text));
+  report.sections = profile.sections.size();
+
+  tables.channel.count = 0;
+  tables.guide.count = 0;
+  long long total = 0;
+  if (profile.sections.empty()) {
+    Error(&tally, "", "no sections: " + StatusText(Status::kNoSections));
+    ComposerStops(&tally, Status::kNoSections, path);
+  }
+  // A section whose name stood just before, both not the first of the name,
+  // finds what that one found: its base and keys are the same.
+  struct Outcome {
+    std::size_t position = 0;
+    long long errors = 0;
+    long long warnings = 0;
+    long long taken = 0;
+    std::map<std::string, long long> counted;
+  };
+  Outcome last;
+  std::map<std::string, long long> counted;  // of the quiet sections, kind by kind
+  for (std::size_t i = 0; i < profile.sections.size(); ++i) {
+    tally.quiet = i >= kSectionsShown;
+    const std::string_view section = ProfileSectionName(profile, i);
+    const bool repeat = FindProfileSection(profile, section) != i;
+    if (tally.quiet && repeat && i > kSectionsShown && last.position + 1 == i &&
+        CompareProfileNames(ProfileSectionName(profile, last.position), section) == 0 &&
+        (report.composer != Status::kOk || last.taken == 0)) {
+      report.errors += last.errors;
+      report.warnings += last.warnings;
+      total += last.taken;
+      for (const auto& [kind, count] : last.counted) counted[kind] += count;
+      last.position = i;
+      continue;
+    }
+    const long long errors = report.errors;
+    const long long warnings = report.warnings;
+    tally.counted_quietly.clear();
+    const long long taken = CheckChannel(profile, i, &tally);
+    total += taken;
+    for (const auto& [kind, count] : tally.counted_quietly) counted[kind] += count;
+    last = {i, report.errors - errors, report.warnings - warnings, taken,
+            repeat ? std::move(tally.counted_quietly) : std::map<std::string, long long>{}};
+    if (!repeat) last.position = profile.sections.size();  // never reused
+  }
+  if (profile.sections.size() > kSectionsShown) {
+    report.sections_not_shown = profile.sections.size() - kSectionsShown;
+    report.counted = std::move(counted);
+  }
+
+  if (report.composer == Status::kOk) {
+    GuideFiles files;
+    const Status status = BuildGuideFiles(tables.guide, &files);
+    if (status != Status::kOk) ComposerStops(&tally, status, "writing the guide");
+  }
+  report.programmes = total;
+  const auto closing_error = [&](std::string message) {
+    ++report.errors;
+    report.closing.push_back({CheckLine::Kind::kFinding, Severity::kError, "", std::move(message)});
+  };
+  if (total > kProgramTableCapacity) {
+    closing_error("more than " + std::to_string(kProgramTableCapacity) +
+                  " programmes: " + StatusText(Status::kTooManyInGuide));
+  } else if (report.composer == Status::kGuideTooBig ||
+             report.composer == Status::kCantConvertTime) {
+    closing_error(StatusText(report.composer));
+  }
+  return report;
+}
+
+std::string CheckVerdict(const CheckReport& report) {
+  if (report.composer == Status::kOk) return "skedcomp would write the guide.";
+  return "skedcomp would stop at " + report.composer_where + " with \"" +
+         StatusText(report.composer) + "\".";
+}

@@ -1,0 +1,250 @@
+#include "inspection/review.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "base/calendar_time.h"
+#include "base/stored_base.h"
+#include "base/write_program_base.h"
+#include "composition/composition_file.h"
+#include "composition/ini_profile.h"
+#include "inspection/check.h"
+#include "inspection/listing.h"
+#include "platform/base_path.h"
+#include "selection/select_composition.h"
+#include "text/ascii.h"
+#include "text/utf8.h"
+
+namespace {
+
+ProgramStart StartOfTicks(std::uint64_t ticks) {
+  CalendarTime start;
+  CalendarOfStoredTime(StoredTime{ticks}, &start);
+  return StartOfCalendar(start);
+}
+
+// Whether a title shows what a code page did to it on the way into the base:
+// cut at the longest a base holds, or a '?' standing for a character the page
+// lacked, which, unlike a question mark, is followed by a letter or another '?'.
+bool TitleDamaged(std::string_view title) {
+  if (title.size() >= static_cast<std::size_t>(kMaxTitleLength)) return true;
+  for (std::size_t i = 0; i + 1 < title.size(); ++i) {
+    if (title[i] != '?') continue;
+    const auto next = static_cast<unsigned char>(title[i + 1]);
+    if (next == '?' || next >= 0x80 || IsAsciiDigit(title[i + 1]) || IsAsciiLetter(title[i + 1])) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A name, of a file or a section: as it is when it is UTF-8 (as names typed
+// on Linux are), otherwise text of the code page (as Windows names are).
+std::string NameShown(const std::string& name, const ShownText& shown) {
+  return IsUtf8(name) ? name : shown(name);
+}
+
+std::string RangeText(const TimeRange& range) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d:%02d-%d:%02d", range.start.hours, range.start.minutes,
+                range.end.hours, range.end.minutes);
+  return text;
+}
+
+// How the guide on disk compares with what `files` holds.
+std::string OnDisk(const std::string& name, const GuideFiles& files) {
+  StoredBase disk;
+  BaseDamage damage = BaseDamage::kNone;
+  if (ReadStoredBase(name, &disk, &damage) != Status::kOk) {
+    return "There is no readable guide " + name + ".ndx and " + name + ".pdt on disk: skedcomp " +
+           name + " writes it.";
+  }
+  if (disk.index() == files.index && disk.titles() == files.titles &&
+      disk.index_file_size == files.index.size() && disk.titles_file_size == files.titles.size()) {
+    return {};
+  }
+  StoredBase composed;
+  SetStoredBytes(&composed, files.index, files.titles);
+  std::vector<StoredProgram> now;
+  std::vector<StoredProgram> before;
+  std::size_t at = 0;
+  if (CheckStoredBase(&composed, &damage) == Status::kOk) {
+    DecodeStoredPrograms(composed, &damage, &at, [&](std::size_t, const StoredProgram& program) {
+      now.push_back(program);
+    });
+  }
+  DecodeStoredPrograms(disk, &damage, &at, [&](std::size_t, const StoredProgram& program) {
+    before.push_back(program);
+  });
+  std::size_t differ = std::max(now.size(), before.size()) - std::min(now.size(), before.size());
+  for (std::size_t k = 0; k < std::min(now.size(), before.size()); ++k) {
+    if (now[k].start != before[k].start || now[k].title != before[k].title) ++differ;
+  }
+  return "The guide on disk is stale: " + name + ".ndx and " + name + ".pdt differ from what " +
+         name + ".cfg composes now" +
+         (differ > 0
+              ? " in " + std::to_string(differ) + (differ == 1 ? " programme" : " programmes")
+              : " in their bytes") +
+         ". Run skedcomp " + name + " to write it anew.";
+}
+
+// Each error and warning check finds, one line with the section it stands
+// under ("[bases\one] warning: ..."), and what is not shown.
+std::vector<std::string> Findings(const CheckReport& report) {
+  std::vector<std::string> findings;
+  if (!report.unreadable.empty()) findings.push_back("error: " + report.unreadable);
+  std::string section;
+  const auto add = [&](const CheckLine& line, const std::string& where) {
+    if (line.kind == CheckLine::Kind::kFinding) {
+      findings.push_back(where + (line.severity == Severity::kError ? "error: " : "warning: ") +
+                         line.text);
+    } else if (line.kind == CheckLine::Kind::kNotShown) {
+      findings.push_back(where + line.text);
+    }
+  };
+  for (const CheckLine& line : report.lines) {
+    if (line.kind == CheckLine::Kind::kSection) section = line.text + " ";
+    add(line, section);
+  }
+  if (report.sections_not_shown > 0) {
+    findings.push_back("... " + std::to_string(report.sections_not_shown) +
+                       " more sections, not shown; what was found in them:");
+  }
+  for (const CheckLine& line : report.closing) add(line, "");
+  return findings;
+}
+
+std::chrono::sys_days DayOf(const ProgramStart& time) {
+  return std::chrono::year{time.year} / time.month / time.day;
+}
+
+long long MinuteOf(const ProgramStart& time) {
+  return static_cast<long long>(DayOf(time).time_since_epoch().count()) * 1440 + time.hour * 60 +
+         time.minute;
+}
+
+// The marks that depend on a programme's neighbours in its lane.
+void MarkNeighbours(ReviewPage* page) {
+  const int lanes = page->composed ? 1 : std::max<int>(1, static_cast<int>(page->sources.size()));
+  std::vector<long long> last_start(static_cast<std::size_t>(lanes), -1);
+  std::vector<std::size_t> last_index(static_cast<std::size_t>(lanes), 0);
+  for (std::size_t i = 0; i < page->programs.size(); ++i) {
+    ReviewProgram& program = page->programs[i];
+    const auto lane = static_cast<std::size_t>(page->composed ? 0 : program.source);
+    const long long minute = MinuteOf(program.start);
+    program.moved = program.composed && DayOf(program.source_start) != DayOf(program.start);
+    if (last_start[lane] >= 0) {
+      program.same_minute = minute == last_start[lane];
+      ReviewProgram& before = page->programs[last_index[lane]];
+      before.until = minute - last_start[lane];
+      before.long_gap = before.until > kLongGapMinutes;
+    }
+    last_start[lane] = minute;
+    last_index[lane] = i;
+  }
+}
+
+}  // namespace
+
+bool ReviewComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
+                       ReviewPage* page, std::string* error) {
+  page->name = NameShown(name, shown);
+  page->composed = true;
+  const CheckReport check = CheckComposition(name, tables, shown);
+  page->findings = Findings(check);
+  if (check.unreadable.empty()) page->verdict = CheckVerdict(check);
+  const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
+  std::string section;
+  std::vector<Provenance> provenance;
+  const Status status = SelectComposition(composition, tables, &section, &provenance);
+  if (status != Status::kOk) {
+    const std::string hint = ExtensionHint("skedtool review", name);
+    *error = name + ": " + StatusText(status) +
+             (section.empty() ? "" : " (section [" + section + "])") +
+             (status == Status::kNoSections && !hint.empty()
+                  ? hint
+                  : "; skedtool check " + name + " says more");
+    return false;
+  }
+  const ProgramTable& guide = tables.guide;
+  const std::vector<int> order = GuideOrder(guide);
+  // The same programme of the same base, however the sections name it.
+  std::map<std::pair<std::string, int>, int> taken;
+  for (const Provenance& from : provenance) {
+    ++taken[{NativePath(ProfileSectionName(composition, from.section)), from.channel_record}];
+  }
+  std::map<std::size_t, int> source_of_section;
+  for (const int position : order) {
+    const ProgramRecord& record = guide.records[position];
+    const Provenance& from = provenance[static_cast<std::size_t>(position)];
+    const auto [slot, added] =
+        source_of_section.try_emplace(from.section, static_cast<int>(page->sources.size()));
+    if (added) {
+      page->sources.push_back(
+          {NameShown(std::string(ProfileSectionName(composition, from.section)), shown), 0});
+    }
+    ++page->sources[static_cast<std::size_t>(slot->second)].count;
+    ReviewProgram program;
+    program.start = StartOf(record);
+    const std::string_view title(record.title);
+    program.title = shown(std::string(title));
+    program.source = slot->second;
+    program.composed = true;
+    program.source_start = from.source;
+    program.shift = from.shift;
+    program.weekday_key = from.weekday;
+    program.range = RangeText(from.range);
+    program.taken_twice =
+        taken[{NativePath(ProfileSectionName(composition, from.section)), from.channel_record}] > 1;
+    program.title_damaged = TitleDamaged(title);
+    page->programs.push_back(std::move(program));
+  }
+  GuideFiles files;
+  if (BuildGuideFiles(guide, &files) == Status::kOk) page->on_disk = OnDisk(name, files);
+  MarkNeighbours(page);
+  return true;
+}
+
+bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
+                 std::string* error) {
+  page->name = "bases";
+  for (std::size_t b = 0; b < names.size(); ++b) {
+    StoredBase base;
+    BaseDamage damage = BaseDamage::kNone;
+    std::size_t damaged_at = 0;
+    Status status = ReadStoredBase(names[b], &base, &damage);
+    const std::size_t first = page->programs.size();
+    if (status == Status::kOk) {
+      status = DecodeStoredPrograms(base, &damage, &damaged_at,
+                                    [&](std::size_t, const StoredProgram& stored) {
+                                      ReviewProgram program;
+                                      program.start = StartOfTicks(stored.start);
+                                      program.title = shown(std::string(stored.title));
+                                      program.source = static_cast<int>(b);
+                                      program.title_damaged = TitleDamaged(stored.title);
+                                      page->programs.push_back(std::move(program));
+                                    });
+    }
+    if (status != Status::kOk) {
+      *error = BaseErrorText("skedtool review --bases", names[b], status, damage);
+      return false;
+    }
+    page->sources.push_back(
+        {NameShown(names[b], shown), static_cast<int>(page->programs.size() - first)});
+  }
+  std::stable_sort(page->programs.begin(), page->programs.end(),
+                   [](const ReviewProgram& a, const ReviewProgram& b) {
+                     const auto key = [](const ProgramStart& t) {
+                       return std::make_tuple(t.year, t.month, t.day, t.hour, t.minute);
+                     };
+                     return key(a.start) < key(b.start);
+                   });
+  MarkNeighbours(page);
+  return true;
+}

@@ -1,0 +1,61 @@
+// What the review page shows, as a value: a composed guide or any program
+// bases, each programme with where it came from and every mark worked out.
+// The page only draws it (tool/review_page).
+#ifndef SKEDCOMP_INSPECTION_REVIEW_H_
+#define SKEDCOMP_INSPECTION_REVIEW_H_
+
+#include <string>
+#include <vector>
+
+#include "base/program_start.h"
+#include "base/program_tables.h"
+#include "xmltv/code_page.h"
+
+// Stretches of more than this with no programme starting are marked.
+inline constexpr int kLongGapMinutes = 3 * 60;
+
+struct ReviewProgram {
+  ProgramStart start;
+  std::string title;  // UTF-8
+  int source = 0;     // in ReviewPage::sources
+  // Where a composed programme came from; only for a composed guide.
+  bool composed = false;
+  ProgramStart source_start;
+  int shift = 0;
+  int weekday_key = 0;  // range1 ... range7
+  std::string range;    // "18:00-24:00"
+  // Marks.
+  bool moved = false;          // its shift moved it onto another date
+  bool taken_twice = false;    // the same programme of its source more than once
+  bool same_minute = false;    // starts the same minute as the one before it in its lane
+  bool title_damaged = false;  // cut at the longest a base holds, or '?' where a character was
+  bool long_gap = false;       // more than kLongGapMinutes until the next start in its lane
+  long long until = -1;        // minutes to the next start in its lane; -1: none follows
+};
+
+struct ReviewSource {
+  std::string name;  // UTF-8
+  int count = 0;     // programmes of the page from it
+};
+
+struct ReviewPage {
+  std::string name;                     // the guide's name, or "bases"
+  bool composed = false;                // a composed guide (one lane), or bases (a lane each)
+  std::vector<ReviewSource> sources;    // each with its own colour
+  std::vector<std::string> findings;    // of skedtool check, one line each
+  std::string verdict;                  // check's last word, or ""
+  std::string on_disk;                  // how the guide on disk compares, or ""
+  std::vector<ReviewProgram> programs;  // in guide order
+};
+
+// The page of the composition NAME, composed in `tables` as skedcomp would,
+// nothing written. False, with why in `*error`, when it does not compose.
+bool ReviewComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
+                       ReviewPage* page, std::string* error);
+
+// The page of the bases `names`, a lane each. False, with why in `*error`,
+// when one does not read.
+bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
+                 std::string* error);
+
+#endif  // SKEDCOMP_INSPECTION_REVIEW_H_

@@ -18,6 +18,7 @@
 #include "inspection/listing.h"
 #include "inspection/range_report.h"
 #include "platform/base_path.h"
+#include "platform/names.h"
 #include "platform/read_file.h"
 #include "selection/select_channel.h"
 #include "selection/select_programs.h"
@@ -394,7 +395,7 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   if (!tally->quiet) {
     tally->report->lines.push_back({CheckLine::Kind::kSection, Severity::kWarning, "", where});
   }
-  const Status load = LoadProgramBase(section, tally->tables->channel);
+  const Status load = LoadProgramBase(NameFromComposition(section), tally->tables->channel);
   const bool loaded = load == Status::kOk;
   if (!loaded) {
     Error(tally, "bases that do not load",
@@ -453,7 +454,7 @@ CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
   CheckReport report;
   Tally tally{&report, &tables, &shown, report.errors, report.warnings, false, {}};
   const std::string path = CompositionFilePath(name);
-  report.path = Shown(tally, path);
+  report.path = shown.Name(EscapeControlBytes(path, Backslash::kAsItIs));
   std::string text;
   const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
   if (read != ReadFileResult::kOk) {

@@ -44,12 +44,6 @@ bool TitleDamaged(std::string_view title) {
   return false;
 }
 
-// A name, of a file or a section: as it is when it is UTF-8 (as names typed
-// on Linux are), otherwise text of the code page (as Windows names are).
-std::string NameShown(const std::string& name, const ShownText& shown) {
-  return IsUtf8(name) ? name : shown(name);
-}
-
 std::string RangeText(const TimeRange& range) {
   char text[64];
   std::snprintf(text, sizeof text, "%d:%02d-%d:%02d", range.start.hours, range.start.minutes,
@@ -154,7 +148,7 @@ void MarkNeighbours(ReviewPage* page) {
 
 bool ReviewComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
                        ReviewPage* page, std::string* error) {
-  page->name = NameShown(name, shown);
+  page->name = shown.Name(name);
   page->composed = true;
   const CheckReport check = CheckComposition(name, tables, shown);
   page->findings = Findings(check);
@@ -186,8 +180,7 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
     const auto [slot, added] =
         source_of_section.try_emplace(from.section, static_cast<int>(page->sources.size()));
     if (added) {
-      page->sources.push_back(
-          {NameShown(std::string(ProfileSectionName(composition, from.section)), shown), 0});
+      page->sources.push_back({shown.Name(ProfileSectionName(composition, from.section)), 0});
     }
     ++page->sources[static_cast<std::size_t>(slot->second)].count;
     ReviewProgram program;
@@ -236,7 +229,7 @@ bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, 
       return false;
     }
     page->sources.push_back(
-        {NameShown(names[b], shown), static_cast<int>(page->programs.size() - first)});
+        {shown.Name(names[b]), static_cast<int>(page->programs.size() - first)});
   }
   std::stable_sort(page->programs.begin(), page->programs.end(),
                    [](const ReviewProgram& a, const ReviewProgram& b) {

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/file_ops.h"
+#include "platform/wide_name_win32.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ bool InspectTarget(const std::string& path, ReplaceTarget* target) {
   // The access a replacement needs: a file that another program holds open
   // without sharing its deletion cannot be replaced, and is refused now,
   // before anything is written, rather than midway.
-  const HANDLE file = ::CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+  const HANDLE file = ::CreateFileW(WideName(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -34,8 +35,8 @@ bool InspectTarget(const std::string& path, ReplaceTarget* target) {
 }
 
 FileOpResult CreateNewFile(const std::string& path, const ReplaceTarget&, FileHandle* file) {
-  const HANDLE created = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE created = ::CreateFileW(WideName(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (created == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? FileOpResult::kNameTaken
@@ -67,7 +68,8 @@ FileOpResult ExchangeFiles(const std::string&, const std::string&) {
 }
 
 FileOpResult LinkFile(const std::string& existing, const std::string& new_name) {
-  if (::CreateHardLinkA(new_name.c_str(), existing.c_str(), nullptr)) return FileOpResult::kOk;
+  if (::CreateHardLinkW(WideName(new_name).c_str(), WideName(existing).c_str(), nullptr))
+    return FileOpResult::kOk;
   switch (::GetLastError()) {
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
@@ -82,10 +84,11 @@ FileOpResult LinkFile(const std::string& existing, const std::string& new_name) 
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  return ::MoveFileExW(WideName(from).c_str(), WideName(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
+         0;
 }
 
-bool RemoveFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return ::DeleteFileW(WideName(path).c_str()) != 0; }
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 enum class ReadFileResult { kOk, kCantOpen, kReadError, kTooLarge };
@@ -40,5 +41,13 @@ ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::st
 // above have refused that.
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, std::uint64_t* file_size);
+
+// The file `path` opened as a binary stream for reading, or null. (For
+// input read as it comes, such as an XMLTV file of any size.)
+std::FILE* OpenReadStream(const std::string& path);
+
+// kUnknown when the system cannot say (no permission to look).
+enum class PathKind { kMissing, kFolder, kOther, kUnknown };
+PathKind KindOfPath(const std::string& path);
 
 #endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

@@ -48,3 +48,13 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
   ::close(fd);
   return result;
 }
+
+std::FILE* OpenReadStream(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+
+PathKind KindOfPath(const std::string& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) {
+    return errno == ENOENT || errno == ENOTDIR ? PathKind::kMissing : PathKind::kUnknown;
+  }
+  return S_ISDIR(status.st_mode) ? PathKind::kFolder : PathKind::kOther;
+}

@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "platform/read_file.h"
+#include "platform/wide_name_win32.h"
 
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
   *length = 0;
   // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
-  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+  const HANDLE file = ::CreateFileW(WideName(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ReadFileResult::kCantOpen;
@@ -42,4 +43,18 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
   *length = filled;
   ::CloseHandle(file);
   return result;
+}
+
+std::FILE* OpenReadStream(const std::string& path) {
+  return ::_wfopen(WideName(path).c_str(), L"rb");
+}
+
+PathKind KindOfPath(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesW(WideName(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::kMissing
+                                                                          : PathKind::kUnknown;
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kOther;
 }

@@ -2,6 +2,7 @@
 
 #include "base/load_program_base.h"
 #include "base/stored_base.h"
+#include "platform/names.h"
 #include "selection/select_channel.h"
 
 Status SelectComposition(const IniProfile& composition, ProgramTables& tables,
@@ -14,7 +15,7 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables,
   for (std::size_t i = 0; i < composition.sections.size(); ++i) {
     const std::string channel(ProfileSectionName(composition, i));
     const std::size_t traced = trace != nullptr ? trace->size() : 0;
-    Status status = LoadProgramBase(channel, tables.channel, &scratch);
+    Status status = LoadProgramBase(NameFromComposition(channel), tables.channel, &scratch);
     if (status == Status::kOk) {
       status = SelectChannel(channel, composition, tables.channel, tables.guide, trace);
     }

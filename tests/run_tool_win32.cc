@@ -26,6 +26,23 @@ std::string Quoted(const std::string& argument) {
   return quoted + "\"";
 }
 
+// The command line as Windows holds it, in UTF-16: an argument that is UTF-8
+// as such (skedtool takes it so), any other as bytes of the ANSI code page
+// (as skedcomp takes its names).
+std::wstring WideArgument(const std::string& text) {
+  for (const unsigned page : {unsigned{CP_UTF8}, unsigned{CP_ACP}}) {
+    const DWORD flags = page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int length =
+        ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0 && !text.empty()) continue;
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(page, flags, text.data(), static_cast<int>(text.size()), wide.data(),
+                          length);
+    return wide;
+  }
+  return {};
+}
+
 void Drain(HANDLE pipe, std::string* sink) {
   char buffer[4096];
   DWORD got = 0;
@@ -63,17 +80,18 @@ RunResult RunProgram(const char* binary, const std::string& dir,
     stdout_handle = ::CreateFileA(options.stdout_file.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                   &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
-  std::string command = Quoted(binary);
-  for (const std::string& arg : args) command += " " + Quoted(arg);
-  STARTUPINFOA startup = {};
+  std::wstring wide_command = WideArgument(Quoted(binary));
+  for (const std::string& arg : args) wide_command += L" " + WideArgument(Quoted(arg));
+  const std::wstring wide_dir = WideArgument(dir);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in_read;
   startup.hStdOutput = stdout_handle;
   startup.hStdError = err_write;
   PROCESS_INFORMATION process = {};
-  const bool started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        dir.c_str(), &startup, &process);
+  const bool started = ::CreateProcessW(nullptr, wide_command.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, wide_dir.c_str(), &startup, &process);
   ::CloseHandle(in_read);
   ::CloseHandle(out_write);
   ::CloseHandle(err_write);

@@ -209,7 +209,10 @@ TEST_F(SkedtoolTest, CodePageShowsTitlesAndNamesInUtf8) {
     std::string utf8;  // ... and with --codepage cp1252 in its place
   } kCases[] = {
       {{"dump", name}, "\tCaf\xE9 au lait \x80\n", "\tCaf\xC3\xA9 au lait \xE2\x82\xAC\n"},
-      {{"week", name}, "Caf\xE9: 1 programme\n", "Caf\xC3\xA9: 1 programme\n"},
+      // A name typed reaches skedtool as bytes on Linux, as UTF-8 on Windows.
+      {{"week", name},
+       (IsPosix() ? name : "Caf\xC3\xA9") + ": 1 programme\n",
+       "Caf\xC3\xA9: 1 programme\n"},
       {{"check", "guide"}, "[Caf\xE9]", "[Caf\xC3\xA9]"},
   };
   for (const auto& entry : kCases) {

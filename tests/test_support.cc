@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "base/calendar_time.h"
+#include "text/utf8.h"
 
 TempDir::TempDir() {
   namespace fs = std::filesystem;
@@ -46,14 +47,25 @@ std::vector<std::string> TempDir::List() const {
   return names;
 }
 
+namespace {
+
+// A name as the programs take it: UTF-8 when it is (on Windows skedtool reads
+// its command line so), otherwise bytes of the system's page.
+std::filesystem::path PathOf(const std::string& name) {
+  if (!IsUtf8(name)) return std::filesystem::path(name);
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+}  // namespace
+
 void WriteFile(const std::string& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!out) ADD_FAILURE() << "cannot write " << path;
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) ADD_FAILURE() << "cannot read " << path;
   std::ostringstream bytes;
   bytes << in.rdbuf();
@@ -62,12 +74,14 @@ std::string ReadFile(const std::string& path) {
 
 void MakeDirectory(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::create_directory(path, error)) ADD_FAILURE() << "cannot make " << path;
+  if (!std::filesystem::create_directory(PathOf(path), error)) {
+    ADD_FAILURE() << "cannot make " << path;
+  }
 }
 
 void MakeReadOnly(const std::string& path) {
   std::error_code error;
-  std::filesystem::permissions(path,
+  std::filesystem::permissions(PathOf(path),
                                std::filesystem::perms::owner_write |
                                    std::filesystem::perms::group_write |
                                    std::filesystem::perms::others_write,
@@ -77,7 +91,7 @@ void MakeReadOnly(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   std::error_code ignored;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+  return std::filesystem::exists(std::filesystem::symlink_status(PathOf(path), ignored));
 }
 
 std::uint64_t FileTimeOf(int year, int month, int day, int hour, int minute, int second) {

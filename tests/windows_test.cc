@@ -1,6 +1,6 @@
 // What only Windows has: .\NAME.cfg, both separators, text-mode console
 // output, the read-only attribute, files held open by other programs, device
-// names, and the zone Windows is set to.
+// names, command lines in UTF-16, and the zone Windows is set to.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "tests/guide_fixture.h"
@@ -115,6 +116,56 @@ TEST_F(WindowsTest, HighBytesInNamesPassUnchanged) {
   const RunResult run = RunSkedcomp(dir_.path(), {name});
   EXPECT_EQ(run.out, kBanner + "Composing " + name + "... Ok\n");
   EXPECT_TRUE(FileExists(dir_ / (name + ".log")));
+}
+
+// skedtool reads its command line as UTF-8 (from Windows' UTF-16), so that
+// what the ANSI page lacks arrives whole: a channel id, a --channel-id, a
+// folder's name. Section names of a composition stay ANSI bytes.
+TEST_F(WindowsTest, SkedtoolTakesArgumentsThatAreNotAnsi) {
+  const std::string greek = "\xCE\x95\xCE\xB9\xCE\xB4\xCE\xAE\xCF\x83\xCE\xB5\xCE\xB9\xCF\x82";
+  const std::string cyrillic = "\xD0\x9C\xD2\xAE\xD0\x9E\xD0\x9D\xD0\xA2";  // МҮОНТ
+  RunResult run =
+      RunSkedtool(dir_.path(), {"export", "--tz", "UTC", "--channel-id", greek + ".gr", "one"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("<channel id=\"" + greek + ".gr\">"), std::string::npos) << run.out;
+
+  WriteFile(dir_ / "tv.xml", "<tv><programme start=\"20001207120000\" channel=\"" + cyrillic +
+                                 "\"><title>News</title></programme></tv>");
+  run = RunSkedtool(dir_.path(), {"import", "--tz", "UTC", "--channel", cyrillic, "tv.xml", "."});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out.rfind(cyrillic + "\t1 programme\t", 0), 0u) << run.out;
+
+  // A folder whose name the ANSI page cannot write.
+  const std::filesystem::path folder =
+      std::filesystem::path(dir_.path()) /
+      std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(greek.c_str())));
+  std::filesystem::create_directory(folder);
+  WriteFile(dir_ / "one.listing", "2000-03-20\t19:30\tMon\tNews\n");
+  run = RunSkedtool(dir_.path(), {"make", greek + "/one", "one.listing"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_TRUE(std::filesystem::exists(folder / "one.ndx"));
+  EXPECT_EQ(RunSkedtool(dir_.path(), {"dump", greek + "/one"}).out,
+            "2000-03-20\t19:30\tMon\tNews\n");
+}
+
+// Even one whose ANSI bytes happen to be UTF-8 too (cp1252's "CafÃ©").
+TEST_F(WindowsTest, SectionNamesStayAnsiForSkedtoolToo) {
+  for (const std::string name : {"Nur\xE9", "Caf\xC3\xA9"}) {
+    // Written by its ANSI name, as the old tool would have written it.
+    wchar_t wide[64] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, 64);
+    const std::filesystem::path base = std::filesystem::path(dir_.path()) / wide;
+    const std::vector<BaseEntry> entries = {{FileTimeOf(2000, 3, 20, 9, 0), "Morning"}};
+    std::ofstream(std::filesystem::path(base).replace_extension(".ndx"), std::ios::binary)
+        << IndexFileBytes(entries);
+    std::ofstream(std::filesystem::path(base).replace_extension(".pdt"), std::ios::binary)
+        << TitleFileBytes(entries);
+    WriteFile(dir_ / "ansi.cfg", "[" + name + "]\n");
+    const RunResult run = RunSkedtool(dir_.path(), {"check", "ansi"});
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_NE(run.out.find("  base " + name + ": 1 programmes\n"), std::string::npos) << run.out;
+    EXPECT_EQ(RunSkedtool(dir_.path(), {"review", "ansi"}).exit_code, 0);
+  }
 }
 
 // Without --tz the zone is the one Windows is set to, found through Windows'

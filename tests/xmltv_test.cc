@@ -443,6 +443,8 @@ TEST(XmltvTest, ExportRoundTrips) {
     const std::string file = imported.out.substr(imported.out.rfind('\t') + 1);
     EXPECT_EQ(Tool(dir, {"dump", file.substr(0, file.size() - 1)}).out, entry.back);
   }
+  // On Windows every argument is text: only elsewhere can one be other bytes.
+  if (!IsPosix()) return;
   TempDir dir;
   const RunResult run = Tool(dir, {"export", "--channel-id", "Caf\xE9", "tv"});
   EXPECT_EQ(run.exit_code, 2);

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +13,7 @@
 #include "base/stored_base.h"
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
+#include "platform/read_file.h"
 #include "text/ascii.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
@@ -170,25 +170,25 @@ bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit
 // The XMLTV file as a stream, or null with the reason.
 std::FILE* OpenXmltv(const ImportOptions& options, std::string* error) {
   if (options.file == "-") return stdin;
-  std::error_code ignored;
-  if (std::filesystem::is_directory(options.file, ignored)) {
+  if (KindOfPath(options.file) == PathKind::kFolder) {
     *error = options.file + " is a folder, not an XMLTV file";
     return nullptr;
   }
-  std::FILE* file = std::fopen(options.file.c_str(), "rb");
+  std::FILE* file = OpenReadStream(options.file);
   if (file == nullptr) *error = "cannot read " + options.file;
   return file;
 }
 
 // Why the bases cannot go into DIR, or "".
 std::string DirectoryProblem(const std::string& dir) {
-  std::error_code error;
-  const auto status = std::filesystem::status(dir, error);
-  if (status.type() == std::filesystem::file_type::not_found) {
-    return dir + ": no such folder; nothing written";
-  }
-  if (!error && status.type() != std::filesystem::file_type::directory) {
-    return dir + " is not a folder; nothing written";
+  switch (KindOfPath(dir)) {
+    case PathKind::kMissing:
+      return dir + ": no such folder; nothing written";
+    case PathKind::kOther:
+      return dir + " is not a folder; nothing written";
+    case PathKind::kFolder:
+    case PathKind::kUnknown:  // the replacement will say what is wrong
+      break;
   }
   return {};
 }

@@ -1,13 +1,13 @@
 // skedtool COMMAND ...: look into, make and check program bases and
 // composition files.
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "composer/banner.h"
+#include "platform/names.h"
 #include "platform/process.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
@@ -60,25 +60,21 @@ int Finish(const char* command, int exit_code, int failure_code) {
   return exit_code;
 }
 
-int Run(int argc, char** argv) {
-  if (argc < 2) {
+int Run(Arguments given) {
+  if (given.empty()) {
     PrintOverview(stderr);
     return 2;
   }
   // `skedtool help [COMMAND]` is the same as `skedtool [COMMAND] --help`.
-  std::vector<char*> asked_for_help;
-  if (std::strcmp(argv[1], "help") == 0) {
-    if (argc > 3) {
+  if (given[0] == "help") {
+    if (given.size() > 2) {
       std::fputs("skedtool: help: expects at most one COMMAND\nTry 'skedtool --help'.\n", stderr);
       return 2;
     }
-    static char help_option[] = "--help";
-    asked_for_help = {argv[0], argc == 3 ? argv[2] : help_option};
-    if (argc == 3) asked_for_help.push_back(help_option);
-    argc = static_cast<int>(asked_for_help.size());
-    argv = asked_for_help.data();
+    given.erase(given.begin());
+    given.push_back("--help");
   }
-  const std::string first = argv[1];
+  const std::string& first = given[0];
   if (first == "--help" || first == "-h") {
     PrintOverview(stdout);
     return Finish("--help", 0, 1);
@@ -90,7 +86,7 @@ int Run(int argc, char** argv) {
   }
   for (const Command& command : AllCommands()) {
     if (first != command.name) continue;
-    Arguments args(argv + 2, argv + argc);
+    const Arguments args(given.begin() + 1, given.end());
     if (command.help != nullptr && args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       std::fputs(command.help, stdout);
       return Finish(command.name, 0, 1);
@@ -103,7 +99,7 @@ int Run(int argc, char** argv) {
       return command.failure_code;
     }
   }
-  std::fprintf(stderr, "skedtool: unknown command '%s'\nTry 'skedtool --help'.\n", argv[1]);
+  std::fprintf(stderr, "skedtool: unknown command '%s'\nTry 'skedtool --help'.\n", first.c_str());
   return 2;
 }
 
@@ -111,5 +107,7 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   PrepareProcess();
-  return Run(argc, argv);
+  // Channel ids, zones and file names as typed, whatever the system's page.
+  UseNameEncoding(NameEncoding::kUtf8);
+  return Run(CommandLineArguments(argc, argv));
 }

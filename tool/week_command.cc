@@ -85,7 +85,8 @@ int RunWeek(const Arguments& given) {
     PrintError("week", BaseErrorText("skedtool week", name, status, damage));
     return 1;
   }
-  std::printf("%s: %zu programme%s\n", shown(name).c_str(), base.count, base.count == 1 ? "" : "s");
+  std::printf("%s: %zu programme%s\n", shown.Name(name).c_str(), base.count,
+              base.count == 1 ? "" : "s");
   if (days.empty()) return 0;
   std::printf("                0     3     6     9     12    15    18    21    24\n");
   Day previous = days.begin()->first;

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/utf8.h"
+
 // A character the page lacks but holds the canonical decomposition of, and
 // the bytes that write it (up to four; 0 ends fewer).
 struct Decomposed {
@@ -55,6 +57,12 @@ struct ShownText {
   std::string code_page;  // empty: raw bytes
   std::string operator()(std::string_view text) const {
     return code_page.empty() ? std::string(text) : ToUtf8(code_page, text);
+  }
+  // A name typed by the user, of a file or a composition: as it is when it is
+  // UTF-8 (as names typed on Linux are, and all that skedtool is given on
+  // Windows), otherwise text of the code page.
+  std::string Name(std::string_view name) const {
+    return IsUtf8(name) ? std::string(name) : (*this)(name);
   }
 };
 

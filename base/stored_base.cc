@@ -132,3 +132,9 @@ Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* in
   }
   return Status::kOk;
 }
+
+std::string TitlesTooLongText() {
+  static_assert(kMaxTitleOffset == 65'535, "the message states it");
+  return "the titles together are too long for a base: every title must start within the "
+         "first 65,535 bytes of the .pdt file";
+}

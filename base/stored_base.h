@@ -100,4 +100,8 @@ Status DecodeStoredPrograms(const StoredBase& base, BaseDamage* damage, std::siz
 Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* index,
                         std::string* titles);
 
+// Why a base cannot hold titles that long together (EncodeStoredBase's
+// kGuideTooBig), for make and import.
+std::string TitlesTooLongText();
+
 #endif  // SKEDCOMP_BASE_STORED_BASE_H_

@@ -103,4 +103,28 @@ TEST(GoldenTest, EveryCommandOnTheExamples) {
   }
 }
 
+// The README's examples of output are quoted from the golden files: a block
+// after "<!-- quoted from tests/golden/commands/NAME.txt -->" holds only lines
+// that the file holds, so that the README cannot drift from what runs.
+TEST(GoldenTest, TheReadmeQuotesThem) {
+  std::istringstream readme(ReadFile(kExamples + "/../README.md"));
+  const std::string marker = "<!-- quoted from tests/golden/";
+  int quotes = 0;
+  std::string golden;  // the lines of the file being quoted, or "" outside a quote
+  for (std::string line; std::getline(readme, line);) {
+    if (line.rfind(marker, 0) == 0) {
+      golden =
+          "\n" +
+          ReadFile(kGolden + "/" + line.substr(marker.size(), line.find(" -->") - marker.size())) +
+          "\n";
+      ++quotes;
+    } else if (!golden.empty() && line.rfind("    ", 0) == 0) {
+      EXPECT_NE(golden.find("\n" + line.substr(4) + "\n"), std::string::npos) << line;
+    } else if (!golden.empty() && !line.empty()) {
+      golden.clear();  // the block has ended
+    }
+  }
+  EXPECT_GE(quotes, 1);
+}
+
 }  // namespace

@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "base/program_base_format.h"
@@ -14,10 +13,10 @@
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
-#include "text/ascii.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
 #include "xmltv/code_page.h"
+#include "xmltv/import_layout.h"
 #include "xmltv/read_xmltv.h"
 #include "xmltv/time_zone.h"
 #include "xmltv/xmltv_time.h"
@@ -110,15 +109,6 @@ struct ImportOptions {
   std::string dir;
 };
 
-std::string FileNameOf(const std::string& id) {
-  std::string name = id.empty() ? "_" : id;
-  for (char& c : name) {
-    const bool kept = IsAsciiLetter(c) || IsAsciiDigit(c) || c == '.' || c == '_' || c == '-';
-    if (!kept) c = '_';
-  }
-  return name;
-}
-
 // Reads the options; false after printing a usage error.
 bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit_code) {
   std::vector<std::string> operands;
@@ -193,50 +183,6 @@ std::string DirectoryProblem(const std::string& dir) {
   return {};
 }
 
-struct Output {
-  std::string path;
-  std::string index;
-  std::string titles;
-};
-
-// Lays out every base; false after printing why one cannot be written.
-bool BuildOutputs(const ImportOptions& options, std::vector<XmltvChannel>* channels,
-                  std::vector<Output>* outputs) {
-  std::unordered_map<std::string, std::string> ids_of_files;
-  for (XmltvChannel& channel : *channels) {
-    if (channel.in_window > kProgramTableCapacity) {
-      PrintError("import", "channel " + BriefText(channel.id) + ": " +
-                               std::to_string(channel.in_window) +
-                               " programmes in the window, but a base holds at most " +
-                               std::to_string(kProgramTableCapacity) +
-                               "; choose fewer days with --from and --to");
-      return false;
-    }
-    const std::string file_name = FileNameOf(channel.id);
-    const auto [other, added] = ids_of_files.try_emplace(file_name, channel.id);
-    if (!added) {
-      PrintError("import", "channels " + BriefText(other->second) + " and " +
-                               BriefText(channel.id) + " would both be written to " +
-                               BriefText(file_name));
-      return false;
-    }
-    std::stable_sort(
-        channel.programs.begin(), channel.programs.end(),
-        [](const XmltvProgram& a, const XmltvProgram& b) { return a.start < b.start; });
-    std::vector<StoredProgram> programs;
-    for (const XmltvProgram& program : channel.programs) {
-      programs.push_back({program.start, program.title});
-    }
-    Output output{options.dir + "/" + file_name, {}, {}};
-    if (EncodeStoredBase(programs, &output.index, &output.titles) != Status::kOk) {
-      PrintError("import", "channel " + BriefText(channel.id) + ": " + TitlesTooLongText());
-      return false;
-    }
-    outputs->push_back(std::move(output));
-  }
-  return true;
-}
-
 }  // namespace
 
 int RunImport(const Arguments& args) {
@@ -271,16 +217,21 @@ int RunImport(const Arguments& args) {
       return 1;
     }
   }
-  std::vector<Output> outputs;
-  if (!BuildOutputs(options, &listing.channels, &outputs)) return 1;
+  std::vector<LaidOutBase> outputs;
+  if (!LayOutBases(&listing.channels, &outputs, &error)) {
+    PrintError("import", error);
+    return 1;
+  }
   if (const std::string problem = DirectoryProblem(options.dir); !problem.empty()) {
     PrintError("import", problem);
     return 1;
   }
   std::vector<FileReplacement> files;
-  for (const Output& output : outputs) {
-    files.push_back({BaseFilePath(output.path, kIndexExtension), output.index});
-    files.push_back({BaseFilePath(output.path, kTitleExtension), output.titles});
+  std::vector<std::string> paths;
+  for (const LaidOutBase& output : outputs) {
+    paths.push_back(options.dir + "/" + output.file_name);
+    files.push_back({BaseFilePath(paths.back(), kIndexExtension), output.index});
+    files.push_back({BaseFilePath(paths.back(), kTitleExtension), output.titles});
   }
   std::vector<std::string> left_behind;
   const ReplaceResult result = ReplaceFiles(files, &left_behind);
@@ -297,7 +248,7 @@ int RunImport(const Arguments& args) {
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const XmltvChannel& channel = listing.channels[i];
     std::printf("%s\t%zu programme%s\t%s\n", channel.id.c_str(), channel.programs.size(),
-                channel.programs.size() == 1 ? "" : "s", outputs[i].path.c_str());
+                channel.programs.size() == 1 ? "" : "s", paths[i].c_str());
     if (channel.replaced > 0) {
       PrintError("import", "channel " + channel.id + ": " + std::to_string(channel.replaced) +
                                " characters not in " + reading.code_page + " became '?'");

@@ -19,12 +19,6 @@ int UsageError(std::string_view command, std::string_view message) {
   return 2;
 }
 
-std::string TitlesTooLongText() {
-  static_assert(kMaxTitleOffset == 65'535, "the message states it");
-  return "the titles together are too long for a base: every title must start within the "
-         "first 65,535 bytes of the .pdt file";
-}
-
 bool ReportReplacement(std::string_view command, ReplaceResult result, const std::string& what,
                        const std::vector<std::string>& left_behind) {
   if (result != ReplaceResult::kOk) PrintError(command, what + ": " + ReplaceFailureText(result));

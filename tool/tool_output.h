@@ -20,9 +20,6 @@ void PrintError(std::string_view command, std::string_view message);
 // Prints the usage error and a pointer to the command's help; returns 2.
 int UsageError(std::string_view command, std::string_view message);
 
-// Why a base cannot hold titles that long together, for make and import.
-std::string TitlesTooLongText();
-
 // Takes `--codepage CP` out of `args`: afterwards `*shown` converts text from
 // the files (titles, names) from CP to UTF-8 for showing, or leaves it as the
 // bytes it is when no CP was given. False after a usage error (`*exit_code`)

@@ -91,6 +91,8 @@ TEST(XmltvTest, DocumentsInCodePagesGiveTheBasesOfTheirUtf8Twins) {
       // held back a letter a mark could follow, and never gave it.
       {"windows-1255", "\xF9\xEC\xE5\xED", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D", "cp1255"},
       {"windows-1258", "Ti\xEA\xECng Vi\xEA\xF2t", "Ti\xE1\xBA\xBFng Vi\xE1\xBB\x87t", "cp1258"},
+      // The 2003 edition's euro, drachma and ypogegrammeni, on every system.
+      {"ISO-8859-7", "\xA4\xA5\xAA", "\xE2\x82\xAC\xE2\x82\xAF\xCD\xBA", "ISO-8859-7"},
       {"IBM866", "\x8F\xE0\xA8\xA2\xA5\xE2", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
        "KOI8-U"},
   };

@@ -5,16 +5,18 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "xmltv/code_page.h"
 
 namespace {
 
-// The parser knows UTF-8, UTF-16, ISO-8859-1 and (built without iconv, as on
-// Windows) the rest of ISO 8859 itself; these are the other pages in which
-// listings are written, read through our own tables on every system (on
-// Linux in place of the parser's iconv). Each name is followed by its other spellings.
+// The parser knows UTF-8, UTF-16 and ISO-8859-1 alike everywhere; every
+// other single-byte page a listing may be declared in is read through our
+// own tables, so that a document reads the same on every system: in place of
+// iconv on Linux, and of the parser's own ISO 8859 tables on Windows (whose
+// ISO-8859-7 lacks the euro). Each name is followed by its other spellings.
 struct Encoding {
   const char* name;
   const char* aliases[2];
@@ -32,7 +34,25 @@ constexpr Encoding kEncodings[] = {
     {"KOI8-R", {}},
     {"KOI8-U", {}},
     {"IBM866", {"cp866"}},
+    {"ISO-8859-2", {}},
+    {"ISO-8859-3", {}},
+    {"ISO-8859-4", {}},
+    {"ISO-8859-5", {}},
+    {"ISO-8859-6", {}},
+    {"ISO-8859-7", {}},
+    {"ISO-8859-8", {}},
+    {"ISO-8859-9", {}},
+    {"ISO-8859-10", {}},
+    {"ISO-8859-11", {}},
+    {"ISO-8859-13", {}},
+    {"ISO-8859-14", {}},
+    {"ISO-8859-15", {}},
+    {"ISO-8859-16", {}},
 };
+// The parser looks a name up among its aliases before its handlers, so ours
+// are registered under names of our own that every spelling is an alias of:
+// its built-in handlers of the same names are never reached.
+constexpr std::string_view kOwnPrefix = "skedcomp:";
 constexpr std::size_t kEncodingCount = std::size(kEncodings);
 
 // Each byte of each page as UTF-8.
@@ -54,23 +74,30 @@ int Decode(unsigned char* out, int* out_length, const unsigned char* in, int* in
   return written;
 }
 
+std::array<std::string, kEncodingCount> own_names;
+
 template <std::size_t... Page>
 void RegisterAll(std::index_sequence<Page...>) {
-  ((void)xmlNewCharEncodingHandler(kEncodings[Page].name, Decode<Page>, nullptr), ...);
+  ((void)xmlNewCharEncodingHandler(own_names[Page].c_str(), Decode<Page>, nullptr), ...);
 }
 
 }  // namespace
 
 void RegisterCodePageEncodings() {
   static const bool registered = [] {
+    // The parser's own handlers first: made later, they would take the
+    // aliases below for their names and shadow ours.
+    xmlInitCharEncodingHandlers();
     for (std::size_t page = 0; page < kEncodingCount; ++page) {
       // Every name is one of our pages, so each byte reads as on every system.
       for (unsigned byte = 0; byte < 256; ++byte) {
         utf8_of[page][byte] =
             ToUtf8(kEncodings[page].name, std::string(1, static_cast<char>(byte)));
       }
+      own_names[page] = std::string(kOwnPrefix) + kEncodings[page].name;
+      xmlAddEncodingAlias(own_names[page].c_str(), kEncodings[page].name);
       for (const char* alias : kEncodings[page].aliases) {
-        if (alias != nullptr) xmlAddEncodingAlias(kEncodings[page].name, alias);
+        if (alias != nullptr) xmlAddEncodingAlias(own_names[page].c_str(), alias);
       }
     }
     RegisterAll(std::make_index_sequence<kEncodingCount>());

@@ -56,6 +56,12 @@ bool UnescapeTitle(std::string_view text, std::string* title, std::string* error
           *error = "\\x in the title needs two hex digits";
           return false;
         }
+        if (high == 0 && low == 0) {
+          *error =
+              "\\x00 in the title: a title ends at its first zero byte, so skedcomp would "
+              "cut it there";
+          return false;
+        }
         title->push_back(static_cast<char>(high * 16 + low));
         i += 2;
         break;

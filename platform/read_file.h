@@ -43,11 +43,13 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
                                std::string* buffer, std::size_t* length, std::uint64_t* file_size);
 
 // The file `path` opened as a binary stream for reading, or null. (For
-// input read as it comes, such as an XMLTV file of any size.)
+// input read as it comes, such as an XMLTV file of any size.) Opening never
+// waits: a FIFO that no program writes to reads as empty.
 std::FILE* OpenReadStream(const std::string& path);
 
-// kUnknown when the system cannot say (no permission to look).
-enum class PathKind { kMissing, kFolder, kOther, kUnknown };
+// kStream: a FIFO or socket, read as it comes; kDevice: anything else that is
+// neither file nor folder; kUnknown: the system cannot say (no permission).
+enum class PathKind { kMissing, kFile, kFolder, kStream, kDevice, kUnknown };
 PathKind KindOfPath(const std::string& path);
 
 #endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

@@ -49,12 +49,29 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
   return result;
 }
 
-std::FILE* OpenReadStream(const std::string& path) { return std::fopen(path.c_str(), "rb"); }
+std::FILE* OpenReadStream(const std::string& path) {
+  // Without O_NONBLOCK, opening a FIFO waits for a writer, maybe for ever;
+  // with it the open returns at once, and reading then waits only for data
+  // from a writer that is there.
+  const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  const int flags = ::fcntl(descriptor, F_GETFL);
+  if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) < 0) {
+    ::close(descriptor);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(descriptor, "rb");
+  if (file == nullptr) ::close(descriptor);
+  return file;
+}
 
 PathKind KindOfPath(const std::string& path) {
   struct stat status;
   if (::stat(path.c_str(), &status) != 0) {
     return errno == ENOENT || errno == ENOTDIR ? PathKind::kMissing : PathKind::kUnknown;
   }
-  return S_ISDIR(status.st_mode) ? PathKind::kFolder : PathKind::kOther;
+  if (S_ISDIR(status.st_mode)) return PathKind::kFolder;
+  if (S_ISREG(status.st_mode)) return PathKind::kFile;
+  return S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) ? PathKind::kStream
+                                                              : PathKind::kDevice;
 }

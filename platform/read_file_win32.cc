@@ -56,5 +56,12 @@ PathKind KindOfPath(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::kMissing
                                                                           : PathKind::kUnknown;
   }
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kOther;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return PathKind::kFolder;
+  // A device name (NUL, COM1) has attributes too, but no file behind it.
+  const HANDLE file = ::CreateFileW(WideName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return PathKind::kUnknown;
+  const bool disk = ::GetFileType(file) == FILE_TYPE_DISK;
+  ::CloseHandle(file);
+  return disk ? PathKind::kFile : PathKind::kDevice;
 }

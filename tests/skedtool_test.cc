@@ -146,6 +146,7 @@ TEST_F(SkedtoolTest, MakeRefusesBadListingsAndWritesNothing) {
       {"# comment\n\n2000-03-20\t19:30\tTue\tNews\n", "3: 2000-03-20 is a Mon, not 'Tue'"},
       {"2000-03-20\t19:30\tMon\tbad \\q escape\n", "1: unknown escape"},
       {"2000-03-20\t19:30\tMon\tbad \\x4 escape\n", "1: \\x in the title needs two hex digits"},
+      {"2000-03-20\t19:30\tMon\tcut\\x00here\n", "1: \\x00 in the title: a title ends at"},
       {"2000-03-20\t19:30\tMon\t" + std::string(2000, 't') + "\n", "1: the title is longer"},
       {too_many, " 401 programmes; a base holds at most 400"},
   };

@@ -116,6 +116,38 @@ TEST(XmltvTest, DocumentsInCodePagesGiveTheBasesOfTheirUtf8Twins) {
   }
 }
 
+// A programme that names no channel is left out with a warning, not put in a
+// base "_"; a FIFO that no one writes to reads as empty at once; and a report
+// that cannot be written replaces nothing.
+TEST(XmltvTest, WhatImportTellsAndNeverWaitsFor) {
+  TempDir dir;
+  WriteFile(dir / "tv.xml", Document(Programme("a", "20261207120000", "Kept") +
+                                     "<programme start=\"20261207130000\"><title>Lost</title>"
+                                     "</programme>\n"));
+  RunResult run = Tool(dir, {"import", "--tz", "UTC", "tv.xml", "."});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "a\t1 programme\t./a\n");
+  EXPECT_EQ(run.err,
+            "skedtool: import: warning: 1 programme names no channel (no channel=) and was left "
+            "out\n");
+  EXPECT_FALSE(FileExists(dir / "_.ndx"));
+  if (!IsPosix()) return;
+  ASSERT_TRUE(MakeFifo(dir / "fifo.xml"));
+  run = Tool(dir, {"import", "--tz", "UTC", "fifo.xml", "."});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("fifo.xml is empty"), std::string::npos) << run.err;
+  run = Tool(dir, {"import", "--tz", "UTC", "/dev/zero", "."});
+  EXPECT_EQ(run.err, "skedtool: import: /dev/zero is a device, not an XMLTV file\n");
+  const std::string old_base = ReadFile(dir / "a.ndx");
+  WriteFile(dir / "tv.xml", Document(Programme("a", "20261208120000", "New")));
+  RunOptions full;
+  full.stdout_file = "/dev/full";
+  run = RunProgram(SKEDTOOL_BINARY, dir.path(), {"import", "--tz", "UTC", "tv.xml", "."}, full);
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.err, "skedtool: import: cannot write to standard output; nothing written\n");
+  EXPECT_EQ(ReadFile(dir / "a.ndx"), old_base);
+}
+
 TEST(XmltvTest, ChannelsLanguagesAndTheWindow) {
   TempDir dir;
   // Monday to Wednesday; Tuesday's has an English title too.
@@ -268,6 +300,22 @@ TEST(XmltvTest, RefusalsWriteNothing) {
        "skedtool: import: --from must be a day before --to: the window is empty\n"
        "Try 'skedtool import --help'.\n",
        2},
+      {"empty zone",
+       fine,
+       {"--tz", ""},
+       "skedtool: import: --tz needs a zone name (without it: the system's zone)\n"
+       "Try 'skedtool import --help'.\n",
+       2},
+      {"no programmes",
+       "<tv/>",
+       {},
+       "skedtool: import: tv.xml holds no programmes of a channel; "
+       "nothing written\n"},
+      {"channels only",
+       Document("<channel id=\"a\"><display-name>A</display-name></channel>\n"),
+       {"--tz", "UTC", "--from", "2026-12-07"},
+       "skedtool: import: tv.xml holds no programmes in the window of a channel; nothing "
+       "written\n"},
   };
   for (const Case& entry : cases) {
     SCOPED_TRACE(entry.what);

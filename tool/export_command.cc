@@ -67,6 +67,9 @@ int RunExport(const Arguments& args) {
     if (arg == "--tz" || arg == "--codepage" || arg == "--channel-id") {
       if (i + 1 == args.size()) return UsageError("export", arg + " needs a value");
       (arg == "--tz" ? zone_name : arg == "--codepage" ? code_page : channel_id) = args[++i];
+      if (arg == "--tz" && zone_name.empty()) {
+        return UsageError("export", "--tz needs a zone name (without it: the system's zone)");
+      }
     } else if (arg.size() > 1 && arg[0] == '-') {
       return UsageError("export", "unknown option '" + arg + "'");
     } else {

@@ -129,6 +129,10 @@ bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit
       return false;
     }
     const std::string& value = args[++i];
+    if (arg == "--tz" && value.empty()) {
+      *exit_code = UsageError("import", "--tz needs a zone name (without it: the system's zone)");
+      return false;
+    }
     if (arg == "--tz") options->zone = value;
     if (arg == "--codepage") options->reading.code_page = value;
     if (arg == "--lang") options->reading.lang = value;
@@ -160,9 +164,15 @@ bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit
 // The XMLTV file as a stream, or null with the reason.
 std::FILE* OpenXmltv(const ImportOptions& options, std::string* error) {
   if (options.file == "-") return stdin;
-  if (KindOfPath(options.file) == PathKind::kFolder) {
-    *error = options.file + " is a folder, not an XMLTV file";
-    return nullptr;
+  switch (KindOfPath(options.file)) {
+    case PathKind::kFolder:
+      *error = options.file + " is a folder, not an XMLTV file";
+      return nullptr;
+    case PathKind::kDevice:  // a terminal or /dev/zero: no file to read
+      *error = options.file + " is a device, not an XMLTV file";
+      return nullptr;
+    default:
+      break;
   }
   std::FILE* file = OpenReadStream(options.file);
   if (file == nullptr) *error = "cannot read " + options.file;
@@ -174,7 +184,9 @@ std::string DirectoryProblem(const std::string& dir) {
   switch (KindOfPath(dir)) {
     case PathKind::kMissing:
       return dir + ": no such folder; nothing written";
-    case PathKind::kOther:
+    case PathKind::kFile:
+    case PathKind::kStream:
+    case PathKind::kDevice:
       return dir + " is not a folder; nothing written";
     case PathKind::kFolder:
     case PathKind::kUnknown:  // the replacement will say what is wrong
@@ -226,6 +238,13 @@ int RunImport(const Arguments& args) {
     PrintError("import", problem);
     return 1;
   }
+  // (Channels asked for by name are each told of below.)
+  if (listing.channels.empty() && reading.channels.empty()) {
+    PrintError("import", reading.shown_file + " holds no programmes" +
+                             (reading.has_from || reading.has_to ? " in the window" : "") +
+                             " of a channel; nothing written");
+    return 1;
+  }
   std::vector<FileReplacement> files;
   std::vector<std::string> paths;
   for (const LaidOutBase& output : outputs) {
@@ -233,10 +252,16 @@ int RunImport(const Arguments& args) {
     files.push_back({BaseFilePath(paths.back(), kIndexExtension), output.index});
     files.push_back({BaseFilePath(paths.back(), kTitleExtension), output.titles});
   }
-  std::vector<std::string> left_behind;
-  const ReplaceResult result = ReplaceFiles(files, &left_behind);
-  if (!ReportReplacement("import", result, options.dir, left_behind)) return 1;
 
+  // The report first: when it cannot be written (a full disk, a closed
+  // pipe), nothing is replaced, rather than bases changed without a word.
+  if (listing.without_channel > 0) {
+    PrintError("import",
+               "warning: " + std::to_string(listing.without_channel) +
+                   (listing.without_channel == 1 ? " programme names" : " programmes name") +
+                   " no channel (no channel=) and " +
+                   (listing.without_channel == 1 ? "was" : "were") + " left out");
+  }
   for (const std::string& wanted : reading.channels) {
     const bool has_programmes =
         std::any_of(listing.channels.begin(), listing.channels.end(),
@@ -259,5 +284,13 @@ int RunImport(const Arguments& args) {
                                std::to_string(kMaxTitleLength) + " bytes cut there");
     }
   }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    PrintError("import", "cannot write to standard output; nothing written");
+    std::clearerr(stdout);  // said once, here
+    return 1;
+  }
+  std::vector<std::string> left_behind;
+  const ReplaceResult result = ReplaceFiles(files, &left_behind);
+  if (!ReportReplacement("import", result, options.dir, left_behind)) return 1;
   return 0;
 }

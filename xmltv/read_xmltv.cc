@@ -158,6 +158,7 @@ struct ReadState {
   std::vector<XmltvChannel> channels;
   std::unordered_map<std::string, std::size_t> channel_index;
   std::vector<bool> named_held;  // for each --channel: whether the file holds it
+  long without_channel = 0;      // programmes that name no channel
   std::string error;             // the first failure, with its place
   std::string parser_error;      // the parser's first error, with its place
 };
@@ -318,6 +319,11 @@ void StartElement(void* context, const xmlChar* local_name, const xmlChar*, cons
     state->in_programme = true;
     // Only what a wanted programme needs is copied: an attribute may be huge.
     const std::string_view channel = Attribute(attribute_count, attributes, "channel");
+    // No base can be named for it: left out, and counted for a warning.
+    if (channel.empty()) {
+      ++state->without_channel;
+      return;
+    }
     NoteChannelHeld(state, channel);
     programme.wanted = Wanted(*state->reading, channel);
     if (!programme.wanted) return;
@@ -446,5 +452,6 @@ bool ReadXmltv(std::FILE* file, const XmltvReading& reading, XmltvListing* listi
   const bool read = Parse(&state, error);
   listing->channels = std::move(state.channels);
   listing->named_held = std::move(state.named_held);
+  listing->without_channel = state.without_channel;
   return read;
 }

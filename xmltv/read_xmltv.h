@@ -59,6 +59,7 @@ struct XmltvChannel {
 struct XmltvListing {
   std::vector<XmltvChannel> channels;  // in the order of their first programme
   std::vector<bool> named_held;        // for each of reading.channels: whether the file holds it
+  long without_channel = 0;            // programmes with no channel= (or an empty one), left out
 };
 
 // Reads the whole document from `file`; false with the reason, the file and

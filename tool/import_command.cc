@@ -66,14 +66,15 @@ constexpr char kImportHelpText[] =
     "white space around it, becomes one space. A title longer than 1,999 bytes\n"
     "is cut there, with a warning; a programme without a title gets an empty one.\n"
     "\n"
-    "Nothing at all is written when the file is not well-formed XML or not XMLTV\n"
-    "(its root element is not tv), an element has more than 64 attributes, a\n"
-    "start is no valid time, a channel id is longer than 250 bytes, more than\n"
-    "10,000 channels have programmes in the window, or a channel has more than\n"
-    "400 programmes in the window. Only the named file is read: no DTD, no\n"
-    "external entity, nothing from the network. XMLTV needs no entities of its\n"
-    "own: a document that declares any is refused, and so is a reference to one\n"
-    "other than XML's own.\n";
+    "Nothing at all is written when the file holds no programme of a channel, is\n"
+    "a device, is not well-formed XML or not XMLTV (its root element is not tv),\n"
+    "an element has more than 64 attributes, a start is no valid time, a channel\n"
+    "id is longer than 250 bytes, more than 10,000 channels have programmes in\n"
+    "the window, a channel has more than 400 programmes in the window, or the\n"
+    "report cannot be written. A programme without channel= is left out, with a\n"
+    "warning. Only the named file is read: no DTD, no external entity, nothing\n"
+    "from the network. XMLTV needs no entities of its own: a document that\n"
+    "declares any is refused, and so is a reference to one other than XML's own.\n";
 
 // Every name of the zone table is in the help text.
 constexpr bool HelpNamesEveryZone() {

@@ -133,6 +133,22 @@ std::size_t FindProfileSection(const IniProfile& profile, std::string_view secti
   return last.position;
 }
 
+void ForEachIgnoredProfileLine(
+    const IniProfile& profile, std::size_t position,
+    const std::function<void(std::string_view line, const char* why)>& visit) {
+  for (std::string_view body = SectionBody(profile, position); !body.empty();) {
+    const std::string_view line = TrimBlanks(NextLine(&body));
+    if (line.empty() || line.front() == ';') continue;
+    if (line.starts_with(kUtf8ByteOrderMark)) {
+      visit(line, "a byte-order mark stands before it, so it names no section");
+    } else if (line.front() == '[') {
+      visit(line, "a '[' without ']' names no section");
+    } else if (line.find('=') == std::string_view::npos) {
+      visit(line, "it has no '=', so it is no key");
+    }
+  }
+}
+
 void ForEachProfileKey(const IniProfile& profile, std::size_t position,
                        const std::function<void(std::string_view, std::string_view)>& visit) {
   VisitKeys(SectionBody(profile, position), [&](std::string_view name, std::string_view value) {

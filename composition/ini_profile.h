@@ -51,6 +51,13 @@ void ForEachProfileKey(
     const IniProfile& profile, std::size_t position,
     const std::function<void(std::string_view name, std::string_view value)>& visit);
 
+// Calls `visit` with each line of the section at `position` that the
+// lookups pass over without a word although it is no comment: a '[' line
+// without ']', a line without '=', and why.
+void ForEachIgnoredProfileLine(
+    const IniProfile& profile, std::size_t position,
+    const std::function<void(std::string_view line, const char* why)>& visit);
+
 // The form in which names compare: two section or key names are the same
 // name exactly when their keys are equal (ASCII letters without case).
 std::string ProfileNameKey(std::string_view name);

@@ -159,6 +159,14 @@ void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
   std::sort(keys.begin(), keys.end(),
             [](const Place& a, const Place& b) { return a.offset < b.offset; });
 
+  FindingKind ignored{"lines that are ignored"};
+  ForEachIgnoredProfileLine(profile, position, [&](std::string_view line, const char* why) {
+    if (ShowNext(tally, &ignored)) {
+      Warning(tally, ignored.what, "\"" + Shown(*tally, line) + "\" is ignored: " + why);
+    }
+  });
+  SumUp(*tally, ignored, "this section");
+
   FindingKind repeated{"keys that stand more than once"};
   FindingKind unknown{"unknown keys"};
   for (const Place& key : keys) {
@@ -312,6 +320,11 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
   }
 
   const std::string day = WeekdayFullName(weekday);
+  if (const std::size_t zero = value.find('\0'); zero != std::string::npos) {
+    Warning(tally, "range lists that stop early",
+            key + " holds a zero byte: the list is read only up to it, and \"" +
+                Shown(*tally, std::string_view(value).substr(zero)) + "\" is ignored");
+  }
   if (!report.why_ignored.empty()) {
     Warning(tally, "range lists that stop early",
             key + " stops at \"" + Shown(*tally, report.ignored) + "\": " + report.why_ignored +

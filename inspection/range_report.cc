@@ -133,6 +133,18 @@ std::vector<std::string> SurprisingTimes(const ListedRange& listed) {
   const std::string_view text = listed.text;
   CheckTimeText(text.substr(0, dash), listed.range.start, &notes);
   CheckTimeText(text.substr(dash + 1), listed.range.end, &notes);
+  const ClockTime midnight{0, 0};
+  const ClockTime end_of_day{24, 0};
+  const TimeRange& range = listed.range;
+  if (Before(range.start, midnight) && Before(midnight, range.end)) {
+    notes.push_back(FormatClockTime(range.start) +
+                    " is before 0:00: the range takes programmes from 0:00");
+  }
+  if (Before(end_of_day, range.end) && Before(range.start, end_of_day)) {
+    notes.push_back(FormatClockTime(range.end) +
+                    " is past 24:00: the range takes programmes up to 24:00; those after "
+                    "midnight belong to the next day's key, from 0:00");
+  }
   return notes;
 }
 

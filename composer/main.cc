@@ -15,6 +15,7 @@
 #include "platform/file_replace.h"
 #include "platform/process.h"
 #include "platform/table_memory.h"
+#include "text/escape.h"
 
 namespace {
 
@@ -63,10 +64,18 @@ void ExplainOnStandardError(const char* name, Status status, const ComposeReport
       }
       break;
     }
-    case FailurePlace::kSection:
+    case FailurePlace::kSection: {
+      // As it stands, control bytes escaped: "one\x00x" is not the base "one".
+      std::string section;
+      try {
+        section = EscapeControlBytes(report.section, Backslash::kAsItIs);
+      } catch (const std::bad_alloc&) {
+        section = "?";
+      }
       std::fprintf(stderr, "skedcomp: %s: section [%s]: %s; see skedtool check %s\n", name,
-                   report.section.c_str(), reason.text, name);
+                   section.c_str(), reason.text, name);
       break;
+    }
     case FailurePlace::kGuide:
       std::fprintf(stderr, "skedcomp: %s: the guide: %s\n", name, reason.text);
       break;

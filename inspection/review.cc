@@ -19,6 +19,7 @@
 #include "platform/base_path.h"
 #include "selection/select_composition.h"
 #include "text/ascii.h"
+#include "text/escape.h"
 #include "text/utf8.h"
 
 namespace {
@@ -159,11 +160,13 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
   const Status status = SelectComposition(composition, tables, &section, &provenance);
   if (status != Status::kOk) {
     const std::string hint = ExtensionHint("skedtool review", name);
-    *error = name + ": " + StatusText(status) +
-             (section.empty() ? "" : " (section [" + section + "])") +
-             (status == Status::kNoSections && !hint.empty()
-                  ? hint
-                  : "; skedtool check " + name + " says more");
+    *error =
+        name + ": " + StatusText(status) +
+        (section.empty() ? ""
+                         : " (section [" + EscapeControlBytes(section, Backslash::kAsItIs) + "])") +
+        (status == Status::kNoSections && !hint.empty()
+             ? hint
+             : "; skedtool check " + name + " says more");
     return false;
   }
   const ProgramTable& guide = tables.guide;

@@ -135,6 +135,10 @@ TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
       {"missing channel base",
        [](const TempDir& dir) { WriteFile(dir / "bad.cfg", "[one]\n[nowhere]\n"); },
        "Can't open file .ndx or .pdt!\n", "section [nowhere]: " + cant_open},
+      // Named as it stands, not as the base "one" a zero byte would cut it to.
+      {"zero byte in a section name",
+       [](const TempDir& dir) { WriteFile(dir / "bad.cfg", std::string("[one\0x]\n", 9)); },
+       "Can't open file .ndx or .pdt!\n", "section [one\\x00x]: " + cant_open},
       {"channel without title file",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[half]\n");

@@ -43,6 +43,21 @@ TEST_F(ReviewTest, TextFromFilesIsNeverMarkup) {
   }
 }
 
+// Marks of direction and zero-width characters cannot reorder or disguise a
+// name or a title: each is shown for what it is.
+TEST_F(ReviewTest, HiddenControlsAreShown) {
+  const std::string name = "evil\xE2\x80\xAEgnp.x";  // a right-to-left override
+  WriteBase(dir_ / name, {{FileTimeOf(2026, 12, 7, 6, 0),
+                           "a\xFE"
+                           "b"}});  // cp1255's RLM
+  const RunResult run = Tool({"review", "--codepage", "cp1255", "--bases", name});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out.find("\xE2\x80\xAE"), std::string::npos);
+  EXPECT_EQ(run.out.find("\xE2\x80\x8F"), std::string::npos);
+  EXPECT_NE(run.out.find("evil[U+202E]gnp.x"), std::string::npos);
+  EXPECT_NE(run.out.find("a[U+200F]b"), std::string::npos);
+}
+
 // The page says whether the guide on disk is the one the composition makes.
 TEST_F(ReviewTest, TellsAStaleGuide) {
   WriteBase(dir_ / "one",

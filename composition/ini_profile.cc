@@ -4,10 +4,13 @@
 #include <charconv>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "platform/names.h"
 #include "platform/read_file.h"
 #include "text/ascii.h"
+#include "text/utf8.h"
 
 namespace {
 
@@ -157,9 +160,43 @@ void ForEachProfileKey(const IniProfile& profile, std::size_t position,
   });
 }
 
+namespace {
+
+// A file saved as UTF-16 (a byte-order mark first, little- or big-endian) in
+// narrow text, as Windows' profile functions read it; a lone surrogate is
+// U+FFFD. Any other text is as it is.
+std::string NarrowText(std::string text) {
+  const bool little = text.starts_with("\xFF\xFE");
+  if (!little && !text.starts_with("\xFE\xFF")) return text;
+  std::u16string units;
+  units.reserve(text.size() / 2);
+  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    const auto a = static_cast<unsigned char>(text[i]);
+    const auto b = static_cast<unsigned char>(text[i + 1]);
+    units.push_back(static_cast<char16_t>(little ? a | b << 8 : b | a << 8));
+  }
+  std::string().swap(text);  // a large file is not held three times over
+  if (std::optional<std::string> ansi = AnsiText(units)) return *std::move(ansi);
+  std::string utf8;
+  utf8.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    AppendUtf8(c, &utf8);
+  }
+  return utf8;
+}
+
+}  // namespace
+
 IniProfile ParseIniProfile(std::string text) {
   IniProfile profile;
-  profile.text = std::move(text);
+  profile.text = NarrowText(std::move(text));
   if (profile.text.size() > UINT32_MAX) return profile;
   std::string_view rest = profile.text;
   if (rest.starts_with(kUtf8ByteOrderMark)) rest.remove_prefix(kUtf8ByteOrderMark.size());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/names.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -77,6 +78,30 @@ TEST(IniProfileTest, ValuesAreReadAsTheProfileFunctionsReadThem) {
     EXPECT_EQ(Lookup(entry.text, entry.section, entry.key), entry.value)
         << "[" << entry.section << "] " << entry.key << " in: " << entry.text;
   }
+}
+
+// A file saved as UTF-16 (as Notepad may) reads as its text does: names in
+// UTF-8 here, in the ANSI page on Windows (which the comparison with Windows'
+// own functions checks).
+TEST(IniProfileTest, Utf16FilesReadAsTheirText) {
+  const std::u16string text = u"[one]\r\nrange1=18:00-24:00\r\n[Caf\u00E9]\r\ntimeshift=-1\r\n";
+  std::string little = "\xFF\xFE";
+  std::string big = "\xFE\xFF";
+  for (const char16_t unit : text) {
+    little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+  }
+  const bool utf8 = !AnsiText(u"").has_value();
+  const std::string cafe = utf8 ? "Caf\xC3\xA9" : "Caf\xE9";
+  for (const std::string& file : {little, big}) {
+    const IniProfile profile = ParseIniProfile(file);
+    EXPECT_EQ(ProfileSectionNames(profile), (Names{"one", cafe}));
+    EXPECT_EQ(ProfileString(profile, "one", "range1", ""), "18:00-24:00");
+    EXPECT_EQ(ProfileString(profile, cafe, "timeshift", ""), "-1");
+  }
+  // A lone surrogate is no character; what follows it reads on.
+  const std::string lone("\xFF\xFE[\0a\0\x00\xD8]\0", 10);
+  EXPECT_EQ(ProfileSectionNames(ParseIniProfile(lone)), (Names{utf8 ? "a\xEF\xBF\xBD" : "a?"}));
 }
 
 TEST(IniProfileTest, LongValuesAndNamesAreReadWhole) {

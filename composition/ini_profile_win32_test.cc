@@ -69,6 +69,8 @@ std::vector<IniCase> GeneratedCases() {
       {"UTF-8 byte-order mark", "\xEF\xBB\xBF[one]\nrange1=1-2\n"},
       {"byte-order mark alone", "\xEF\xBB\xBF"},
       {"key before the byte-order mark's section", "\xEF\xBB\xBFrange1=1-2\n[one]\n"},
+      {"UTF-16LE", std::string("\xFF\xFE[\0o\0n\0e\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n\0", 26)},
+      {"UTF-16BE", std::string("\xFE\xFF\0[\0o\0n\0e\0]\0\r\0\n\0k\0=\0\xE9\0\r\0\n", 26)},
   };
 }
 

@@ -6,6 +6,7 @@
 #ifndef SKEDCOMP_PLATFORM_NAMES_H_
 #define SKEDCOMP_PLATFORM_NAMES_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,5 +24,11 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv);
 // A name from a composition file, bytes of the ANSI code page on Windows, in
 // the encoding in use.
 std::string NameFromComposition(std::string_view name);
+
+// Text of a composition file saved as UTF-16 as the programs read names:
+// the ANSI page on Windows (as its profile functions read such a file; a
+// character the page lacks becomes '?'), nothing elsewhere, where names are
+// UTF-8 bytes and the caller writes it so.
+std::optional<std::string> AnsiText(std::u16string_view text);
 
 #endif  // SKEDCOMP_PLATFORM_NAMES_H_

@@ -8,3 +8,5 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
 }
 
 std::string NameFromComposition(std::string_view name) { return std::string(name); }
+
+std::optional<std::string> AnsiText(std::u16string_view) { return std::nullopt; }

@@ -58,3 +58,8 @@ std::wstring WideName(const std::string& name) {
   }
   return Wide(CP_ACP, 0, name);
 }
+
+std::optional<std::string> AnsiText(std::u16string_view text) {
+  const std::wstring wide(text.begin(), text.end());
+  return Narrow(CP_ACP, wide);
+}

@@ -145,6 +145,28 @@ void MarkNeighbours(ReviewPage* page) {
   }
 }
 
+// Rows times lanes of the grid the page draws: a row for each day with
+// programmes, and for each empty day up to kEmptyDaysShown in a row (one for
+// a longer run, folded).
+long long GridCells(const ReviewPage& page) {
+  long long rows = 0;
+  bool first = true;
+  std::chrono::sys_days previous{};
+  for (const ReviewProgram& program : page.programs) {
+    const std::chrono::sys_days day = DayOf(program.start);
+    if (!first && day == previous) continue;
+    if (!first) {
+      const long long empty = (day - previous).count() - 1;
+      rows += empty > kEmptyDaysShown ? 1 : empty;
+    }
+    ++rows;
+    previous = day;
+    first = false;
+  }
+  const long long lanes = page.composed ? 1 : std::max<long long>(1, page.sources.size());
+  return rows * lanes;
+}
+
 }  // namespace
 
 bool ReviewComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
@@ -241,6 +263,13 @@ bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, 
                      };
                      return key(a.start) < key(b.start);
                    });
+  if (const long long cells = GridCells(*page); cells > kMaxGridCells) {
+    *error = std::to_string(names.size()) + " bases over their days make a grid of " +
+             std::to_string(cells) + " cells (days times bases), more than the " +
+             std::to_string(kMaxGridCells) +
+             " a page can show; review fewer bases at once, or bases of fewer days";
+    return false;
+  }
   MarkNeighbours(page);
   return true;
 }

@@ -14,6 +14,14 @@
 // Stretches of more than this with no programme starting are marked.
 inline constexpr int kLongGapMinutes = 3 * 60;
 
+// Empty days beyond this many in a row are folded into one row of the grid.
+inline constexpr int kEmptyDaysShown = 7;
+
+// The grid has a row a day and a lane a source in each row: more cells than
+// this would make a page too large to open (hundreds of megabytes), so a
+// review of bases that far apart, or that many, is refused.
+inline constexpr long long kMaxGridCells = 200'000;
+
 struct ReviewProgram {
   ProgramStart start;
   std::string title;  // UTF-8

@@ -43,4 +43,30 @@ TEST(ReviewTest, MarksAreWorkedOutInTheModel) {
   EXPECT_NE(error.find("Can't open file .ndx or .pdt!"), std::string::npos);
 }
 
+// The grid has a row a day and a lane a base: bases far apart in time are
+// refused before a page of hundreds of megabytes is made, not after.
+TEST(ReviewTest, AGridTooLargeToShowIsRefused) {
+  TempDir dir;
+  constexpr std::uint64_t kDay = 864'000'000'000;
+  const std::uint64_t first = FileTimeOf(2000, 1, 1, 12, 0);
+  std::vector<std::string> names;
+  for (int b = 0; b < 16; ++b) {
+    std::vector<BaseEntry> entries;
+    // Each base on days of its own, an empty day between any two.
+    for (int k = 0; k < 400; ++k) entries.push_back({first + (k * 16 + b) * 2 * kDay, "p"});
+    names.push_back(dir / ("b" + std::to_string(b)));
+    WriteBase(names.back(), entries);
+  }
+  ReviewPage page;
+  std::string error;
+  EXPECT_FALSE(ReviewBases(names, ShownText{"cp1252"}, &page, &error));
+  EXPECT_EQ(error,
+            "16 bases over their days make a grid of 204784 cells (days times bases), "
+            "more than the 200000 a page can show; review fewer bases at once, or bases "
+            "of fewer days");
+  names.pop_back();  // 15 lanes of 11,999 rows fit
+  page = {};
+  EXPECT_TRUE(ReviewBases(names, ShownText{"cp1252"}, &page, &error)) << error;
+}
+
 }  // namespace

@@ -14,9 +14,6 @@ namespace {
 // Colours a source is drawn in, by its position; past the last they repeat.
 constexpr int kColours = 10;
 
-// Empty days beyond this many in a row are folded into one line.
-constexpr int kEmptyDaysShown = 7;
-
 // How much of a title a block shows; the rest is in its details.
 constexpr std::size_t kBlockTitleBytes = 60;
 

@@ -70,6 +70,7 @@ RunResult RunProgram(const char* binary, const std::string& dir,
   if (!::CreatePipe(&in_read, &in_write, &inherit, 0) ||
       !::CreatePipe(&out_read, &out_write, &inherit, 0) ||
       !::CreatePipe(&err_read, &err_write, &inherit, 0)) {
+    result.err = "the test could not make pipes: error " + std::to_string(::GetLastError()) + "\n";
     return result;
   }
   for (const HANDLE mine : {in_write, out_read, err_read}) {
@@ -97,6 +98,9 @@ RunResult RunProgram(const char* binary, const std::string& dir,
   ::CloseHandle(err_write);
   if (stdout_handle != out_write) ::CloseHandle(stdout_handle);
   if (!started) {
+    // Said, so that a child that did not run is told from one that failed.
+    result.err = "the test could not start " + std::string(binary) + ": CreateProcessW error " +
+                 std::to_string(::GetLastError()) + "\n";
     for (const HANDLE mine : {in_write, out_read, err_read}) ::CloseHandle(mine);
     return result;
   }

@@ -306,6 +306,11 @@ TEST(XmltvTest, RefusalsWriteNothing) {
        "skedtool: import: --tz needs a zone name (without it: the system's zone)\n"
        "Try 'skedtool import --help'.\n",
        2},
+      {"byte-order mark against the declaration",
+       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<tv/>\n",
+       {},
+       "skedtool: import: tv.xml:1: a UTF-8 byte-order mark, but encoding=\"ISO-8859-1\" "
+       "declared: the document cannot be both; save it as one of them\n"},
       {"no programmes",
        "<tv/>",
        {},

@@ -1,4 +1,5 @@
 #include "xmltv/read_xmltv.h"
+#include "text/ascii.h"
 #include "text/utf8.h"
 
 #include <libxml/SAX2.h>
@@ -159,13 +160,32 @@ struct ReadState {
   std::unordered_map<std::string, std::size_t> channel_index;
   std::vector<bool> named_held;  // for each --channel: whether the file holds it
   long without_channel = 0;      // programmes that name no channel
-  std::string error;             // the first failure, with its place
-  std::string parser_error;      // the parser's first error, with its place
+  std::string head;              // the first bytes, until the XML declaration is checked
+  bool head_checked = false;
+  std::string error;         // the first failure, with its place
+  std::string parser_error;  // the parser's first error, with its place
 };
 
 // Nothing beyond the named file is ever loaded: a DTD, an external entity,
 // anything named by a URL.
 xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
+
+// The encoding a UTF-8 byte-order mark says, against the one the XML
+// declaration names: a document cannot be both, and which one was meant is
+// for its maker to say. "" when they agree or there is nothing to compare.
+std::string ConflictingDeclaration(std::string_view head) {
+  if (!head.starts_with("\xEF\xBB\xBF<?xml")) return {};
+  const std::string_view declaration = head.substr(0, head.find("?>"));
+  const std::size_t at = declaration.find("encoding");
+  if (at == std::string_view::npos) return {};
+  const std::size_t open = declaration.find_first_of("\"'", at);
+  if (open == std::string_view::npos) return {};
+  const std::size_t close = declaration.find(declaration[open], open + 1);
+  if (close == std::string_view::npos) return {};
+  const std::string_view name = declaration.substr(open + 1, close - open - 1);
+  if (EqualIgnoringAsciiCase(name, "UTF-8") || EqualIgnoringAsciiCase(name, "UTF8")) return {};
+  return std::string(name);
+}
 
 int ReadFromFile(void* context, char* buffer, int length) {
   auto* state = static_cast<ReadState*>(context);
@@ -175,6 +195,20 @@ int ReadFromFile(void* context, char* buffer, int length) {
     return -1;
   }
   state->bytes_read += got;
+  if (!state->head_checked) {
+    constexpr std::size_t kHead = 512;  // an XML declaration is far shorter
+    state->head.append(buffer, std::min(got, kHead - std::min(kHead, state->head.size())));
+    if (got == 0 || state->head.size() >= kHead || state->head.find("?>") != std::string::npos) {
+      state->head_checked = true;
+      if (const std::string declared = ConflictingDeclaration(state->head); !declared.empty()) {
+        state->error = state->reading->shown_file + ":1: a UTF-8 byte-order mark, but encoding=\"" +
+                       BriefText(declared) +
+                       "\" declared: the document cannot be both; save it as one of them";
+        return -1;
+      }
+      std::string().swap(state->head);
+    }
+  }
   if (!WatchMarkup(&state->watch, {buffer, got})) {
     if (state->error.empty()) {
       state->error = state->reading->shown_file + ":" + std::to_string(state->watch.line) +

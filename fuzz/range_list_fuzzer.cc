@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "inspection/range_report.h"
+#include "report/range_report.h"
 #include "selection/range_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

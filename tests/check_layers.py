@@ -14,7 +14,7 @@ import os
 import re
 import sys
 
-LAYERS = ["platform", "text", "base", "composition", "selection", "xmltv", "inspection",
+LAYERS = ["platform", "text", "base", "composition", "selection", "xmltv", "report",
           "composer", "tool"]
 
 # The C++ standard library's headers, and the C library's in their C++ form.

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "composition/composition_file.h"
-#include "inspection/check.h"
+#include "report/check.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/stored_base.h"
-#include "inspection/listing.h"
+#include "report/listing.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/stored_base.h"
-#include "inspection/listing.h"
+#include "report/listing.h"
 #include "text/utf8.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"

@@ -6,7 +6,7 @@
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/stored_base.h"
-#include "inspection/listing.h"
+#include "report/listing.h"
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
 #include "platform/read_file.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "inspection/review.h"
+#include "report/review.h"
 #include "tool/commands.h"
 #include "tool/review_page.h"
 #include "tool/tool_output.h"

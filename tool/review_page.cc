@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "inspection/listing.h"
+#include "report/listing.h"
 #include "text/utf8.h"
 
 namespace {

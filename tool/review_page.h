@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "inspection/review.h"
+#include "report/review.h"
 
 // The page, UTF-8.
 std::string RenderReviewPage(const ReviewPage& page);

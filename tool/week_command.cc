@@ -6,7 +6,7 @@
 
 #include "base/calendar_time.h"
 #include "base/stored_base.h"
-#include "inspection/listing.h"
+#include "report/listing.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 

@@ -5,8 +5,8 @@
 // TIME is HH:MM, with :SS and a 7-digit fraction of the second only when the
 // base stores them. In TITLE a tab, CR, LF and backslash are written \t \r \n
 // \\ and other bytes below 0x20 as \xHH; all other bytes stand raw.
-#ifndef SKEDCOMP_INSPECTION_LISTING_H_
-#define SKEDCOMP_INSPECTION_LISTING_H_
+#ifndef SKEDCOMP_REPORT_LISTING_H_
+#define SKEDCOMP_REPORT_LISTING_H_
 
 #include <cstdint>
 #include <string>
@@ -34,4 +34,4 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
 std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
                           BaseDamage damage);
 
-#endif  // SKEDCOMP_INSPECTION_LISTING_H_
+#endif  // SKEDCOMP_REPORT_LISTING_H_

@@ -1,8 +1,8 @@
 // What the review page shows, as a value: a composed guide or any program
 // bases, each programme with where it came from and every mark worked out.
 // The page only draws it (tool/review_page).
-#ifndef SKEDCOMP_INSPECTION_REVIEW_H_
-#define SKEDCOMP_INSPECTION_REVIEW_H_
+#ifndef SKEDCOMP_REPORT_REVIEW_H_
+#define SKEDCOMP_REPORT_REVIEW_H_
 
 #include <string>
 #include <vector>
@@ -66,4 +66,4 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
 bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
                  std::string* error);
 
-#endif  // SKEDCOMP_INSPECTION_REVIEW_H_
+#endif  // SKEDCOMP_REPORT_REVIEW_H_

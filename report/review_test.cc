@@ -1,5 +1,5 @@
 // The review's marks as values, before any page is drawn.
-#include "inspection/review.h"
+#include "report/review.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "inspection/review.h"
+#include "report/review.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,8 +14,8 @@
 #include "base/write_program_base.h"
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
-#include "inspection/check.h"
-#include "inspection/listing.h"
+#include "report/check.h"
+#include "report/listing.h"
 #include "platform/base_path.h"
 #include "selection/select_composition.h"
 #include "text/ascii.h"

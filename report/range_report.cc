@@ -1,4 +1,4 @@
-#include "inspection/range_report.h"
+#include "report/range_report.h"
 
 #include <algorithm>
 #include <cstring>

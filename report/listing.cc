@@ -1,4 +1,4 @@
-#include "inspection/listing.h"
+#include "report/listing.h"
 
 #include <charconv>
 #include <cstdio>

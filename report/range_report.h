@@ -1,8 +1,8 @@
 // What skedtool check says about one range list: the ranges the composer
 // will use, the text it will ignore and why, and ranges that do not do what
 // they seem to.
-#ifndef SKEDCOMP_INSPECTION_RANGE_REPORT_H_
-#define SKEDCOMP_INSPECTION_RANGE_REPORT_H_
+#ifndef SKEDCOMP_REPORT_RANGE_REPORT_H_
+#define SKEDCOMP_REPORT_RANGE_REPORT_H_
 
 #include <functional>
 #include <string>
@@ -39,4 +39,4 @@ bool RangesOverlap(const TimeRange& a, const TimeRange& b, TimeRange* common);
 
 std::string FormatClockTime(const ClockTime& time);
 
-#endif  // SKEDCOMP_INSPECTION_RANGE_REPORT_H_
+#endif  // SKEDCOMP_REPORT_RANGE_REPORT_H_

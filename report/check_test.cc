@@ -1,5 +1,5 @@
 // check's findings as values: each kind, on a composition made to have it.
-#include "inspection/check.h"
+#include "report/check.h"
 
 #include <gtest/gtest.h>
 

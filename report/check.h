@@ -1,8 +1,8 @@
 // What `skedtool check NAME` finds: NAME.cfg read as the composer reads it,
 // what the composer would do with it, and the mistakes it passes over in
 // silence, as a value for check to print and review to show.
-#ifndef SKEDCOMP_INSPECTION_CHECK_H_
-#define SKEDCOMP_INSPECTION_CHECK_H_
+#ifndef SKEDCOMP_REPORT_CHECK_H_
+#define SKEDCOMP_REPORT_CHECK_H_
 
 #include <cstddef>
 #include <map>
@@ -58,4 +58,4 @@ CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
 // "skedcomp would write the guide." or where and how it would stop.
 std::string CheckVerdict(const CheckReport& report);
 
-#endif  // SKEDCOMP_INSPECTION_CHECK_H_
+#endif  // SKEDCOMP_REPORT_CHECK_H_

@@ -1,4 +1,4 @@
-#include "inspection/check.h"
+#include "report/check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,8 +15,8 @@
 #include "base/write_program_base.h"
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
-#include "inspection/listing.h"
-#include "inspection/range_report.h"
+#include "report/listing.h"
+#include "report/range_report.h"
 #include "platform/base_path.h"
 #include "platform/names.h"
 #include "platform/read_file.h"

@@ -1,5 +1,7 @@
 #include "base/status.h"
 
+#include "platform/base_lock.h"
+
 const char* StatusMessage(Status status) {
   switch (status) {
     case Status::kOk:
@@ -7,6 +9,8 @@ const char* StatusMessage(Status status) {
     case Status::kNoSections:
       return "Sections not found in .cfg file or .cfg file error!\n";
     case Status::kCantOpenBase:
+    case Status::kBaseLocked:
+    case Status::kBaseUnrepaired:
       return "Can't open file .ndx or .pdt!\n";
     case Status::kReadError:
       return "Read error!\n";
@@ -36,4 +40,18 @@ std::string StatusText(Status status) {
   std::string text = StatusMessage(status);
   while (!text.empty() && text.back() == '\n') text.pop_back();
   return text;
+}
+
+static_assert(kLockWait == std::chrono::seconds(10), "the reason states it");
+
+const char* StatusReason(Status status) {
+  switch (status) {
+    case Status::kBaseLocked:
+      return "another run kept its base locked for 10 s";
+    case Status::kBaseUnrepaired:
+      return "a stopped run left its base half replaced, and it cannot be finished here (the "
+             "folder is not writable)";
+    default:
+      return "";
+  }
 }

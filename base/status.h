@@ -19,10 +19,17 @@ enum class Status {
   kGuideTooBig,
   kCantConvertTime,
   kOutOfMemory,
+  // Shown as kCantOpenBase is; the reason says more.
+  kBaseLocked,      // another run held the base's lock for the whole wait
+  kBaseUnrepaired,  // a stopped run left it half replaced, beyond mending here
 };
 
 // The message printed for a failure, ending in a newline; "Ok\n" for kOk.
 const char* StatusMessage(Status status);
+
+// Why a base could not be read, where the message alone does not say:
+// "another run kept its base locked for 10 s"; "" for the other statuses.
+const char* StatusReason(Status status);
 
 // The same without its line feed, to stand inside other text.
 std::string StatusText(Status status);

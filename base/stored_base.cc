@@ -5,7 +5,9 @@
 #include "base/calendar_time.h"
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
+#include "platform/base_lock.h"
 #include "platform/base_path.h"
+#include "platform/file_replace.h"
 #include "platform/read_file.h"
 
 namespace {
@@ -50,6 +52,18 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
 Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage) {
   *damage = BaseDamage::kNone;
   base->count = 0;
+  // Held while both files are read, so that no writer of ours swaps them
+  // between the two reads.
+  HeldLocks held;
+  std::string why;
+  switch (LockForReading(BaseFilePath(name, kIndexExtension), &held, &why)) {
+    case ReadLock::kOk:
+      break;
+    case ReadLock::kBusy:
+      return Status::kBaseLocked;
+    case ReadLock::kUnrepaired:
+      return Status::kBaseUnrepaired;
+  }
   const ReadFileResult index_read =
       ReadFileInto(BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index_buffer,
                    &base->index_length, &base->index_file_size);

@@ -92,6 +92,7 @@ Status WriteProgramBase(std::string_view name, const ProgramTable& guide, Replac
     case ReplaceResult::kOk:
       return Status::kOk;
     case ReplaceResult::kCantOpen:
+    case ReplaceResult::kBusy:
       return Status::kCantOpenOutput;
     case ReplaceResult::kWriteError:
     case ReplaceResult::kPutBackFailed:

@@ -63,6 +63,9 @@ FailureReason ExplainFailure(Status status) {
       return {kGuide, "a programme's start is not a valid date and time from 1601 on"};
     case Status::kOutOfMemory:
       return {kGuide, "it needs more memory than the system gives"};
+    case Status::kBaseLocked:
+    case Status::kBaseUnrepaired:
+      return {kSection, StatusReason(status)};
   }
   return {kGuide, "internal error"};
 }

@@ -12,6 +12,7 @@
 #include "composer/banner.h"
 #include "composer/compose_guide.h"
 #include "composition/composition_file.h"
+#include "platform/base_lock.h"
 #include "platform/file_replace.h"
 #include "platform/process.h"
 #include "platform/table_memory.h"
@@ -84,8 +85,11 @@ void ExplainOnStandardError(const char* name, Status status, const ComposeReport
 
 }  // namespace
 
+void TellWait(const std::string& line) { std::fprintf(stderr, "skedcomp: %s\n", line.c_str()); }
+
 int main(int argc, char** argv) {
   PrepareProcess();
+  SetLockWaitNotice(TellWait);
   Print(kBanner);
   // Every record a guide takes touches a page of each table: mapping them in
   // one go is far cheaper than a page fault per record.
@@ -116,6 +120,9 @@ int main(int argc, char** argv) {
     if (status != Status::kOk) ExplainOnStandardError(argv[i], status, report);
     for (const std::string& path : report.replace.left_behind) {
       std::fprintf(stderr, "skedcomp: %s\n", LeftBehindText(path).c_str());
+    }
+    for (const std::string& note : TakeRepairNotes()) {
+      std::fprintf(stderr, "skedcomp: %s\n", note.c_str());
     }
     if (status != Status::kOk) return 1;
   }

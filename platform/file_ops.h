@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What tells two names of one file apart from two files: device and file
 // number (on Windows the volume serial number and the file index).
@@ -62,10 +63,43 @@ bool RemoveFile(const std::string& path);
 // The folder of `path` ("." when it names none), without a trailing separator.
 std::string DirectoryOf(const std::string& path);
 
+// The last part of `path`: the file's name without its folder.
+std::string FileNameOf(const std::string& path);
+
 // The file `name` in `directory` (as DirectoryOf gives it).
 std::string PathInDirectory(const std::string& directory, const std::string& name);
 
-// A number for this process, the same for the whole run, for temporary names.
-std::string ProcessTag();
+// The file `path` names, a link itself and not what it points to; false when
+// nothing stands there.
+bool IdentityOfPath(const std::string& path, FileIdentity* identity);
+bool IdentityOfFile(FileHandle file, FileIdentity* identity);
+
+// Opens the existing regular file `path`, never through a link, to add to
+// its end.
+FileOpResult OpenToAppend(const std::string& path, FileHandle* file);
+
+// Asks the system to put what was written to `file`, or the names in
+// `directory`, on the disk before it returns.
+bool SyncFile(FileHandle file);
+bool SyncDirectory(const std::string& directory);
+
+// The names in `directory` that start with `prefix`; false when it cannot
+// be listed.
+bool ListDirectory(const std::string& directory, std::string_view prefix,
+                   std::vector<std::string>* names);
+
+// The bytes that tell two file names apart on this system: the name itself,
+// or where letter case does not count (Windows), its upper case.
+std::string NameKey(std::string_view name);
+
+// The lock file at `path`, made (empty) where it is missing: for writing
+// where the user may, else for reading; kNoFile when neither.
+FileHandle OpenLockFile(const std::string& path);
+
+// One byte of a lock file, locked shared or exclusive without waiting. The
+// system releases it when the file is closed, and when its holder ends
+// however it ends, so a killed holder leaves no lock behind.
+enum class LockAttempt { kTaken, kBusy, kFailed };
+LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive);
 
 #endif  // SKEDCOMP_PLATFORM_FILE_OPS_H_

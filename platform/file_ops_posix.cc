@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -118,8 +119,89 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 std::string PathInDirectory(const std::string& directory, const std::string& name) {
   return directory == "/" ? "/" + name : directory + "/" + name;
 }
 
-std::string ProcessTag() { return std::to_string(::getpid()); }
+bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return true;
+}
+
+bool IdentityOfFile(FileHandle file, FileIdentity* identity) {
+  struct stat info;
+  if (::fstat(Descriptor(file), &info) != 0) return false;
+  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return true;
+}
+
+FileOpResult OpenToAppend(const std::string& path, FileHandle* file) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return FileOpResult::kFailed;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return FileOpResult::kFailed;
+  }
+  *file = fd;
+  return FileOpResult::kOk;
+}
+
+bool SyncFile(FileHandle file) { return ::fsync(Descriptor(file)) == 0; }
+
+bool SyncDirectory(const std::string& directory) {
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+bool ListDirectory(const std::string& directory, std::string_view prefix,
+                   std::vector<std::string>* names) {
+  names->clear();
+  DIR* listing = ::opendir(directory.c_str());
+  if (listing == nullptr) return false;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (name.substr(0, prefix.size()) == prefix) names->emplace_back(name);
+  }
+  ::closedir(listing);
+  return true;
+}
+
+std::string NameKey(std::string_view name) { return std::string(name); }
+
+FileHandle OpenLockFile(const std::string& path) {
+  // O_NOFOLLOW and O_NONBLOCK: a link or FIFO planted at the name is no lock.
+  constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
+  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | kFlags);
+  if (fd < 0) return kNoFile;
+  struct stat info;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return kNoFile;
+  }
+  return fd;
+}
+
+LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+  // Locks of the open file, not of the process (as fcntl's older locks are):
+  // closing another descriptor of the file releases none of them.
+  struct flock lock = {};
+  lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = static_cast<off_t>(offset);
+  lock.l_len = 1;
+  for (;;) {
+    if (::fcntl(Descriptor(file), F_OFD_SETLK, &lock) == 0) return LockAttempt::kTaken;
+    if (errno == EINTR) continue;
+    // A file opened for reading only cannot be locked exclusively (EBADF).
+    return errno == EAGAIN || errno == EACCES ? LockAttempt::kBusy : LockAttempt::kFailed;
+  }
+}

@@ -7,6 +7,40 @@ namespace {
 
 HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
+// A virus scanner or an indexer opens a file just written, or about to be
+// replaced, for a moment without sharing its deletion; renaming, linking or
+// removing it then fails until it lets go. Such a step is tried again, with
+// a growing pause, for about two seconds before it counts as failed.
+bool SharingViolation(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+template <typename Step>
+bool Retried(Step step) {
+  DWORD pause = 10;
+  for (DWORD waited = 0;; waited += pause, pause = pause < 250 ? pause * 2 : pause) {
+    if (step()) return true;
+    const DWORD error = ::GetLastError();
+    // Access denied lasts for a file that is read-only or in a folder the
+    // user may not write to: only a short while is spent finding that out.
+    const DWORD most = error == ERROR_ACCESS_DENIED ? 200 : 2000;
+    if (!SharingViolation(error) || waited >= most) {
+      ::SetLastError(error);
+      return false;
+    }
+    ::Sleep(pause);
+  }
+}
+
+bool IdentityOf(HANDLE file, FileIdentity* identity) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file, &info)) return false;
+  *identity = {info.dwVolumeSerialNumber,
+               (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  return true;
+}
+
 }  // namespace
 
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
@@ -68,8 +102,11 @@ FileOpResult ExchangeFiles(const std::string&, const std::string&) {
 }
 
 FileOpResult LinkFile(const std::string& existing, const std::string& new_name) {
-  if (::CreateHardLinkW(WideName(new_name).c_str(), WideName(existing).c_str(), nullptr))
+  const std::wstring from = WideName(existing);
+  const std::wstring to = WideName(new_name);
+  if (Retried([&] { return ::CreateHardLinkW(to.c_str(), from.c_str(), nullptr) != 0; })) {
     return FileOpResult::kOk;
+  }
   switch (::GetLastError()) {
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
@@ -84,11 +121,17 @@ FileOpResult LinkFile(const std::string& existing, const std::string& new_name) 
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-  return ::MoveFileExW(WideName(from).c_str(), WideName(to).c_str(), MOVEFILE_REPLACE_EXISTING) !=
-         0;
+  const std::wstring source = WideName(from);
+  const std::wstring target = WideName(to);
+  return Retried([&] {
+    return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  });
 }
 
-bool RemoveFile(const std::string& path) { return ::DeleteFileW(WideName(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) {
+  const std::wstring name = WideName(path);
+  return Retried([&] { return ::DeleteFileW(name.c_str()) != 0; });
+}
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
@@ -101,6 +144,12 @@ std::string DirectoryOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string FileNameOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  if (separator != std::string::npos) return path.substr(separator + 1);
+  return path.size() >= 2 && path[1] == ':' ? path.substr(2) : path;
+}
+
 std::string PathInDirectory(const std::string& directory, const std::string& name) {
   // A root ("\\", "C:\\") or a drive's current folder ("C:") needs no separator.
   const char last = directory.empty() ? '\\' : directory.back();
@@ -108,4 +157,98 @@ std::string PathInDirectory(const std::string& directory, const std::string& nam
   return directory + "\\" + name;
 }
 
-std::string ProcessTag() { return std::to_string(::GetCurrentProcessId()); }
+bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
+  const HANDLE file =
+      ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = IdentityOf(file, identity);
+  ::CloseHandle(file);
+  return known;
+}
+
+bool IdentityOfFile(FileHandle file, FileIdentity* identity) {
+  return IdentityOf(Handle(file), identity);
+}
+
+FileOpResult OpenToAppend(const std::string& path, FileHandle* file) {
+  const HANDLE opened =
+      ::CreateFileW(WideName(path).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return FileOpResult::kFailed;
+  if (::GetFileType(opened) != FILE_TYPE_DISK) {
+    ::CloseHandle(opened);
+    return FileOpResult::kFailed;
+  }
+  *file = reinterpret_cast<FileHandle>(opened);
+  return FileOpResult::kOk;
+}
+
+bool SyncFile(FileHandle file) { return ::FlushFileBuffers(Handle(file)) != 0; }
+
+// NTFS keeps its names safe in its own journal: a folder needs no flush.
+bool SyncDirectory(const std::string&) { return true; }
+
+bool ListDirectory(const std::string& directory, std::string_view prefix,
+                   std::vector<std::string>* names) {
+  names->clear();
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW(WideName(PathInDirectory(directory, "*")).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  do {
+    std::string name;
+    for (const wchar_t* c = found.cFileName; *c != L'\0'; ++c) {
+      if (*c > 0x7F) {  // our own names are ASCII; no other is wanted
+        name.clear();
+        break;
+      }
+      name += static_cast<char>(*c);
+    }
+    if (!name.empty() && std::string_view(name).substr(0, prefix.size()) == prefix) {
+      names->push_back(name);
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return true;
+}
+
+std::string NameKey(std::string_view name) {
+  // As NTFS compares names: by the upper case of each UTF-16 unit.
+  std::wstring wide = WideName(std::string(name));
+  if (!wide.empty()) ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  std::string key;
+  for (const wchar_t unit : wide) {
+    key += static_cast<char>(unit & 0xFF);
+    key += static_cast<char>(unit >> 8);
+  }
+  return key;
+}
+
+FileHandle OpenLockFile(const std::string& path) {
+  // Shared every way, so that no program of ours, or another, is kept from
+  // the file itself; only its locked bytes are.
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const std::wstring name = WideName(path);
+  HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    file = ::CreateFileW(name.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (file == INVALID_HANDLE_VALUE) return kNoFile;
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    return kNoFile;
+  }
+  return reinterpret_cast<FileHandle>(file);
+}
+
+LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+  OVERLAPPED where = {};
+  where.Offset = static_cast<DWORD>(offset);
+  where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  if (::LockFileEx(Handle(file), flags, 0, 1, 0, &where)) return LockAttempt::kTaken;
+  return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockAttempt::kBusy : LockAttempt::kFailed;
+}

@@ -66,19 +66,25 @@ TEST_F(FileReplaceTest, LinkOfAnotherUserIsRefused) {
   EXPECT_EQ(ReadFile(dir_ / "victim"), "victim");
 }
 
-TEST_F(FileReplaceTest, LinksPlantedAtTemporaryNamesAreNeverFollowed) {
-  WriteOld();
-  WriteFile(dir_ / "victim", "victim");
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    ASSERT_EQ(::symlink("victim", TemporaryPath(dir_.path(), attempt).c_str()), 0);
+TEST(FileReplaceLinksTest, LinksPlantedAtOurNamesAreNeverFollowed) {
+  for (const bool no_exchange : {false, true}) {
+    TempDir dir;
+    for (const char* name : {"out.a", "out.b", "victim"}) WriteFile(dir / name, name);
+    std::vector<std::string> ours = FilesOfOurs(dir / "out.a");
+    ours.push_back(FilesOfOurs(dir / "out.b")[0]);
+    for (const std::string& path : ours) {
+      ASSERT_EQ(::symlink(&path == &ours.back() ? "nowhere" : "victim", path.c_str()), 0);
+    }
+    const FileReplacement files[] = {{dir / "out.a", "new a"}, {dir / "out.b", "new b"}};
+    std::vector<std::string> left_behind;
+    ReplaceFaults faults;
+    faults.no_exchange = no_exchange;
+    ASSERT_EQ(ReplaceFiles(files, &left_behind, &faults), ReplaceResult::kOk);
+    EXPECT_EQ(ReadFile(dir / "out.a"), "new a");
+    EXPECT_EQ(ReadFile(dir / "out.b"), "new b");
+    EXPECT_EQ(ReadFile(dir / "victim"), "victim");
+    EXPECT_FALSE(FileExists(dir / "nowhere"));
   }
-  ASSERT_EQ(::symlink("nowhere", TemporaryPath(dir_.path(), 3).c_str()), 0);  // dangling
-  ASSERT_EQ(Replace("new a", "new b"), ReplaceResult::kOk);
-  EXPECT_EQ(ReadFile(dir_ / "out.a"), "new a");
-  EXPECT_EQ(ReadFile(dir_ / "out.b"), "new b");
-  EXPECT_EQ(ReadFile(dir_ / "victim"), "victim");
-  EXPECT_FALSE(FileExists(dir_ / "nowhere"));
-  EXPECT_EQ(dir_.List().size(), 2u + 1u + 4u);  // targets, victim, the four links
 }
 
 TEST_F(FileReplaceTest, FailedWriteLeavesEveryTargetAsItWas) {

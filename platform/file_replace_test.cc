@@ -1,5 +1,7 @@
 #include "platform/file_replace.h"
 
+#include "platform/base_lock.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -188,6 +190,49 @@ TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
     }
   }
   EXPECT_GT(put_back_failures, 0);
+}
+
+// A run stopped at any point, as by a kill, leaves each target whole; the
+// next run to lock the base, a reader here, finishes or undoes it: every
+// target old or every one new, no file of ours left, and the mending noted.
+TEST_P(ReplaceFaultsTest, TheNextRunMendsAStoppedOne) {
+  int points = 0;
+  {
+    TempDir dir;
+    WriteOld(dir);
+    ReplaceFaults faults;
+    ASSERT_EQ(Replace(dir, &faults), ReplaceResult::kOk);
+    points = faults.points;
+  }
+  int finished = 0;
+  int undone = 0;
+  for (int k = 1; k <= points; ++k) {
+    TempDir dir;
+    WriteOld(dir);
+    ReplaceFaults faults;
+    faults.stop_at = k;
+    Replace(dir, &faults);
+    TakeRepairNotes();
+    HeldLocks held;
+    std::string why;
+    ASSERT_EQ(LockForReading(dir / "g.ndx", &held, &why), ReadLock::kOk) << why;
+    const bool is_new = ReadFile(dir / "g.ndx") == "new g.ndx";
+    for (const char* name : kNames) {
+      if (!is_new && GetParam().third_absent && name == kNames[2]) {
+        EXPECT_FALSE(FileExists(dir / name)) << "stopped at " << k;
+      } else {
+        EXPECT_EQ(ReadFile(dir / name), (is_new ? "new " : "old ") + std::string(name))
+            << "stopped at " << k;
+      }
+    }
+    EXPECT_EQ(Leftovers(dir), Names{}) << "stopped at " << k;
+    const std::vector<std::string> notes = TakeRepairNotes();
+    finished += is_new && !notes.empty();
+    undone += !is_new && !notes.empty();
+  }
+  // Both ways were taken: stopped before and after the new files were whole.
+  EXPECT_GT(finished, 0);
+  EXPECT_GT(undone, 0);
 }
 
 TEST_F(FileReplaceTest, TwoTargetsThatAreOneFileAreRefused) {

@@ -194,7 +194,10 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
 
 std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
                           BaseDamage damage) {
+  const std::string reason = StatusReason(status);
   return name + ": " +
-         (status == Status::kDamagedBase ? BaseDamageText(damage) : StatusText(status)) +
+         (status == Status::kDamagedBase ? BaseDamageText(damage)
+          : reason.empty()               ? StatusText(status)
+                                         : reason) +
          (status == Status::kCantOpenBase ? ExtensionHint(run, name) : "");
 }

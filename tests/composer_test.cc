@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "composition/composition_file.h"
+#include "platform/base_lock.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -229,9 +232,58 @@ TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
               (Names{"guide.cfg", "guide.log", "guide.ndx", "guide.pdt", "one.ndx", "one.pdt"}))
         << limit;
   }
-  const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, 83);
+  // Room for the outputs and for the note of the replacement beside them.
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"}, 4096);
   EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
   ExpectNewsGuide("guide");
 }
 
 }  // namespace
+
+// A run that finds its guide, or a channel, locked by another run waits,
+// says so once, and goes on when it is let go; one that stays locked for
+// the whole wait is reported, and nothing is changed.
+TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
+  WriteBase(dir_ / "one", kNews);
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  for (const char* held_base : {"guide.ndx", "one.ndx"}) {
+    SCOPED_TRACE(held_base);
+    const BaseKey key = BaseKeyOf(dir_ / held_base);
+    HeldLocks held;
+    std::string busy;
+    ASSERT_EQ(TakeLocks(std::span(&key, 1), true, std::chrono::seconds(1), &held, &busy),
+              LockWait::kTaken);
+    std::thread letting_go([&held] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(700));
+      ReleaseLocks(&held);
+    });
+    const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
+    letting_go.join();
+    EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
+    const std::string base = std::string(held_base).substr(0, 3) == "one" ? "one" : "guide";
+    EXPECT_EQ(run.err, "skedcomp: waiting up to 10 s for another run that is using " + base + "\n");
+    ExpectGuide("guide", kNewsIndex, kNewsTitles, kNewsLog);
+  }
+}
+
+TEST_F(ComposerTest, GivesUpOnALockHeldThroughTheWait) {
+  WriteBase(dir_ / "one", kNews);
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  for (const char* file : {"guide.ndx", "guide.pdt", "guide.log"}) WriteFile(dir_ / file, "old");
+  const BaseKey key = BaseKeyOf(dir_ / "guide.ndx");
+  HeldLocks held;
+  std::string busy;
+  ASSERT_EQ(TakeLocks(std::span(&key, 1), false, std::chrono::seconds(1), &held, &busy),
+            LockWait::kTaken);
+  const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner + "Composing guide... Can't open file .ndx or .pdt or .log!\n");
+  EXPECT_EQ(run.err,
+            "skedcomp: waiting up to 10 s for another run that is using guide\n"
+            "skedcomp: guide: another run kept them locked for 10 s; nothing was changed\n");
+  for (const char* file : {"guide.ndx", "guide.pdt", "guide.log"}) {
+    EXPECT_EQ(ReadFile(dir_ / file), "old");
+  }
+  EXPECT_EQ(dir_.List(),
+            (Names{"guide.cfg", "guide.log", "guide.ndx", "guide.pdt", "one.ndx", "one.pdt"}));
+}

@@ -41,7 +41,8 @@ TEST_F(HardeningTest, EveryWriteFailingInTurnKeepsThePreviousGuide) {
     EXPECT_EQ(run.exit_code, 1);
     ExpectOldGuide("limit " + std::to_string(limit));
   }
-  ASSERT_EQ(RunSkedcomp(dir_.path(), {"guide"}, static_cast<long>(largest)).exit_code, 0);
+  // Room for the outputs and for the note of the replacement beside them.
+  ASSERT_EQ(RunSkedcomp(dir_.path(), {"guide"}, 4096).exit_code, 0);
   for (const char* file : kGuideFiles) EXPECT_EQ(ReadFile(dir_ / file), ReadFile(reference / file));
 }
 
@@ -161,15 +162,8 @@ TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
   int mixed_runs = 0;     // kills that fell between the first and the last name
   int mixed_guides = 0;   // kills that fell between two swaps of one guide's files
   int leftover_runs = 0;  // kills that left a temporary file
+  int repairs = 0;        // bases the next run mended
   for (int kill = 0; kill < kKills; ++kill) {
-    bool leftover = false;
-    for (const std::string& name : dir_.List()) {
-      if (name.rfind(".skedcomp-", 0) == 0) {
-        ::unlink((dir_ / name).c_str());
-        leftover = true;
-      }
-    }
-    if (kill > 0 && leftover) ++leftover_runs;
     for (const std::string& name : names) {
       for (const char* extension : {".ndx", ".pdt", ".log"}) {
         WriteFile(dir_ / (name + extension), "old " + name + extension);
@@ -196,20 +190,73 @@ TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
       if (new_files > 0 && new_files < 3) ++mixed_guides;
     }
     if (new_names > 0 && new_names < kNames) ++mixed_runs;
-  }
-  const Names last = dir_.List();  // what the last kill left
-  if (std::any_of(last.begin(), last.end(),
-                  [](const std::string& name) { return name.rfind(".skedcomp-", 0) == 0; })) {
-    ++leftover_runs;
+    const Names left = dir_.List();
+    if (std::any_of(left.begin(), left.end(),
+                    [](const std::string& name) { return name.rfind(".skedcomp-", 0) == 0; })) {
+      ++leftover_runs;
+    }
+    // The next run of any command that reads a base there mends every guide
+    // the kill left half replaced, and says so.
+    const RunResult next = RunSkedtool(dir_.path(), {"dump", "a"});
+    EXPECT_EQ(next.exit_code, 0) << next.err;
+    for (std::size_t at = next.err.find("that a stopped run left"); at != std::string::npos;
+         at = next.err.find("that a stopped run left", at + 1)) {
+      ++repairs;
+    }
+    for (const std::string& name : names) {
+      int new_files = 0;
+      for (const char* extension : {".ndx", ".pdt", ".log"}) {
+        new_files +=
+            ReadFile(dir_ / (name + extension)) == ReadFile(reference / (name + extension));
+      }
+      EXPECT_TRUE(new_files == 0 || new_files == 3) << name << " after kill " << kill;
+    }
+    for (const std::string& name : dir_.List()) {
+      EXPECT_NE(name.rfind(".skedcomp-", 0), 0u) << name << " after kill " << kill;
+    }
   }
   std::printf(
       "[ kill points ] %d kills tried: %d midway through the names, %d between two swaps of "
-      "one guide's files (new and old files side by side), %d leaving temporary files\n",
-      kKills, mixed_runs, mixed_guides, leftover_runs);
+      "one guide's files (new and old files side by side), %d leaving files of ours, %d bases "
+      "mended by the next run\n",
+      kKills, mixed_runs, mixed_guides, leftover_runs, repairs);
   RecordProperty("kill_points", kKills);
   RecordProperty("kills_midway", mixed_runs);
   RecordProperty("kills_between_swaps", mixed_guides);
   RecordProperty("kills_leaving_temporaries", leftover_runs);
+  RecordProperty("bases_mended", repairs);
+}
+
+// A guide that skedcomp composes while make writes it from a listing: each
+// time, both files come from one of the two.
+TEST_F(HardeningTest, ConcurrentWritersNeverMixABase) {
+  constexpr int kRounds = 40;
+  WriteFile(dir_ / "guide.listing", "2001-01-01\t10:00\tMon\tOther\n");
+  TempDir composed;
+  TempDir made;
+  for (const TempDir* dir : {&composed, &made}) {
+    for (const char* file : {"one.ndx", "one.pdt", "guide.cfg", "guide.listing"}) {
+      WriteFile(*dir / file, ReadFile(dir_ / file));
+    }
+  }
+  ASSERT_EQ(RunSkedcomp(composed.path(), {"guide"}).exit_code, 0);
+  ASSERT_EQ(RunSkedtool(made.path(), {"make", "guide", "guide.listing"}).exit_code, 0);
+  for (int round = 0; round < kRounds; ++round) {
+    const pid_t composer = StartSkedcomp(dir_.path(), {"guide"});
+    const RunResult make = RunSkedtool(dir_.path(), {"make", "guide", "guide.listing"});
+    int status = 0;
+    ::waitpid(composer, &status, 0);
+    EXPECT_EQ(make.exit_code, 0) << make.err;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string index = ReadFile(dir_ / "guide.ndx");
+    const std::string titles = ReadFile(dir_ / "guide.pdt");
+    const bool from_composer =
+        index == ReadFile(composed / "guide.ndx") && titles == ReadFile(composed / "guide.pdt");
+    const bool from_make =
+        index == ReadFile(made / "guide.ndx") && titles == ReadFile(made / "guide.pdt");
+    EXPECT_TRUE(from_composer || from_make) << "round " << round;
+  }
+  for (const std::string& name : dir_.List()) EXPECT_NE(name.rfind(".skedcomp-", 0), 0u) << name;
 }
 
 }  // namespace

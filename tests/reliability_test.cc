@@ -268,6 +268,32 @@ TEST_F(ReliabilityTest, ProgressIsShownBeforeTheNameIsComposed) {
   EXPECT_LT(progress, composition) << calls;
 }
 
+// --sync flushes each new file and the record of the replacement before any
+// is put in place, and the folder before and after; without it, nothing is.
+TEST_F(ReliabilityTest, SyncFlushesBeforeTheExchange) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  if (std::getenv("SKEDCOMP_TEST_WRAPPER") != nullptr) GTEST_SKIP() << "runs under a wrapper";
+  WriteFile(dir_ / "base.listing", "2000-03-20\t19:30\tMon\tNews\n");
+  WriteFile(dir_ / "base.ndx", "old");
+  for (const bool sync : {false, true}) {
+    const std::string trace = dir_ / "trace";
+    Names args = {"-o", trace, "-e", "trace=fsync,renameat2", SKEDTOOL_BINARY, "make"};
+    if (sync) args.push_back("--sync");
+    args.insert(args.end(), {"base", "base.listing"});
+    const RunResult run = RunProgram("strace", dir_.path(), args);
+    if (run.exit_code != 0) GTEST_SKIP() << "strace cannot trace here: " << run.err;
+    const std::string calls = ReadFile(trace);
+    std::size_t flushes_first = 0;
+    for (std::size_t at = calls.find("fsync("); at < calls.find("renameat2(");
+         at = calls.find("fsync(", at + 1)) {
+      ++flushes_first;
+    }
+    // Two files, the record at its start and at its commit, the folder.
+    EXPECT_EQ(flushes_first, sync ? 5u : 0u) << calls;
+    EXPECT_EQ(calls.find("fsync(", calls.rfind("renameat2(")) != std::string::npos, sync) << calls;
+  }
+}
+
 // A temporary file the system refused to remove was left without a word:
 // each is now named, and the usual output stays as it was.
 struct LeftBehindCase {
@@ -312,15 +338,19 @@ constexpr const char* kNoPreload =
 TEST_F(ReliabilityTest, TemporariesThatCannotBeRemovedAreNamed) {
   if (UnderWrapper()) GTEST_SKIP() << kNoPreload;
   WriteOldGuide();
-  WriteFile(dir_ / "base.listing", "2000-03-20\t19:30\tMon\tNews\n");
-  for (const char* file : {"base.ndx", "base.pdt"}) WriteFile(dir_ / file, "old");
+  // Each old file, and the record of the replacement.
   ExpectTemporariesNamed(
-      dir_, {{SKEDCOMP_BINARY, {"guide"}, kComposing + "Ok\n", "skedcomp: the temporary file ", 3},
-             {SKEDTOOL_BINARY,
-              {"make", "base", "base.listing"},
-              "",
-              "skedtool: make: warning: the temporary file ",
-              2}});
+      dir_,
+      {{SKEDCOMP_BINARY, {"guide"}, kComposing + "Ok\n", "skedcomp: the temporary file ", 4}});
+  // Apart, so that make does not come upon what skedcomp left.
+  TempDir apart;
+  WriteFile(apart / "base.listing", "2000-03-20\t19:30\tMon\tNews\n");
+  for (const char* file : {"base.ndx", "base.pdt"}) WriteFile(apart / file, "old");
+  ExpectTemporariesNamed(apart, {{SKEDTOOL_BINARY,
+                                  {"make", "base", "base.listing"},
+                                  "",
+                                  "skedtool: make: warning: the temporary file ",
+                                  3}});
 }
 
 TEST_F(ReliabilityTest, TemporariesThatImportCannotRemoveAreNamed) {
@@ -334,7 +364,7 @@ TEST_F(ReliabilityTest, TemporariesThatImportCannotRemoveAreNamed) {
                                  {"import", "--tz", "UTC", "tv.xml", "."},
                                  "a\t1 programme\t./a\nb\t1 programme\t./b\n",
                                  "skedtool: import: warning: the temporary file ",
-                                 4}});
+                                 6}});
 }
 
 }  // namespace

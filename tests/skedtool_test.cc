@@ -238,7 +238,7 @@ TEST_F(SkedtoolTest, CommandLine) {
       {{"--help"}, 0, "Usage: skedtool COMMAND", ""},
       {{"--version"}, 0, "skedtool (skedcomp) 2.0\n", ""},
       {{"dump", "--help"}, 0, "Usage: skedtool dump [--codepage CP] BASE\n", ""},
-      {{"make", "--help"}, 0, "Usage: skedtool make BASE [LISTING]\n", ""},
+      {{"make", "--help"}, 0, "Usage: skedtool make [--sync] BASE [LISTING]\n", ""},
       {{"check", "--help"}, 0, "Usage: skedtool check [--codepage CP] NAME\n", ""},
       {{"week", "--help"}, 0, "Usage: skedtool week [--codepage CP] BASE\n", ""},
       {{}, 2, "", "Usage: skedtool COMMAND"},

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "base/calendar_time.h"
+#include "platform/base_lock.h"
 #include "text/utf8.h"
 
 TempDir::TempDir() {
@@ -41,7 +42,8 @@ TempDir::~TempDir() {
 std::vector<std::string> TempDir::List() const {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-    names.push_back(entry.path().filename().string());
+    std::string name = entry.path().filename().string();
+    if (name != kLockFileName) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end());
   return names;

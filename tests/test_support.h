@@ -21,7 +21,8 @@ class TempDir {
 
   const std::string& path() const { return path_; }
   std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
-  // Names of the entries in the directory, sorted.
+  // Names of the entries in the directory, sorted; all but the lock file
+  // that every reader and writer of bases leaves (empty) in their folder.
   std::vector<std::string> List() const;
 
  private:

@@ -51,7 +51,8 @@ constexpr char kImportHelpText[] =
     "                 file does not hold is an error.\n"
     "  --from DATE    only programmes starting at or after 00:00 of DATE (YYYY-MM-DD,\n"
     "                 in ZONE's wall time);\n"
-    "  --to DATE      ... and before 00:00 of DATE, which must come after --from.\n"
+    "  --to DATE      ... and before 00:00 of DATE, which must come after "
+    "--from.\n" SKEDTOOL_SYNC_HELP
     "\n"
     "Times: YYYYMMDDhhmmss (or a leading part of it, at least the year), then an\n"
     "offset from UTC, +HHMM or -HHMM (HH up to 23, MM up to 59), or one of these\n"
@@ -198,7 +199,9 @@ std::string DirectoryProblem(const std::string& dir) {
 
 }  // namespace
 
-int RunImport(const Arguments& args) {
+int RunImport(const Arguments& given) {
+  Arguments args = given;
+  TakeSyncOption(&args);
   ImportOptions options;
   int exit_code = 0;
   if (!ParseImportOptions(args, &options, &exit_code)) return exit_code;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "composer/banner.h"
+#include "platform/base_lock.h"
+#include "platform/file_replace.h"
 #include "platform/names.h"
 #include "platform/process.h"
 #include "tool/commands.h"
@@ -50,6 +52,17 @@ void PrintOverview(std::FILE* out) {
                kCodePageNames);
 }
 
+// The command under way, for the lines a wait for a lock prints.
+const char* running = "";
+
+void TellWait(const std::string& line) { PrintError(running, line); }
+
+// What this run mended that a stopped run had left, after the command's own
+// output.
+void TellRepairs(const char* command) {
+  for (const std::string& note : TakeRepairNotes()) PrintError(command, note);
+}
+
 // What was written to standard output must have reached it: a full disk or
 // a closed pipe is a failure, not silence.
 int Finish(const char* command, int exit_code, int failure_code) {
@@ -91,8 +104,12 @@ int Run(Arguments given) {
       std::fputs(command.help, stdout);
       return Finish(command.name, 0, 1);
     }
+    running = command.name;
+    SetLockWaitNotice(TellWait);
     try {
-      return Finish(command.name, command.run(args), command.failure_code);
+      const int exit_code = command.run(args);
+      TellRepairs(command.name);
+      return Finish(command.name, exit_code, command.failure_code);
     } catch (const std::bad_alloc&) {
       std::fflush(stdout);
       PrintError(command.name, "out of memory");

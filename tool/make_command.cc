@@ -6,15 +6,15 @@
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/stored_base.h"
-#include "report/listing.h"
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
+#include "report/listing.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 
 const char kMakeHelp[] =
-    "Usage: skedtool make BASE [LISTING]\n"
+    "Usage: skedtool make [--sync] BASE [LISTING]\n"
     "\n"
     "Writes the program base BASE (BASE.ndx and BASE.pdt) from LISTING, or from\n"
     "standard input when LISTING is missing or '-'. The listing has the form\n"
@@ -26,7 +26,8 @@ const char kMakeHelp[] =
     "Programmes are stored in the listing's order. Empty lines and lines that\n"
     "begin with '#' are skipped. A line that does not parse is reported with\n"
     "its number and nothing is written; the weekday must match the date.\n"
-    "The old files are replaced only once both new ones are complete.\n";
+    "The old files are replaced only once both new ones are complete.\n"
+    "\n" SKEDTOOL_SYNC_HELP;
 
 namespace {
 
@@ -43,7 +44,9 @@ ReadFileResult ReadListing(const std::string& path, std::string* text) {
 
 }  // namespace
 
-int RunMake(const Arguments& args) {
+int RunMake(const Arguments& given) {
+  Arguments args = given;
+  TakeSyncOption(&args);
   if (args.empty() || args.size() > 2)
     return UsageError("make", "expects BASE and an optional LISTING");
   const std::string& name = args[0];

@@ -1,5 +1,7 @@
 #include "tool/tool_output.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <string>
 
@@ -26,6 +28,13 @@ bool ReportReplacement(std::string_view command, ReplaceResult result, const std
     PrintError(command, "warning: " + LeftBehindText(path));
   }
   return result == ReplaceResult::kOk;
+}
+
+void TakeSyncOption(Arguments* args) {
+  const auto sync = std::remove(args->begin(), args->end(), "--sync");
+  if (sync == args->end()) return;
+  args->erase(sync, args->end());
+  SetDurableReplacement(true);
 }
 
 bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,

@@ -27,6 +27,16 @@ int UsageError(std::string_view command, std::string_view message);
 bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,
                         int* exit_code);
 
+// Takes every `--sync` out of `args`: the files written afterwards are
+// flushed to the disk before they take the old ones' place.
+void TakeSyncOption(Arguments* args);
+
+// The help that tells `--sync`, a literal to stand in the commands' helps.
+#define SKEDTOOL_SYNC_HELP                                                     \
+  "  --sync         flush the new files to the disk before they replace the\n" \
+  "                 old ones, so that even a power cut leaves each base old\n" \
+  "                 or new (slower: several flushes a base).\n"
+
 // Reports how replacing the files of `what` (such as "DIR/NAME" for its .ndx
 // and .pdt) went: an error for a failure, then a warning for each temporary
 // file left behind. True on success.

@@ -1,0 +1,69 @@
+// A lock on each base, so that two runs never mix one base's files: every
+// writer of ours holds it exclusively for the whole replacement, and every
+// reader shared while it reads.
+//
+// The locks are the system's own (an open file description's byte locks on
+// Linux, LockFileEx on Windows), taken on one empty file per folder,
+// `.skedcomp.lock`, which stays. A base (its files' name without the
+// extension, in the folder's letter-case rule) is one byte of it, at a hash
+// of its name: the system frees a killed holder's locks, so none goes stale.
+// Two names whose hashes meet only wait for each other. Programs that know
+// nothing of the lock are not hindered by it.
+#ifndef SKEDCOMP_PLATFORM_BASE_LOCK_H_
+#define SKEDCOMP_PLATFORM_BASE_LOCK_H_
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/file_ops.h"
+
+inline constexpr char kLockFileName[] = ".skedcomp.lock";
+// How long a run waits for a base that another run holds before it gives up.
+inline constexpr std::chrono::seconds kLockWait{10};
+
+// Which lock guards the file at `path`: its folder and its base's byte.
+struct BaseKey {
+  std::string directory;
+  std::uint64_t hash = 0;  // below 2^62, a valid offset everywhere
+  std::string name;        // the base as messages name it: the path without extension
+};
+BaseKey BaseKeyOf(const std::string& path);
+
+// The hash as 16 lower-case hexadecimal digits, for names of our files.
+std::string HashText(std::uint64_t hash);
+
+// The locks one run holds: an open lock file per folder. Let go when it goes.
+struct HeldLocks {
+  std::vector<FileHandle> files;
+  HeldLocks() = default;
+  ~HeldLocks();
+  HeldLocks(const HeldLocks&) = delete;
+  HeldLocks& operator=(const HeldLocks&) = delete;
+};
+void ReleaseLocks(HeldLocks* held);
+
+enum class LockWait { kTaken, kTimedOut };
+
+// Takes the lock of every key, all or none: where one is held by another
+// run, every lock taken is let go and all are tried again after a pause,
+// so that two runs never wait for each other in a circle. Waits up to
+// `wait`, telling the wait notice once. A folder where no lock file can be
+// made or opened (one the user may not write to, without one) is read
+// without a lock. On a time-out `*busy` names the base that was held.
+LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::milliseconds wait,
+                   HeldLocks* held, std::string* busy);
+
+// The lock of `key` if it is free now; false, holding nothing new, if not.
+bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held);
+
+// What a run does while it waits for a lock (one line, such as "waiting
+// up to 10 s for another run that is using guide"): an entry point prints it.
+void SetLockWaitNotice(void (*notice)(const std::string& line));
+
+// The line a run gives up with: "another run kept NAME locked for 10 s".
+std::string LockTimeoutText(const std::string& name);
+
+#endif  // SKEDCOMP_PLATFORM_BASE_LOCK_H_

@@ -1,0 +1,69 @@
+#include "platform/base_lock.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file_replace.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kShortWait{30};
+
+bool Takes(const std::string& path, bool exclusive, HeldLocks* held) {
+  const BaseKey key = BaseKeyOf(path);
+  std::string busy;
+  const LockWait got = TakeLocks(std::span(&key, 1), exclusive, kShortWait, held, &busy);
+  if (got == LockWait::kTimedOut) {
+    EXPECT_EQ(busy, key.name);
+  }
+  return got == LockWait::kTaken;
+}
+
+// Which second lock a first one keeps out: one base's files share a lock;
+// another base, or readers among themselves, do not wait.
+TEST(BaseLockTest, ExclusiveLocksKeepOthersOut) {
+  TempDir dir;
+  struct Case {
+    const char* first;
+    bool first_exclusive;
+    const char* second;
+    bool second_exclusive;
+    bool second_taken;
+  };
+  const Case cases[] = {
+      {"g.ndx", true, "g.ndx", true, false},  {"g.ndx", true, "g.pdt", false, false},
+      {"g.ndx", false, "g.log", true, false}, {"g.ndx", false, "g.pdt", false, true},
+      {"g.ndx", true, "h.ndx", true, true},   {"g.ndx", true, "g.x.ndx", true, true},
+  };
+  for (const Case& entry : cases) {
+    HeldLocks first;
+    ASSERT_TRUE(Takes(dir / entry.first, entry.first_exclusive, &first));
+    HeldLocks second;
+    EXPECT_EQ(Takes(dir / entry.second, entry.second_exclusive, &second), entry.second_taken)
+        << entry.first << " then " << entry.second;
+    ReleaseLocks(&first);
+    HeldLocks third;
+    EXPECT_TRUE(entry.second_taken || Takes(dir / entry.second, entry.second_exclusive, &third))
+        << "once " << entry.first << " is let go";
+  }
+  // The lock file stays, empty.
+  EXPECT_EQ(ReadFile(dir / kLockFileName), "");
+}
+
+TEST(BaseLockTest, AWriterThatCannotGetTheLockChangesNothing) {
+  TempDir dir;
+  WriteFile(dir / "g.ndx", "old");
+  HeldLocks reader;
+  ASSERT_TRUE(Takes(dir / "g.ndx", false, &reader));
+  const FileReplacement files[] = {{dir / "g.ndx", "new"}, {dir / "g.pdt", "new"}};
+  std::vector<std::string> left_behind;
+  ReplaceFaults faults;
+  faults.lock_wait = kShortWait;
+  EXPECT_EQ(ReplaceFiles(files, &left_behind, &faults), ReplaceResult::kBusy);
+  EXPECT_EQ(ReadFile(dir / "g.ndx"), "old");
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"g.ndx"});
+  ReleaseLocks(&reader);
+  EXPECT_EQ(ReplaceFiles(files, &left_behind, &faults), ReplaceResult::kOk);
+}
+
+}  // namespace

@@ -19,6 +19,13 @@ inline bool PathHoldsZeroByte(std::string_view path) {
 // The name with an extension such as ".ndx" appended.
 std::string BaseFilePath(std::string_view name, std::string_view extension);
 
+// Why this system cannot make a file at `path`, whatever the folder allows,
+// as the end of a sentence ("is a device name on Windows"); "" when it can.
+// On Windows a name such as CON or NUL (with any extension) is a device, and
+// a whole path past 259 characters is refused; elsewhere a name past 255
+// bytes.
+std::string FileNameProblem(const std::string& path);
+
 // `path` as a path in the current directory, as the system writes it:
 // ".\PATH" on Windows, "./PATH" elsewhere.
 std::string InCurrentFolder(std::string_view path);

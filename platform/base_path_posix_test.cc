@@ -10,4 +10,10 @@ TEST(BasePathTest, BackslashesBecomeSlashes) {
   EXPECT_EQ(InCurrentFolder(BaseFilePath("sub\\week", ".cfg")), "./sub/week.cfg");
 }
 
+TEST(BasePathTest, NamesTooLongAreTold) {
+  EXPECT_EQ(FileNameProblem("dir/" + std::string(251, 'a') + ".ndx"), "");
+  EXPECT_EQ(FileNameProblem("dir/" + std::string(252, 'a') + ".ndx"),
+            "has a file name of 256 bytes; the system allows 255");
+}
+
 }  // namespace

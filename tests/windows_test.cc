@@ -215,4 +215,39 @@ TEST_F(WindowsTest, MissingZoneDatabaseIsNamed) {
   EXPECT_NE(run.err.find("tzdata"), std::string::npos) << run.err;
 }
 
+// A channel whose base Windows cannot store is named with the cause, before
+// anything is written.
+TEST_F(WindowsTest, ImportNamesAChannelWindowsCannotStore) {
+  if (!kToolHasXmltv) GTEST_SKIP() << kNoXmltvReason;
+  const std::string deep(200, 'd');
+  MakeDirectory(dir_ / deep);
+  struct Case {
+    std::string first;
+    std::string second;
+    std::string dir;
+    std::string error_part;
+  };
+  const Case cases[] = {
+      {"CON", "x", ".", "channel CON: ./CON.ndx is named after the device CON, which Windows"},
+      {"ok", "com1", ".", "channel com1: ./com1.ndx is named after the device COM1"},
+      {"News", "news", ".", "channels News and news would both be written to news"},
+      {"x", std::string(90, 'n'), deep, "characters long as a whole path; Windows allows 259"},
+  };
+  for (const Case& entry : cases) {
+    SCOPED_TRACE(entry.second);
+    WriteFile(dir_ / "tv.xml", "<tv><programme start=\"20261207120000 +0000\" channel=\"" +
+                                   entry.first +
+                                   "\"/><programme start=\"20261207120000 +0000\" "
+                                   "channel=\"" +
+                                   entry.second + "\"/></tv>");
+    const RunResult run = RunProgram(SKEDTOOL_BINARY, dir_.path(),
+                                     {"import", "--tz", "UTC", "tv.xml", entry.dir}, {});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(entry.error_part), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(dir_.List(),
+            (std::vector<std::string>{deep, "guide.cfg", "one.ndx", "one.pdt", "tv.xml"}));
+}
+
 }  // namespace

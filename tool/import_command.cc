@@ -251,8 +251,15 @@ int RunImport(const Arguments& given) {
   }
   std::vector<FileReplacement> files;
   std::vector<std::string> paths;
-  for (const LaidOutBase& output : outputs) {
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    const LaidOutBase& output = outputs[i];
     paths.push_back(options.dir + "/" + output.file_name);
+    const std::string index = BaseFilePath(paths.back(), kIndexExtension);
+    if (const std::string problem = FileNameProblem(index); !problem.empty()) {
+      PrintError("import", "channel " + listing.channels[i].id + ": " + index + " " + problem +
+                               "; nothing written");
+      return 1;
+    }
     files.push_back({BaseFilePath(paths.back(), kIndexExtension), output.index});
     files.push_back({BaseFilePath(paths.back(), kTitleExtension), output.titles});
   }

@@ -6,6 +6,7 @@
 
 #include "base/program_tables.h"
 #include "base/stored_base.h"
+#include "platform/file_ops.h"
 #include "text/ascii.h"
 
 std::string BaseFileNameOf(const std::string& id) {
@@ -28,7 +29,8 @@ bool LayOutBases(std::vector<XmltvChannel>* channels, std::vector<LaidOutBase>* 
       return false;
     }
     const std::string file_name = BaseFileNameOf(channel.id);
-    const auto [other, added] = ids_of_files.try_emplace(file_name, channel.id);
+    // As the system compares names: on Windows "News" and "news" are one file.
+    const auto [other, added] = ids_of_files.try_emplace(NameKey(file_name), channel.id);
     if (!added) {
       *error = "channels " + BriefText(other->second) + " and " + BriefText(channel.id) +
                " would both be written to " + BriefText(file_name);

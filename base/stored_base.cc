@@ -55,8 +55,7 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
   // Held while both files are read, so that no writer of ours swaps them
   // between the two reads.
   HeldLocks held;
-  std::string why;
-  switch (LockForReading(BaseFilePath(name, kIndexExtension), &held, &why)) {
+  switch (LockForReading(BaseFilePath(name, kIndexExtension), &held)) {
     case ReadLock::kOk:
       break;
     case ReadLock::kBusy:

@@ -83,9 +83,10 @@ void ExplainOnStandardError(const char* name, Status status, const ComposeReport
   }
 }
 
-}  // namespace
-
+// What a wait for another run's lock prints.
 void TellWait(const std::string& line) { std::fprintf(stderr, "skedcomp: %s\n", line.c_str()); }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   PrepareProcess();

@@ -137,8 +137,3 @@ bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held) {
 }
 
 void SetLockWaitNotice(void (*notice)(const std::string& line)) { wait_notice = notice; }
-
-std::string LockTimeoutText(const std::string& name) {
-  return "another run kept " + name + " locked for " + std::to_string(kLockWait.count()) +
-         " s; nothing was changed";
-}

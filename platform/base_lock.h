@@ -63,7 +63,4 @@ bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held);
 // up to 10 s for another run that is using guide"): an entry point prints it.
 void SetLockWaitNotice(void (*notice)(const std::string& line));
 
-// The line a run gives up with: "another run kept NAME locked for 10 s".
-std::string LockTimeoutText(const std::string& name);
-
 #endif  // SKEDCOMP_PLATFORM_BASE_LOCK_H_

@@ -164,6 +164,11 @@ Repair RepairBase(const BaseKey& key) {
     text.clear();  // unreadable or planted: nothing in it is followed
   }
   const Record record = ParseRecord(text, key);
+  // A base found by its record alone is named by it.
+  const std::string shown = !key.name.empty() ? key.name
+                            : record.names.empty()
+                                ? record_path
+                                : BaseKeyOf(PathInDirectory(key.directory, record.names[0])).name;
   bool finished = true;
   for (std::size_t i = 0; i < record.names.size(); ++i) {
     const std::string target = PathInDirectory(key.directory, record.names[i]);
@@ -187,7 +192,7 @@ Repair RepairBase(const BaseKey& key) {
   if (!RemoveFile(record_path)) left.push_back(record_path);
   std::string note = (record.state == Record::kCommitted ? "finished the replacement of "
                                                          : "undid the unfinished replacement of ") +
-                     key.name + " that a stopped run left";
+                     shown + " that a stopped run left";
   if (!left.empty()) note += "; " + LeftBehindText(left.front());
   repair_notes.push_back(std::move(note));
   return Repair::kDone;
@@ -215,15 +220,6 @@ void SweepDirectory(const std::string& directory) {
       key.hash = key.hash << 4 | static_cast<std::uint64_t>(digit);
     }
     if (HashText(key.hash) != name.substr(kHashAt, 16) || key.hash >> 62 != 0) continue;
-    key.name = PathInDirectory(directory, "(" + HashText(key.hash) + ")");
-    std::string text;
-    if (ReadWholeFile(PathInDirectory(directory, name), kRecordLimit, &text) ==
-        ReadFileResult::kOk) {
-      const Record record = ParseRecord(text, key);
-      if (!record.names.empty()) {
-        key.name = BaseKeyOf(PathInDirectory(directory, record.names.front())).name;
-      }
-    }
     HeldLocks held;
     if (TryTakeLock(key, true, &held)) RepairBase(key);
   }
@@ -541,26 +537,20 @@ std::vector<std::string> TakeRepairNotes() {
   return notes;
 }
 
-ReadLock LockForReading(const std::string& path, HeldLocks* held, std::string* why) {
+ReadLock LockForReading(const std::string& path, HeldLocks* held) {
   const BaseKey key = BaseKeyOf(path);
   SweepDirectory(key.directory);
   std::string busy;
   if (TakeLocks(std::span(&key, 1), false, kLockWait, held, &busy) != LockWait::kTaken) {
-    *why = LockTimeoutText(busy);
     return ReadLock::kBusy;
   }
   if (!Exists(RecordPath(key))) return ReadLock::kOk;
   // A stopped run's record: the base is mended before it is read.
   ReleaseLocks(held);
   if (TakeLocks(std::span(&key, 1), true, kLockWait, held, &busy) != LockWait::kTaken) {
-    *why = LockTimeoutText(busy);
     return ReadLock::kBusy;
   }
-  if (RepairBase(key) == Repair::kFailed) {
-    *why = "a stopped run left " + key.name + " half replaced, and it cannot be finished here";
-    return ReadLock::kUnrepaired;
-  }
-  return ReadLock::kOk;
+  return RepairBase(key) == Repair::kFailed ? ReadLock::kUnrepaired : ReadLock::kOk;
 }
 
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files,

@@ -112,10 +112,10 @@ void SetDurableReplacement(bool on);
 // The base lock a reader of the file at `path` holds while it reads; first
 // the base is mended where a stopped run left it half replaced. kBusy when
 // another run held it for the whole wait, kUnrepaired when it could not be
-// mended (the folder is not writable): `*why` then says so in one line.
+// mended (the folder is not writable).
 struct HeldLocks;
 enum class ReadLock { kOk, kBusy, kUnrepaired };
-ReadLock LockForReading(const std::string& path, HeldLocks* held, std::string* why);
+ReadLock LockForReading(const std::string& path, HeldLocks* held);
 
 // What the runs of this process mended that stopped runs left, one line
 // each ("finished the replacement of guide that a stopped run left"), since

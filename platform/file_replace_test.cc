@@ -214,8 +214,7 @@ TEST_P(ReplaceFaultsTest, TheNextRunMendsAStoppedOne) {
     Replace(dir, &faults);
     TakeRepairNotes();
     HeldLocks held;
-    std::string why;
-    ASSERT_EQ(LockForReading(dir / "g.ndx", &held, &why), ReadLock::kOk) << why;
+    ASSERT_EQ(LockForReading(dir / "g.ndx", &held), ReadLock::kOk);
     const bool is_new = ReadFile(dir / "g.ndx") == "new g.ndx";
     for (const char* name : kNames) {
       if (!is_new && GetParam().third_absent && name == kNames[2]) {

@@ -1,6 +1,7 @@
 #include "platform/base_lock.h"
 
 #include <algorithm>
+#include <map>
 #include <thread>
 #include <utility>
 
@@ -17,60 +18,93 @@ std::uint64_t Fnv1a(std::string_view bytes) {
   return hash;
 }
 
-// The lock file of each key's folder, opened once for all keys of one
-// folder, however its name is spelt; kNoFile where there is none to be had.
-std::vector<FileHandle> OpenLockFiles(std::span<const BaseKey> keys, HeldLocks* held) {
-  std::vector<FileHandle> handles(keys.size(), kNoFile);
-  std::vector<std::pair<std::string, FileHandle>> by_name;
-  std::vector<std::pair<FileIdentity, FileHandle>> by_identity;
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    const auto named = std::find_if(by_name.begin(), by_name.end(), [&](const auto& entry) {
-      return entry.first == keys[i].directory;
-    });
-    if (named != by_name.end()) {
-      handles[i] = named->second;
-      continue;
-    }
-    FileHandle file = OpenLockFile(PathInDirectory(keys[i].directory, kLockFileName));
-    FileIdentity identity;
-    if (file != kNoFile && IdentityOfFile(file, &identity)) {
-      const auto same = std::find_if(by_identity.begin(), by_identity.end(),
-                                     [&](const auto& entry) { return entry.first == identity; });
-      if (same != by_identity.end()) {
-        CloseFile(file);
-        file = same->second;
-      } else {
-        by_identity.emplace_back(identity, file);
-        held->files.push_back(file);
-      }
-    } else if (file != kNoFile) {
-      held->files.push_back(file);
-    }
-    by_name.emplace_back(keys[i].directory, file);
-    handles[i] = file;
+// The bytes this process holds, with how many holders and how: the system
+// would let one open file lock a byte again (and one release free it for
+// all), so a second holder in this process is counted here instead.
+struct HeldHere {
+  int holders = 0;
+  bool exclusive = false;
+};
+std::map<std::pair<FileHandle, std::uint64_t>, HeldHere> held_here;
+
+// The lock file of each folder this process has locked in, kept open (by
+// the folder's name, kNoFile where none could be had, and by the file's
+// identity, so that one folder however spelt has one), up to a number:
+// then those that hold no lock are closed.
+constexpr std::size_t kMostOpenLockFiles = 64;
+std::map<std::string, FileHandle> lock_files_by_name;
+std::vector<std::pair<FileIdentity, FileHandle>> lock_files_by_identity;
+
+bool HoldsLocks(FileHandle file) {
+  const auto first = held_here.lower_bound({file, 0});
+  return first != held_here.end() && first->first.first == file;
+}
+
+void CloseIdleLockFiles() {
+  std::erase_if(lock_files_by_name, [](const auto& entry) { return !HoldsLocks(entry.second); });
+  std::erase_if(lock_files_by_identity, [](const auto& entry) {
+    if (HoldsLocks(entry.second)) return false;
+    CloseFile(entry.second);
+    return true;
+  });
+}
+
+FileHandle LockFileOf(const std::string& directory) {
+  if (const auto known = lock_files_by_name.find(directory); known != lock_files_by_name.end()) {
+    return known->second;
   }
-  return handles;
+  if (lock_files_by_name.size() >= kMostOpenLockFiles) CloseIdleLockFiles();
+  FileHandle file = OpenLockFile(PathInDirectory(directory, kLockFileName));
+  FileIdentity identity;
+  if (file != kNoFile && IdentityOfFile(file, &identity)) {
+    const auto same = std::find_if(lock_files_by_identity.begin(), lock_files_by_identity.end(),
+                                   [&](const auto& entry) { return entry.first == identity; });
+    if (same != lock_files_by_identity.end()) {
+      CloseFile(file);
+      file = same->second;
+    } else {
+      lock_files_by_identity.emplace_back(identity, file);
+    }
+  } else if (file != kNoFile) {
+    CloseFile(file);  // a lock file whose identity is unknown cannot be shared safely
+    file = kNoFile;
+  }
+  lock_files_by_name.emplace(directory, file);
+  return file;
+}
+
+bool LockByte(const std::pair<FileHandle, std::uint64_t>& byte, bool exclusive) {
+  HeldHere& here = held_here[byte];
+  if (here.holders > 0) {
+    if (exclusive || here.exclusive) return false;
+  } else if (TryLockByte(byte.first, byte.second, exclusive) == LockAttempt::kBusy) {
+    held_here.erase(byte);
+    return false;
+  }
+  // A lock that cannot be had at all (a lock file only readable) guards
+  // nothing: the run goes on as where there is no lock file.
+  ++here.holders;
+  here.exclusive = exclusive;
+  return true;
 }
 
 // One attempt at every lock; the index of a key held by another run, or
 // keys.size() when all are taken.
 std::size_t LockAll(std::span<const BaseKey> keys, bool exclusive, HeldLocks* held) {
-  const std::vector<FileHandle> handles = OpenLockFiles(keys, held);
   std::vector<std::pair<std::pair<FileHandle, std::uint64_t>, std::size_t>> bytes;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (handles[i] != kNoFile) bytes.push_back({{handles[i], keys[i].hash}, i});
+    const FileHandle file = LockFileOf(keys[i].directory);
+    if (file != kNoFile) bytes.push_back({{file, keys[i].hash}, i});
   }
-  // A byte is locked once through its handle (Windows refuses a second lock
-  // of a byte its own handle holds), in one order for every run.
+  // Each byte once, in one order for every run.
   std::sort(bytes.begin(), bytes.end());
   for (std::size_t b = 0; b < bytes.size(); ++b) {
     if (b > 0 && bytes[b].first == bytes[b - 1].first) continue;
-    // A lock that cannot be had at all (a lock file only readable) guards
-    // nothing: the run goes on without it, as where there is no lock file.
-    if (TryLockByte(bytes[b].first.first, bytes[b].first.second, exclusive) == LockAttempt::kBusy) {
+    if (!LockByte(bytes[b].first, exclusive)) {
       ReleaseLocks(held);
       return bytes[b].second;
     }
+    held->bytes.push_back(bytes[b].first);
   }
   return keys.size();
 }
@@ -98,8 +132,13 @@ std::string HashText(std::uint64_t hash) {
 HeldLocks::~HeldLocks() { ReleaseLocks(this); }
 
 void ReleaseLocks(HeldLocks* held) {
-  for (const FileHandle file : held->files) CloseFile(file);
-  held->files.clear();
+  for (const auto& byte : held->bytes) {
+    const auto here = held_here.find(byte);
+    if (here == held_here.end() || --here->second.holders > 0) continue;
+    UnlockByte(byte.first, byte.second);
+    held_here.erase(here);
+  }
+  held->bytes.clear();
 }
 
 LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::milliseconds wait,
@@ -131,8 +170,8 @@ LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::m
 bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held) {
   HeldLocks mine;
   if (LockAll(std::span(&key, 1), exclusive, &mine) != 1) return false;
-  held->files.insert(held->files.end(), mine.files.begin(), mine.files.end());
-  mine.files.clear();
+  held->bytes.insert(held->bytes.end(), mine.bytes.begin(), mine.bytes.end());
+  mine.bytes.clear();
   return true;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_ops.h"
@@ -35,9 +36,10 @@ BaseKey BaseKeyOf(const std::string& path);
 // The hash as 16 lower-case hexadecimal digits, for names of our files.
 std::string HashText(std::uint64_t hash);
 
-// The locks one run holds: an open lock file per folder. Let go when it goes.
+// The locks one run holds: bytes of lock files, which stay open for the
+// whole process. Let go when it goes.
 struct HeldLocks {
-  std::vector<FileHandle> files;
+  std::vector<std::pair<FileHandle, std::uint64_t>> bytes;
   HeldLocks() = default;
   ~HeldLocks();
   HeldLocks(const HeldLocks&) = delete;

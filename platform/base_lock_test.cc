@@ -50,6 +50,21 @@ TEST(BaseLockTest, ExclusiveLocksKeepOthersOut) {
   EXPECT_EQ(ReadFile(dir / kLockFileName), "");
 }
 
+// Two readers in one process share the system's one lock: the first to let
+// go leaves the base locked for the other.
+TEST(BaseLockTest, ReadersOfOneProcessEachKeepTheirLock) {
+  TempDir dir;
+  HeldLocks first;
+  HeldLocks second;
+  ASSERT_TRUE(Takes(dir / "g.ndx", false, &first));
+  ASSERT_TRUE(Takes(dir / "g.pdt", false, &second));
+  ReleaseLocks(&first);
+  HeldLocks writer;
+  EXPECT_FALSE(Takes(dir / "g.ndx", true, &writer));
+  ReleaseLocks(&second);
+  EXPECT_TRUE(Takes(dir / "g.ndx", true, &writer));
+}
+
 TEST(BaseLockTest, AWriterThatCannotGetTheLockChangesNothing) {
   TempDir dir;
   WriteFile(dir / "g.ndx", "old");

@@ -101,5 +101,6 @@ FileHandle OpenLockFile(const std::string& path);
 // however it ends, so a killed holder leaves no lock behind.
 enum class LockAttempt { kTaken, kBusy, kFailed };
 LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive);
+void UnlockByte(FileHandle file, std::uint64_t offset);
 
 #endif  // SKEDCOMP_PLATFORM_FILE_OPS_H_

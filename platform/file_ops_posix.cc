@@ -190,16 +190,26 @@ FileHandle OpenLockFile(const std::string& path) {
   return fd;
 }
 
-LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+namespace {
+
+int SetLock(FileHandle file, std::uint64_t offset, short type) {
   // Locks of the open file, not of the process (as fcntl's older locks are):
   // closing another descriptor of the file releases none of them.
   struct flock lock = {};
-  lock.l_type = exclusive ? F_WRLCK : F_RDLCK;
+  lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = static_cast<off_t>(offset);
   lock.l_len = 1;
+  return ::fcntl(Descriptor(file), F_OFD_SETLK, &lock);
+}
+
+}  // namespace
+
+void UnlockByte(FileHandle file, std::uint64_t offset) { SetLock(file, offset, F_UNLCK); }
+
+LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
   for (;;) {
-    if (::fcntl(Descriptor(file), F_OFD_SETLK, &lock) == 0) return LockAttempt::kTaken;
+    if (SetLock(file, offset, exclusive ? F_WRLCK : F_RDLCK) == 0) return LockAttempt::kTaken;
     if (errno == EINTR) continue;
     // A file opened for reading only cannot be locked exclusively (EBADF).
     return errno == EAGAIN || errno == EACCES ? LockAttempt::kBusy : LockAttempt::kFailed;

@@ -244,10 +244,24 @@ FileHandle OpenLockFile(const std::string& path) {
   return reinterpret_cast<FileHandle>(file);
 }
 
-LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+namespace {
+
+OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED where = {};
   where.Offset = static_cast<DWORD>(offset);
   where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return where;
+}
+
+}  // namespace
+
+void UnlockByte(FileHandle file, std::uint64_t offset) {
+  OVERLAPPED where = At(offset);
+  ::UnlockFileEx(Handle(file), 0, 1, 0, &where);
+}
+
+LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+  OVERLAPPED where = At(offset);
   const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
   if (::LockFileEx(Handle(file), flags, 0, 1, 0, &where)) return LockAttempt::kTaken;
   return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockAttempt::kBusy : LockAttempt::kFailed;

@@ -298,8 +298,11 @@ bool SameFileTwice(const std::vector<PendingFile>& pending) {
 // first (a link planted there too: it is removed, never followed).
 FileOpResult CreateOurFile(const std::string& path, const ReplaceTarget& like, FileHandle* file,
                            Steps& steps) {
-  if (Exists(path)) RemoveFile(path);
-  return steps.Fails() ? FileOpResult::kFailed : CreateNewFile(path, like, file);
+  if (steps.Fails()) return FileOpResult::kFailed;
+  const FileOpResult created = CreateNewFile(path, like, file);
+  if (created != FileOpResult::kNameTaken) return created;
+  RemoveFile(path);
+  return CreateNewFile(path, like, file);
 }
 
 bool Append(const std::string& path, std::string_view bytes, Steps& steps) {

@@ -112,16 +112,26 @@ RunResult RunProgram(const char* binary, const std::string& dir,
                 nullptr);
   }
   ::CloseHandle(in_write);
-  // A hanging tool is ended, and the run fails.
-  if (::WaitForSingleObject(process.hProcess, kWatchdogSeconds * 1000) != WAIT_OBJECT_0) {
+  // A hanging tool is ended, and the run fails. Only then is the exit code
+  // -1: any other code, 255 too (a program loader that gave up), is the
+  // child's own, so that a child that did not run is told apart.
+  const bool hung =
+      ::WaitForSingleObject(process.hProcess, kWatchdogSeconds * 1000) != WAIT_OBJECT_0;
+  if (hung) {
     ::TerminateProcess(process.hProcess, 255);
     ::WaitForSingleObject(process.hProcess, INFINITE);
   }
   out_reader.join();
   err_reader.join();
   DWORD exit_code = 0;
-  if (::GetExitCodeProcess(process.hProcess, &exit_code) && exit_code != 255) {
+  if (hung) {
+    result.err += "the test ended " + std::string(binary) + " after " +
+                  std::to_string(kWatchdogSeconds) + " s\n";
+  } else if (::GetExitCodeProcess(process.hProcess, &exit_code)) {
     result.exit_code = static_cast<int>(exit_code);
+  } else {
+    result.err += "the test could not get the exit code of " + std::string(binary) + ": error " +
+                  std::to_string(::GetLastError()) + "\n";
   }
   ::CloseHandle(process.hProcess);
   ::CloseHandle(process.hThread);

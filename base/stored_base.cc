@@ -62,6 +62,8 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
       return Status::kBaseLocked;
     case ReadLock::kUnrepaired:
       return Status::kBaseUnrepaired;
+    case ReadLock::kMissing:
+      return Status::kCantOpenBase;
   }
   const ReadFileResult index_read =
       ReadFileInto(BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index_buffer,

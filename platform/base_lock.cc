@@ -111,14 +111,18 @@ std::size_t LockAll(std::span<const BaseKey> keys, bool exclusive, HeldLocks* he
 
 }  // namespace
 
+std::string ExtensionOf(const std::string& path) {
+  const std::string name = FileNameOf(path);
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
+}
+
 BaseKey BaseKeyOf(const std::string& path) {
   BaseKey key;
   key.directory = DirectoryOf(path);
-  const std::string name = FileNameOf(path);
-  const std::size_t dot = name.rfind('.');
-  const std::size_t stem = dot == std::string::npos || dot == 0 ? name.size() : dot;
-  key.hash = Fnv1a(NameKey(std::string_view(name).substr(0, stem))) >> 2;
-  key.name = path.substr(0, path.size() - (name.size() - stem));
+  key.name = path.substr(0, path.size() - ExtensionOf(path).size());
+  const std::string name = FileNameOf(key.name);
+  key.hash = Fnv1a(NameKey(name)) >> 2;
   return key;
 }
 

@@ -33,6 +33,10 @@ struct BaseKey {
 };
 BaseKey BaseKeyOf(const std::string& path);
 
+// The extension of the file at `path`, with its dot ("" for none, and for a
+// name that only starts with a dot): what a base's files differ by.
+std::string ExtensionOf(const std::string& path);
+
 // The hash as 16 lower-case hexadecimal digits, for names of our files.
 std::string HashText(std::uint64_t hash);
 

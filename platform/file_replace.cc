@@ -38,12 +38,6 @@ std::string OurPath(const BaseKey& key, std::string_view ending) {
 }
 std::string RecordPath(const BaseKey& key) { return OurPath(key, kRecordEnding); }
 
-// The extension of a target's name ("" for none), as its base key leaves it.
-std::string ExtensionOf(const std::string& path) {
-  const std::string name = FileNameOf(path);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
-}
 std::string NewFilePath(const BaseKey& key, const std::string& target) {
   return OurPath(key, ExtensionOf(target) + ".new");
 }
@@ -543,6 +537,9 @@ std::vector<std::string> TakeRepairNotes() {
 ReadLock LockForReading(const std::string& path, HeldLocks* held) {
   const BaseKey key = BaseKeyOf(path);
   SweepDirectory(key.directory);
+  // A base that is not there costs no lock, unless a stopped run may have
+  // taken its file away (where the system has no exchange of names).
+  if (!Exists(path) && !Exists(RecordPath(key))) return ReadLock::kMissing;
   std::string busy;
   if (TakeLocks(std::span(&key, 1), false, kLockWait, held, &busy) != LockWait::kTaken) {
     return ReadLock::kBusy;

@@ -112,9 +112,10 @@ void SetDurableReplacement(bool on);
 // The base lock a reader of the file at `path` holds while it reads; first
 // the base is mended where a stopped run left it half replaced. kBusy when
 // another run held it for the whole wait, kUnrepaired when it could not be
-// mended (the folder is not writable).
+// mended (the folder is not writable), kMissing, holding no lock, when
+// nothing stands at `path`.
 struct HeldLocks;
-enum class ReadLock { kOk, kBusy, kUnrepaired };
+enum class ReadLock { kOk, kBusy, kUnrepaired, kMissing };
 ReadLock LockForReading(const std::string& path, HeldLocks* held);
 
 // What the runs of this process mended that stopped runs left, one line

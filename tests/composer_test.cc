@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <thread>
@@ -254,14 +255,20 @@ TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
     ASSERT_EQ(TakeLocks(std::span(&key, 1), true, std::chrono::seconds(1), &held, &busy),
               LockWait::kTaken);
     std::thread letting_go([&held] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(700));
+      std::this_thread::sleep_for(std::chrono::seconds(2));
       ReleaseLocks(&held);
     });
     const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
     letting_go.join();
     EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
     const std::string base = std::string(held_base).substr(0, 3) == "one" ? "one" : "guide";
-    EXPECT_EQ(run.err, "skedcomp: waiting up to 10 s for another run that is using " + base + "\n");
+    const std::string waiting =
+        "skedcomp: waiting up to 10 s for another run that is using " + base + "\n";
+    // Under a wrapper such as valgrind the run may start only after the
+    // lock is let go; then it has nothing to wait for.
+    if (std::getenv("SKEDCOMP_TEST_WRAPPER") == nullptr || !run.err.empty()) {
+      EXPECT_EQ(run.err, waiting);
+    }
     ExpectGuide("guide", kNewsIndex, kNewsTitles, kNewsLog);
   }
 }

@@ -20,6 +20,7 @@
 #include "base/stored_base.h"
 #include "composer/compose_guide.h"
 #include "fuzz/fuzz_check.h"
+#include "platform/base_lock.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ std::vector<std::string> Entries() {
   FUZZ_CHECK(dir != nullptr);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+    // The lock file stays, empty, once a run has locked a base here.
+    if (name != "." && name != ".." && name != kLockFileName) names.push_back(name);
   }
   ::closedir(dir);
   return names;

@@ -461,8 +461,9 @@ ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<Pendin
       return give_up(ReplaceResult::kWriteError);
     }
   }
+  // The folders to flush, each once: an import's hundreds of bases share one.
+  std::set<std::string> directories;
   if (durable) {
-    std::set<std::string> directories;
     for (const PendingBase& base : bases) directories.insert(base.key.directory);
     for (const std::string& directory : directories) {
       if (!SyncDirectory(directory)) return give_up(ReplaceResult::kWriteError);
@@ -477,9 +478,7 @@ ReplaceResult Replace(std::span<const FileReplacement> files, std::vector<Pendin
     if (!file.old_copy.empty()) steps.Remove(file.old_copy);
   }
   for (const PendingBase& base : bases) steps.Remove(base.record);
-  if (durable) {
-    for (const PendingBase& base : bases) SyncDirectory(base.key.directory);
-  }
+  for (const std::string& directory : directories) SyncDirectory(directory);
   return ReplaceResult::kOk;
 }
 

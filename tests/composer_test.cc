@@ -61,7 +61,9 @@ TEST_F(ComposerTest, HelpAndVersionOnlyAlone) {
     EXPECT_GT(run.out.size(), kBanner.size() + 10) << option;
     EXPECT_EQ(run.err, "") << option;
   }
-  EXPECT_EQ(RunSkedcomp(dir_.path(), {"--version"}).out, kBanner + "skedcomp 2.0\n");
+  const RunResult version = RunSkedcomp(dir_.path(), {"--version"});
+  EXPECT_EQ(version.out, kBanner + "skedcomp 2.0\n")
+      << "exit " << version.exit_code << ": " << version.err;
   const RunResult run = RunSkedcomp(dir_.path(), {"--help", "--version"});
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_EQ(run.out,

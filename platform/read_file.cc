@@ -3,12 +3,12 @@
 #include "platform/base_path.h"
 
 ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
-                            std::size_t* length, std::uint64_t* file_size) {
+                            std::size_t* length, FileStamp* stamp) {
   if (PathHoldsZeroByte(path)) {
     *length = 0;
     return ReadFileResult::kCantOpen;
   }
-  return ReadRegularFile(path, limit, static_cast<std::size_t>(-1), buffer, length, file_size);
+  return ReadRegularFile(path, limit, static_cast<std::size_t>(-1), buffer, length, stamp);
 }
 
 ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents) {

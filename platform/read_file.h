@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file_ops.h"
+
 enum class ReadFileResult { kOk, kCantOpen, kReadError, kTooLarge };
 
 // The most a composition file or a listing may hold: far beyond any real one
@@ -20,14 +22,31 @@ inline std::string TextFileLimitText() { return std::to_string(kTextFileLimit >>
 // "cannot read FILE", or that it passes the input limit. Empty for kOk.
 std::string ReadFailureText(ReadFileResult result, const std::string& shown, const char* kind);
 
+// A file's version as far as the system tells it without a read: which file
+// it is, its size, and when it was last written and changed (on Windows:
+// made). While the stamp of a path stays the same, bytes read from it
+// before may stand for it.
+struct FileStamp {
+  FileIdentity identity;
+  std::uint64_t size = 0;
+  std::int64_t written = 0;  // in the system's own units
+  std::int64_t changed = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+// The stamp of the file `path` names, through links as a read opens it.
+// False when there is none to tell.
+bool StampOfPath(const std::string& path, FileStamp* stamp);
+
 // Reads up to `limit` bytes from the start of the regular file at `path` into
 // `buffer`, which only ever grows: its first `*length` bytes are the file's.
 // Anything that is not a regular file (a directory, a FIFO, a device) is
 // refused as kCantOpen without blocking, and so is a path holding a zero
-// byte, which the OS would silently cut short. `file_size`, when given,
-// receives the whole file's size. A buffer used again reads without allocating or clearing.
+// byte, which the OS would silently cut short. `stamp`, when given,
+// receives the stamp of the file read (its size the whole file's). A buffer
+// used again reads without allocating or clearing.
 ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
-                            std::size_t* length, std::uint64_t* file_size = nullptr);
+                            std::size_t* length, FileStamp* stamp = nullptr);
 
 // Reads the whole regular file at `path`, refused like ReadFileInto does,
 // and kTooLarge, without reading on, when it holds more than `limit` bytes:
@@ -40,7 +59,7 @@ ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::st
 // whose size is above `refuse_above`. The path has no zero byte: the callers
 // above have refused that.
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
-                               std::string* buffer, std::size_t* length, std::uint64_t* file_size);
+                               std::string* buffer, std::size_t* length, FileStamp* stamp);
 
 // The file `path` opened as a binary stream for reading, or null. (For
 // input read as it comes, such as an XMLTV file of any size.) Opening never

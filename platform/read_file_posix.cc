@@ -7,8 +7,29 @@
 
 #include "platform/read_file.h"
 
+namespace {
+
+FileStamp StampOf(const struct stat& info) {
+  FileStamp stamp;
+  stamp.identity = {static_cast<std::uint64_t>(info.st_dev),
+                    static_cast<std::uint64_t>(info.st_ino)};
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.written = std::int64_t{info.st_mtim.tv_sec} * 1'000'000'000 + info.st_mtim.tv_nsec;
+  stamp.changed = std::int64_t{info.st_ctim.tv_sec} * 1'000'000'000 + info.st_ctim.tv_nsec;
+  return stamp;
+}
+
+}  // namespace
+
+bool StampOfPath(const std::string& path, FileStamp* stamp) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  *stamp = StampOf(info);
+  return true;
+}
+
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
-                               std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
+                               std::string* buffer, std::size_t* length, FileStamp* stamp) {
   *length = 0;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -18,7 +39,7 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
     ::close(fd);
     return ReadFileResult::kCantOpen;
   }
-  if (file_size != nullptr) *file_size = static_cast<std::uint64_t>(info.st_size);
+  if (stamp != nullptr) *stamp = StampOf(info);
   if (static_cast<std::uint64_t>(info.st_size) > refuse_above) {
     ::close(fd);
     return ReadFileResult::kTooLarge;

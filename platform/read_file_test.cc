@@ -12,16 +12,40 @@ TEST(ReadFileTest, ReusedBufferHoldsOnlyTheNewFile) {
   WriteFile(dir / "small", "small");
   std::string buffer;
   std::size_t length = 0;
-  std::uint64_t size = 0;
-  ASSERT_EQ(ReadFileInto(dir / "big", 100000, &buffer, &length, &size), ReadFileResult::kOk);
+  FileStamp stamp;
+  ASSERT_EQ(ReadFileInto(dir / "big", 100000, &buffer, &length, &stamp), ReadFileResult::kOk);
   EXPECT_EQ(length, 5000u);
-  ASSERT_EQ(ReadFileInto(dir / "small", 100000, &buffer, &length, &size), ReadFileResult::kOk);
+  ASSERT_EQ(ReadFileInto(dir / "small", 100000, &buffer, &length, &stamp), ReadFileResult::kOk);
   EXPECT_EQ(std::string(buffer.data(), length), "small");
-  EXPECT_EQ(size, 5u);
+  EXPECT_EQ(stamp.size, 5u);
   // A limit below what the buffer already holds still stops the read.
-  ASSERT_EQ(ReadFileInto(dir / "big", 10, &buffer, &length, &size), ReadFileResult::kOk);
+  ASSERT_EQ(ReadFileInto(dir / "big", 10, &buffer, &length, &stamp), ReadFileResult::kOk);
   EXPECT_EQ(length, 10u);
-  EXPECT_EQ(size, 5000u);
+  EXPECT_EQ(stamp.size, 5000u);
+}
+
+// What a read was of stays told apart from what the name holds later: the
+// same file, another file of the same size put in its place, a longer one.
+TEST(ReadFileTest, StampTellsWhetherTheFileReadIsStillThere) {
+  TempDir dir;
+  WriteFile(dir / "base", "12345");
+  std::string buffer;
+  std::size_t length = 0;
+  FileStamp read;
+  ASSERT_EQ(ReadFileInto(dir / "base", 100, &buffer, &length, &read), ReadFileResult::kOk);
+  FileStamp now;
+  ASSERT_TRUE(StampOfPath(dir / "base", &now));
+  EXPECT_EQ(now, read);
+  WriteFile(dir / "other", "54321");
+  ASSERT_TRUE(RenameFile(dir / "other", dir / "base"));
+  ASSERT_TRUE(StampOfPath(dir / "base", &now));
+  EXPECT_NE(now, read);
+  EXPECT_EQ(now.size, read.size);
+  ASSERT_EQ(ReadFileInto(dir / "base", 100, &buffer, &length, &read), ReadFileResult::kOk);
+  WriteFile(dir / "base", "543216");  // in place, longer
+  ASSERT_TRUE(StampOfPath(dir / "base", &now));
+  EXPECT_NE(now, read);
+  EXPECT_FALSE(StampOfPath(dir / "missing", &now));
 }
 
 TEST(ReadFileTest, ZeroByteInPathIsRefused) {

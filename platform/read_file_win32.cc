@@ -5,8 +5,39 @@
 #include "platform/read_file.h"
 #include "platform/wide_name_win32.h"
 
+namespace {
+
+std::int64_t Ticks(const FILETIME& time) {
+  return static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+}
+
+// A file's index is new with each file our writers put in place, and its
+// making time with it: Windows changes no time when a file is renamed.
+bool StampOf(HANDLE file, FileStamp* stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(file, &info)) return false;
+  stamp->identity = {info.dwVolumeSerialNumber,
+                     (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+  stamp->size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  stamp->written = Ticks(info.ftLastWriteTime);
+  stamp->changed = Ticks(info.ftCreationTime);
+  return true;
+}
+
+}  // namespace
+
+bool StampOfPath(const std::string& path, FileStamp* stamp) {
+  const HANDLE file = ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool known = StampOf(file, stamp);
+  ::CloseHandle(file);
+  return known;
+}
+
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
-                               std::string* buffer, std::size_t* length, std::uint64_t* file_size) {
+                               std::string* buffer, std::size_t* length, FileStamp* stamp) {
   *length = 0;
   // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
   const HANDLE file = ::CreateFileW(WideName(path).c_str(), GENERIC_READ,
@@ -21,7 +52,10 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
     return ReadFileResult::kCantOpen;
   }
   const auto whole = static_cast<std::uint64_t>(size.QuadPart);
-  if (file_size != nullptr) *file_size = whole;
+  if (stamp != nullptr && !StampOf(file, stamp)) {
+    ::CloseHandle(file);
+    return ReadFileResult::kReadError;
+  }
   if (whole > refuse_above) {
     ::CloseHandle(file);
     return ReadFileResult::kTooLarge;

@@ -41,6 +41,8 @@ const char* BaseDamageText(BaseDamage damage) {
 }
 
 void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view titles) {
+  base->index_stamp = {};
+  base->titles_stamp = {};
   base->index_file_size = index.size();
   base->titles_file_size = titles.size();
   base->index_buffer.assign(index.substr(0, kIndexReadLimit));
@@ -62,23 +64,23 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
       return Status::kBaseLocked;
     case ReadLock::kUnrepaired:
       return Status::kBaseUnrepaired;
-    case ReadLock::kMissing:
-      return Status::kCantOpenBase;
   }
   const ReadFileResult index_read =
       ReadFileInto(BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index_buffer,
-                   &base->index_length, &base->index_file_size);
+                   &base->index_length, &base->index_stamp);
   // Without its index a base cannot open, whatever its title file is.
   if (index_read == ReadFileResult::kCantOpen) return Status::kCantOpenBase;
   const ReadFileResult titles_read =
       ReadFileInto(BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles_buffer,
-                   &base->titles_length, &base->titles_file_size);
+                   &base->titles_length, &base->titles_stamp);
   if (index_read == ReadFileResult::kCantOpen || titles_read == ReadFileResult::kCantOpen) {
     return Status::kCantOpenBase;
   }
   if (index_read != ReadFileResult::kOk || titles_read != ReadFileResult::kOk) {
     return Status::kReadError;
   }
+  base->index_file_size = base->index_stamp.size;
+  base->titles_file_size = base->titles_stamp.size;
   return CheckStoredBase(base, damage);
 }
 
@@ -98,7 +100,7 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage) {
   return Status::kOk;
 }
 
-Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
+Status LocateStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
                            BaseDamage* damage) {
   const std::size_t entry = kCountSize + kEntrySize * k;
   const std::string_view index = base.index();
@@ -119,10 +121,15 @@ Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram*
   }
   const std::size_t text = offset + kTitleLengthSize;
   if (titles.size() - text < length) return Damaged(BaseDamage::kTitleTextCut, damage);
-  // A title ends at its first zero byte.
-  const std::string_view stored = titles.substr(text, length);
-  program->title = stored.substr(0, stored.find('\0'));
+  program->title = titles.substr(text, length);
   return Status::kOk;
+}
+
+Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
+                           BaseDamage* damage) {
+  const Status status = LocateStoredProgram(base, k, program, damage);
+  program->title = TitleOfStored(program->title);
+  return status;
 }
 
 Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* index,

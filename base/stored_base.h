@@ -14,6 +14,7 @@
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/status.h"
+#include "platform/read_file.h"
 
 // One index entry with its title, as stored.
 struct StoredProgram {
@@ -47,6 +48,9 @@ struct StoredBase {
 
   std::uint64_t index_file_size = 0;
   std::uint64_t titles_file_size = 0;
+  // The versions of the two files read (none for bytes set otherwise).
+  FileStamp index_stamp;
+  FileStamp titles_stamp;
   std::size_t count = 0;  // entries, at most kProgramTableCapacity
 
   // The storage behind index() and titles(). It only grows, so a StoredBase
@@ -73,6 +77,16 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage);
 // its start or its title record is damaged. The title points into `base`.
 Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
                            BaseDamage* damage);
+
+// DecodeStoredProgram with the same checks, but the title as stored: the
+// whole text of its record, not yet cut at a zero byte.
+Status LocateStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
+                           BaseDamage* damage);
+
+// A stored title as a programme holds it: up to its first zero byte.
+inline std::string_view TitleOfStored(std::string_view stored) {
+  return stored.substr(0, stored.find('\0'));
+}
 
 // Decodes every entry of `base` in order, handing each to
 // `visit(k, program)`, and stops at the first damaged one: kDamagedBase, with

@@ -1,5 +1,6 @@
 #include "platform/file_replace.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <new>
@@ -536,20 +537,64 @@ std::vector<std::string> TakeRepairNotes() {
 ReadLock LockForReading(const std::string& path, HeldLocks* held) {
   const BaseKey key = BaseKeyOf(path);
   SweepDirectory(key.directory);
-  // A base that is not there costs no lock, unless a stopped run may have
-  // taken its file away (where the system has no exchange of names).
-  if (!Exists(path) && !Exists(RecordPath(key))) return ReadLock::kMissing;
+  // The lock first: a base that is there, as bases mostly are, then costs
+  // one look-up, for a stopped run's record.
   std::string busy;
   if (TakeLocks(std::span(&key, 1), false, kLockWait, held, &busy) != LockWait::kTaken) {
     return ReadLock::kBusy;
   }
-  if (!Exists(RecordPath(key))) return ReadLock::kOk;
+  if (!Exists(RecordPath(key))) return ReadLock::kOk;  // the read then finds whether it is there
   // A stopped run's record: the base is mended before it is read.
   ReleaseLocks(held);
   if (TakeLocks(std::span(&key, 1), true, kLockWait, held, &busy) != LockWait::kTaken) {
     return ReadLock::kBusy;
   }
   return RepairBase(key) == Repair::kFailed ? ReadLock::kUnrepaired : ReadLock::kOk;
+}
+
+namespace {
+
+// A name that every system finds only as it is written, letter case aside:
+// plain ASCII, no short-name '~', no trailing dot or space that Windows
+// drops.
+bool PlainName(std::string_view name) {
+  if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == ' ';
+  });
+}
+
+std::string FoldedCase(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+}  // namespace
+
+bool SurelyMissing(FolderListings* listings, const std::string& path) {
+  const std::string name = FileNameOf(path);
+  if (!PlainName(name)) return false;
+  const BaseKey key = BaseKeyOf(path);
+  // Names in ever more folders are looked up one by one: the listings of a
+  // few hold what any real composition names.
+  if (listings->folders.size() >= kListedFolders && !listings->folders.contains(key.directory)) {
+    return false;
+  }
+  auto [folder, listed] = listings->folders.try_emplace(key.directory);
+  if (listed) {
+    std::vector<std::string> names;
+    if (ListDirectory(key.directory, "", &names)) {
+      folder->second.emplace();
+      for (const std::string& held : names) folder->second->insert(FoldedCase(held));
+    }
+  }
+  if (!folder->second.has_value()) return false;
+  return !folder->second->contains(FoldedCase(name)) &&
+         !folder->second->contains(FoldedCase(FileNameOf(RecordPath(key))));
 }
 
 ReplaceResult ReplaceFiles(std::span<const FileReplacement> files,

@@ -41,9 +41,12 @@
 #define SKEDCOMP_PLATFORM_FILE_REPLACE_H_
 
 #include <chrono>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 struct FileReplacement {
@@ -112,11 +115,27 @@ void SetDurableReplacement(bool on);
 // The base lock a reader of the file at `path` holds while it reads; first
 // the base is mended where a stopped run left it half replaced. kBusy when
 // another run held it for the whole wait, kUnrepaired when it could not be
-// mended (the folder is not writable), kMissing, holding no lock, when
-// nothing stands at `path`.
+// mended (the folder is not writable). Whether the base is there at all the
+// read finds.
 struct HeldLocks;
-enum class ReadLock { kOk, kBusy, kUnrepaired, kMissing };
+enum class ReadLock { kOk, kBusy, kUnrepaired };
 ReadLock LockForReading(const std::string& path, HeldLocks* held);
+
+// What folders hold, each listed once, so that a reader of many names
+// knows a base that is not there without a look-up of its own.
+inline constexpr std::size_t kListedFolders = 256;
+struct FolderListings {
+  // By folder: the names it holds, letter case aside; none when it could not
+  // be listed.
+  std::map<std::string, std::optional<std::unordered_set<std::string>>> folders;
+};
+
+// True only when the folder of `path` was listed and holds neither that
+// file nor a stopped run's record for its base, and no rule of the system
+// could find the file under another name (a short name on Windows, a folder
+// that ignores letter case): then opening it would fail. False when unsure.
+// A listing is as old as the first question about its folder.
+bool SurelyMissing(FolderListings* listings, const std::string& path);
 
 // What the runs of this process mended that stopped runs left, one line
 // each ("finished the replacement of guide that a stopped run left"), since

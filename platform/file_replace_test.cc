@@ -253,3 +253,35 @@ INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFaultsTest, ::testing::ValuesIn(kReplaceM
                          });
 
 }  // namespace
+
+namespace {
+
+// Only a name that opening would surely not find is told missing from the
+// listing; a listing is taken once a folder.
+TEST(SurelyMissingTest, TellsOnlyWhatAnOpenWouldFind) {
+  TempDir dir;
+  WriteFile(dir / "there.ndx", "");
+  WriteFile(dir / "Upper.ndx", "");
+  WriteFile(dir / ("." + std::string("skedcomp-") + HashText(BaseKeyOf(dir / "stopped.ndx").hash) +
+                   ".intent"),
+            "");
+  FolderListings listings;
+  const struct {
+    std::string path;
+    bool missing;
+  } cases[] = {
+      {dir / "gone.ndx", true},         {dir / "there.ndx", false},
+      {dir / "upper.ndx", false},        // a folder may ignore letter case
+      {dir / "stopped.ndx", false},      // a stopped run may put it back
+      {dir / "gone~1.ndx", false},       // a short name on Windows
+      {dir / "gone.ndx.", false},        // Windows drops the dot
+      {dir / "g\xC3\xB6ne.ndx", false},  // letter case beyond ASCII
+      {dir / "none/gone.ndx", false},    // no folder to list
+  };
+  for (const auto& [path, missing] : cases)
+    EXPECT_EQ(SurelyMissing(&listings, path), missing) << path;
+  WriteFile(dir / "late.ndx", "");
+  EXPECT_TRUE(SurelyMissing(&listings, dir / "late.ndx"));  // listed before it came
+}
+
+}  // namespace

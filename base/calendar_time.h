@@ -34,6 +34,10 @@ inline int WeekdayNumber(const CalendarTime& time) {
   return time.wDayOfWeek == 0 ? 7 : time.wDayOfWeek;
 }
 
+// The weekday (1 = Monday ... 7 = Sunday) of the day `days` after
+// 1601-01-01, a Monday: what a start tells without its calendar.
+inline int WeekdayOfDayNumber(std::uint64_t days) { return static_cast<int>(days % 7) + 1; }
+
 // Values of 2^63 and above do not convert (as on Windows).
 inline constexpr std::uint64_t kFileTimeLimit = std::uint64_t{1} << 63;
 inline constexpr std::uint64_t kTicksPerSecond = 10'000'000;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/calendar_time.h"
+#include "base/program_start.h"
 #include "base/program_tables.h"
 #include "base/stored_base.h"
 
@@ -20,34 +21,84 @@ Status LoadProgramBase(std::string_view name, ProgramTable& channel, StoredBase*
   return LoadStoredBase(*scratch, channel);
 }
 
-Status LoadStoredBase(const StoredBase& base, ProgramTable& channel) {
+namespace {
+
+// Builds record `k` from its entry; `day` and `date` carry the date of the
+// last one built, as programmes come in runs of one day.
+void BuildRecord(const StoredProgram& program, std::uint64_t* day, CalendarTime* date,
+                 ProgramRecord& record) {
+  if (program.start / kTicksPerDay != *day) {
+    *day = program.start / kTicksPerDay;
+    CalendarOfStoredTime(StoredTime{*day * kTicksPerDay}, date);  // in range: checked when decoded
+  }
+  const std::uint64_t time_of_day = program.start % kTicksPerDay;
+  record.hour = static_cast<std::int32_t>(time_of_day / kTicksPerHour);
+  record.minute = static_cast<std::int32_t>(time_of_day % kTicksPerHour / kTicksPerMinute);
+  record.day = date->wDay;
+  record.month = date->wMonth;
+  record.year = date->wYear;
+  record.weekday = WeekdayNumber(*date);
+  const std::string_view title = TitleOfStored(program.title);
+  // An empty title may have no storage behind it at all.
+  if (!title.empty()) std::memcpy(record.title, title.data(), title.size());
+  record.title[title.size()] = '\0';
+}
+
+template <typename Keep>
+Status LoadKept(const StoredBase& base, ProgramTable& channel, Keep&& keep) {
   channel.count = 0;
-  BaseDamage damage;
-  // Programmes come in runs of one day, so the date is converted once a day.
   std::uint64_t day = ~std::uint64_t{0};
   CalendarTime date;
-  std::size_t damaged_at = 0;
-  const Status status = DecodeStoredPrograms(
-      base, &damage, &damaged_at, [&](std::size_t k, const StoredProgram& program) {
-        if (program.start / kTicksPerDay != day) {
-          day = program.start / kTicksPerDay;
-          CalendarOfStoredTime(StoredTime{day * kTicksPerDay},
-                               &date);  // in range: checked when decoded
-        }
-        const std::uint64_t time_of_day = program.start % kTicksPerDay;
-        ProgramRecord& record = channel.records[k];
-        record.hour = static_cast<std::int32_t>(time_of_day / kTicksPerHour);
-        record.minute = static_cast<std::int32_t>(time_of_day % kTicksPerHour / kTicksPerMinute);
-        record.day = date.wDay;
-        record.month = date.wMonth;
-        record.year = date.wYear;
-        record.weekday = WeekdayNumber(date);
-        // An empty title may have no storage behind it at all.
-        if (!program.title.empty())
-          std::memcpy(record.title, program.title.data(), program.title.size());
-        record.title[program.title.size()] = '\0';
-      });
-  if (status != Status::kOk) return status;
+  BaseDamage damage;
+  for (std::size_t k = 0; k < base.count; ++k) {
+    StoredProgram program;
+    if (const Status status = LocateStoredProgram(base, k, &program, &damage);
+        status != Status::kOk) {
+      return status;
+    }
+    if (keep(program.start)) {
+      BuildRecord(program, &day, &date, channel.records[k]);
+    } else {
+      channel.records[k].weekday = 0;
+    }
+  }
   channel.count = static_cast<std::int32_t>(base.count);
   return Status::kOk;
+}
+
+}  // namespace
+
+Status LoadStoredBase(const StoredBase& base, ProgramTable& channel) {
+  return LoadKept(base, channel, [](std::uint64_t) { return true; });
+}
+
+void KeepStarts(StartFilter* filter, int weekday, int first, int end) {
+  if (first >= end) return;
+  const int start = (weekday - kMonday) * kMinutesPerDay + first;
+  const int last = (weekday - kMonday) * kMinutesPerDay + end - 1;
+  const std::uint64_t from_first = ~std::uint64_t{0} << (start % 64);
+  const std::uint64_t to_last = ~std::uint64_t{0} >> (63 - last % 64);
+  auto& words = filter->bits;
+  const auto first_word = static_cast<std::size_t>(start / 64);
+  const auto last_word = static_cast<std::size_t>(last / 64);
+  if (first_word == last_word) {
+    words[first_word] |= from_first & to_last;
+    return;
+  }
+  words[first_word] |= from_first;
+  for (std::size_t word = first_word + 1; word < last_word; ++word) words[word] = ~std::uint64_t{0};
+  words[last_word] |= to_last;
+}
+
+bool KeepsStart(const StartFilter& filter, int weekday, int minute) {
+  const int bit = (weekday - kMonday) * kMinutesPerDay + minute;
+  return (filter.bits[static_cast<std::size_t>(bit / 64)] >> (bit % 64) & 1) != 0;
+}
+
+Status LoadStoredBase(const StoredBase& base, ProgramTable& channel, const StartFilter& filter) {
+  return LoadKept(base, channel, [&filter](std::uint64_t start) {
+    const std::uint64_t time_of_day = start % kTicksPerDay;
+    return KeepsStart(filter, WeekdayOfDayNumber(start / kTicksPerDay),
+                      static_cast<int>(time_of_day / kTicksPerMinute));
+  });
 }

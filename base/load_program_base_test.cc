@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "base/calendar_time.h"
+#include "base/program_start.h"
 #include "base/program_tables.h"
 #include "tests/test_support.h"
 
@@ -170,6 +172,51 @@ TEST_F(LoadProgramBaseTest, HighestOffsetReachesAFullLengthTitle) {
   titles += LittleEndian(title.size(), 2) + title + "more bytes that are never read";
   ASSERT_EQ(Load(LittleEndian(1, 2) + Entry(kNewsStart, 0xFFFF), titles), Status::kOk);
   EXPECT_EQ(std::string(ChannelTable.records[0].title), title);
+}
+
+}  // namespace
+
+namespace {
+
+// A filtered load builds just the programmes kept, each as a full load
+// builds it, and still fails on a damaged entry that it would not build.
+TEST(FilteredLoadTest, BuildsOnlyWhatIsKeptAndChecksTheRest) {
+  StoredBase base;
+  // Monday 2000-03-20 19:30, Sunday 2000-03-26 6:05, Monday 1601-01-01 0:00.
+  SetStoredBytes(&base,
+                 IndexFileBytes({{FileTimeOf(2000, 3, 20, 19, 30, 45), "News"},
+                                 {FileTimeOf(2000, 3, 26, 6, 5), "Film"},
+                                 {0, "First"}}),
+                 TitleFileBytes({{0, "News"}, {0, "Film"}, {0, "First"}}));
+  BaseDamage damage;
+  ASSERT_EQ(CheckStoredBase(&base, &damage), Status::kOk);
+  ASSERT_EQ(LoadStoredBase(base, ChannelTable), Status::kOk);
+  std::vector<ProgramRecord> full(ChannelTable.records, ChannelTable.records + 3);
+  StartFilter filter;
+  KeepStarts(&filter, 7, 6 * 60 + 5, 6 * 60 + 6);
+  KeepStarts(&filter, 1, 0, 1);
+  ASSERT_EQ(LoadStoredBase(base, ChannelTable, filter), Status::kOk);
+  EXPECT_EQ(ChannelTable.count, 3);
+  EXPECT_EQ(ChannelTable.records[0].weekday, 0);  // not built
+  for (const int k : {1, 2}) {
+    EXPECT_EQ(StartOf(ChannelTable.records[k]), StartOf(full[static_cast<std::size_t>(k)]));
+    EXPECT_STREQ(ChannelTable.records[k].title, full[static_cast<std::size_t>(k)].title);
+  }
+  // The last title runs past its file: damaged, though nothing keeps it.
+  std::string titles(base.titles());
+  titles.pop_back();
+  SetStoredBytes(&base, std::string(base.index()), titles);
+  ASSERT_EQ(CheckStoredBase(&base, &damage), Status::kOk);
+  EXPECT_EQ(LoadStoredBase(base, ChannelTable, StartFilter{}), Status::kDamagedBase);
+  EXPECT_EQ(ChannelTable.count, 0);
+}
+
+TEST(FilteredLoadTest, WeekdayOfADayNumberIsTheCalendars) {
+  for (std::uint64_t day = 0; day < 160'000; day += 37) {
+    CalendarTime date;
+    ASSERT_TRUE(CalendarOfStoredTime(StoredTime{day * kTicksPerDay}, &date));
+    ASSERT_EQ(WeekdayOfDayNumber(day), WeekdayNumber(date)) << day;
+  }
 }
 
 }  // namespace

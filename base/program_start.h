@@ -23,6 +23,7 @@ struct ProgramStart {
   std::int32_t month = 0;
   std::int32_t year = 0;
   std::int32_t weekday = 0;  // kMonday ... kSunday
+  friend bool operator==(const ProgramStart&, const ProgramStart&) = default;
 };
 
 ProgramStart StartOf(const ProgramRecord& record);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/base_cache.h"
 #include "base/program_tables.h"
 #include "base/status.h"
 #include "composition/ini_profile.h"
@@ -21,6 +22,12 @@ struct ComposeReport {
   ReplaceReport replace;  // how replacing the guide's files went, when it was tried
 };
 Status ComposeGuide(std::string_view name, ProgramTables& tables, ComposeReport* report);
+
+// The same with bases read through `cache`, which a run keeps from name to
+// name: a base read for one name is read again for the next only when its
+// files changed.
+Status ComposeGuide(std::string_view name, ProgramTables& tables, BaseCache* cache,
+                    ComposeReport* report);
 
 // What a failure means, for a person, and where it stands: whether it
 // concerns the report's section, the composition file, or the guide's files.

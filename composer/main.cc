@@ -109,13 +109,14 @@ int main(int argc, char** argv) {
     Print(kVersion);
     return 0;
   }
+  BaseCache bases;  // kept from name to name
   for (int i = 1; i < argc; ++i) {
     // Out before the name's work starts, so that a long run shows which name
     // it is at.
     std::printf("Composing %s... ", argv[i]);
     std::fflush(stdout);
     ComposeReport report;
-    const Status status = ComposeGuide(argv[i], tables, &report);
+    const Status status = ComposeGuide(argv[i], tables, &bases, &report);
     Print(StatusMessage(status));
     // Standard output keeps its fixed lines; what else the user must know goes apart.
     if (status != Status::kOk) ExplainOnStandardError(argv[i], status, report);

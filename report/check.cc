@@ -16,6 +16,7 @@
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
 #include "platform/base_path.h"
+#include "platform/file_replace.h"
 #include "platform/names.h"
 #include "platform/read_file.h"
 #include "report/listing.h"
@@ -36,6 +37,7 @@ struct Tally {
   long long& warnings;
   bool quiet = false;                                // past the sections shown
   std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
+  FolderListings folders = {};                       // bases not there are known from these
 };
 
 void Fact(Tally* tally, std::string text) {
@@ -408,7 +410,12 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   if (!tally->quiet) {
     tally->report->lines.push_back({CheckLine::Kind::kSection, Severity::kWarning, "", where});
   }
-  const Status load = LoadProgramBase(NameFromComposition(section), tally->tables->channel);
+  const std::string base = NameFromComposition(section);
+  // A file of a million sections naming bases that are not there costs a
+  // listing of their folder, not a million failed opens.
+  const Status load = SurelyMissing(&tally->folders, BaseFilePath(base, kIndexExtension))
+                          ? Status::kCantOpenBase
+                          : LoadProgramBase(base, tally->tables->channel);
   const bool loaded = load == Status::kOk;
   if (!loaded) {
     Error(tally, "bases that do not load",

@@ -81,3 +81,38 @@ TEST_F(SelectChannelTest, WrongTimeshiftIsRefusedEvenWhenNothingIsTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a load builds for a section is what its ranges can take: for every
+// start of a day, KeptStarts agrees with the range test itself, over the
+// values that a list may hold.
+TEST(KeptStartsTest, BuildsExactlyWhatTheRangesTake) {
+  const char* const lists[] = {
+      "0:00-24:00",  "6:00-9:00, 18:00-23:30", "-7:00-1:00",  "1:00--2:00", "6:75-7:10",
+      "22:00-2:00",  "23:59-99999:00",         "0:-1-0:1",    "5:30-5:30",  "0:0-0:0",
+      "12:00-12:01", "7:30-8:00,7:45-9:00",    "24:00-25:00", "",           "23:00-24:30",
+  };
+  for (const char* list : lists) {
+    SCOPED_TRACE(list);
+    ChannelSelection selection;
+    const IniProfile profile = ParseIniProfile(
+        std::string("[chan]\nrange1=\nrange2=\nrange4=\nrange5=\nrange6=\nrange7=\nrange3=") +
+        list + "\n");
+    ASSERT_EQ(ReadChannelSelection("chan", profile, &selection), Status::kOk);
+    const StartFilter kept = KeptStarts(selection);
+    std::vector<TimeRange> ranges;
+    const std::string text = list;
+    const char* cursor = text.c_str();
+    for (TimeRange range; ParseTimeRange(&cursor, &range);) ranges.push_back(range);
+    for (int minute = 0; minute < kMinutesPerDay; ++minute) {
+      ProgramRecord record = MakeRecord(2000, 3, 22, minute / 60, minute % 60, 3, "x");
+      bool taken = false;
+      for (const TimeRange& range : ranges) taken = taken || ProgramInRange(record, 3, range);
+      ASSERT_EQ(KeepsStart(kept, 3, minute), taken) << minute;
+      for (const int other : {1, 2, 4, 5, 6, 7}) ASSERT_FALSE(KeepsStart(kept, other, minute));
+    }
+  }
+}
+
+}  // namespace

@@ -7,17 +7,39 @@
 
 Status SelectComposition(const IniProfile& composition, ProgramTables& tables,
                          std::string* failed_section, std::vector<Provenance>* trace) {
+  BaseCache cache;
+  return SelectComposition(composition, tables, &cache, failed_section, trace);
+}
+
+Status SelectComposition(const IniProfile& composition, ProgramTables& tables, BaseCache* cache,
+                         std::string* failed_section, std::vector<Provenance>* trace) {
   tables.guide.count = 0;
   tables.channel.count = 0;
   if (composition.sections.empty()) return Status::kNoSections;
-  StoredBase scratch;  // reused by every channel
+  StartComposition(cache);
+  ChannelSelection selection;  // its storage used again by every channel
+  StartFilter kept;
+  Status keys = Status::kOk;
+  std::string previous;
   // Names are taken one at a time: a list of them all could be large.
   for (std::size_t i = 0; i < composition.sections.size(); ++i) {
     const std::string channel(ProfileSectionName(composition, i));
     const std::size_t traced = trace != nullptr ? trace->size() : 0;
-    Status status = LoadProgramBase(NameFromComposition(channel), tables.channel, &scratch);
+    // The keys are read first, to build only what they can keep; a failure
+    // of the base still counts first. A section of the name just read has
+    // the same keys: lookups find the first section of a name.
+    if (i == 0 || CompareProfileNames(channel, previous) != 0) {
+      keys = ReadChannelSelection(channel, composition, &selection);
+      kept = KeptStarts(selection);
+      previous = channel;
+    }
+    const StoredBase* base = nullptr;
+    tables.channel.count = 0;
+    Status status = ReadCachedBase(cache, NameFromComposition(channel), &base);
+    if (status == Status::kOk) status = LoadStoredBase(*base, tables.channel, kept);
+    if (status == Status::kOk) status = keys;
     if (status == Status::kOk) {
-      status = SelectChannel(channel, composition, tables.channel, tables.guide, trace);
+      status = SelectChannel(selection, tables.channel, tables.guide, trace);
     }
     if (status != Status::kOk) {
       *failed_section = channel;

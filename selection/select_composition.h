@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/base_cache.h"
 #include "base/program_tables.h"
 #include "base/status.h"
 #include "composition/ini_profile.h"
@@ -17,6 +18,12 @@
 // a composition without sections. With `trace`, where each programme came
 // from, its section's position included.
 Status SelectComposition(const IniProfile& composition, ProgramTables& tables,
+                         std::string* failed_section, std::vector<Provenance>* trace = nullptr);
+
+// The same, with bases read through `cache` (one composition of it): a base
+// that several sections name is read once. Only the programmes a section
+// can keep are built in tables.channel.
+Status SelectComposition(const IniProfile& composition, ProgramTables& tables, BaseCache* cache,
                          std::string* failed_section, std::vector<Provenance>* trace = nullptr);
 
 #endif  // SKEDCOMP_SELECTION_SELECT_COMPOSITION_H_

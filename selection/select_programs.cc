@@ -1,5 +1,6 @@
 #include "selection/select_programs.h"
 
+#include "base/load_program_base.h"
 #include "selection/time_shift.h"
 
 namespace {
@@ -13,6 +14,14 @@ bool StartsBefore(const ProgramRecord& record, const ClockTime& time) {
 }
 
 }  // namespace
+
+int FirstMinuteFrom(const ClockTime& time) {
+  if (time.hours < 0) return 0;
+  if (time.hours > 23) return kMinutesPerDay;
+  if (time.minutes <= 0) return time.hours * 60;
+  if (time.minutes > 59) return (time.hours + 1) * 60;
+  return time.hours * 60 + time.minutes;
+}
 
 bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& range) {
   return record.weekday == weekday && StartsAtOrAfter(record, range.start) &&

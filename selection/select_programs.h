@@ -11,6 +11,12 @@
 #include "base/status.h"
 #include "selection/range_list.h"
 
+// The first minute of the day (0 to 1440) at which a programme starts at or
+// after `time`, hour first, then minute: 24:00 and later give 1440, 6:75
+// gives 7:00, a negative time 0:00. So a range takes the starts from the
+// first minute of its start up to, not including, that of its end.
+int FirstMinuteFrom(const ClockTime& time);
+
 // Whether `record` is of `weekday` and starts (hour, then minute) at or after
 // the range's start and before its end. The date takes no part.
 bool ProgramInRange(const ProgramRecord& record, int weekday, const TimeRange& range);

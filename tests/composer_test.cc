@@ -97,6 +97,21 @@ TEST_F(ComposerTest, EveryNameGetsItsGuide) {
   ExpectEmptyGuide("b");
 }
 
+// A base read for one name and rewritten by the next is read anew by the
+// one after: the same bytes as a run of that name alone.
+TEST_F(ComposerTest, ANameSeesTheGuideAnEarlierNameWrote) {
+  WriteBase(dir_ / "one", kNews);
+  WriteBase(dir_ / "mid", {});
+  WriteFile(dir_ / "mid.cfg", "[one]\ntimeshift=1\n");
+  WriteFile(dir_ / "top.cfg", "[mid]\n[one]\n[mid]\n");
+  const RunResult run = RunSkedcomp(dir_.path(), {"top", "mid", "top"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const std::string composed = ReadFile(dir_ / "top.ndx") + ReadFile(dir_ / "top.pdt");
+  ASSERT_EQ(RunSkedcomp(dir_.path(), {"top"}).exit_code, 0);
+  EXPECT_EQ(composed, ReadFile(dir_ / "top.ndx") + ReadFile(dir_ / "top.pdt"));
+  EXPECT_EQ(ReadFile(dir_ / "top.ndx").size(), 2u + 3 * 12);
+}
+
 TEST_F(ComposerTest, WindowsPathsInNamesAndSections) {
   std::filesystem::create_directories(dir_ / "bases");
   std::filesystem::create_directories(dir_ / "guides");

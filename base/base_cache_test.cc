@@ -1,0 +1,70 @@
+#include "base/base_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/file_ops.h"
+#include "tests/test_support.h"
+
+namespace {
+
+class BaseCacheTest : public ::testing::Test {
+ protected:
+  void WriteBase(const std::string& name, const std::string& title) {
+    WriteFile(dir_ / (name + ".ndx"), IndexFileBytes({{FileTimeOf(2000, 3, 20, 6, 0), title}}));
+    WriteFile(dir_ / (name + ".pdt"), TitleFileBytes({{0, title}}));
+  }
+  // The title of the one programme the cache gives for `name`.
+  std::string Title(const std::string& name) {
+    const StoredBase* base = nullptr;
+    if (ReadCachedBase(&cache_, dir_ / name, &base) != Status::kOk) return "(failed)";
+    StoredProgram program;
+    BaseDamage damage;
+    if (DecodeStoredProgram(*base, 0, &program, &damage) != Status::kOk) return "(damaged)";
+    return std::string(program.title);
+  }
+  // Puts a base of another title, the same size, in place of `name`'s files.
+  void ReplaceBase(const std::string& name, const std::string& title) {
+    WriteBase("new", title);
+    ASSERT_TRUE(RenameFile(dir_ / "new.ndx", dir_ / (name + ".ndx")));
+    ASSERT_TRUE(RenameFile(dir_ / "new.pdt", dir_ / (name + ".pdt")));
+  }
+
+  TempDir dir_;
+  BaseCache cache_;
+};
+
+// Within a composition a base is read once, as if every section read it
+// at once; the next one reads it again where its files changed.
+TEST_F(BaseCacheTest, ReadsABaseOnceAComposition) {
+  WriteBase("a", "one");
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "one");
+  ReplaceBase("a", "two");
+  EXPECT_EQ(Title("a"), "one");
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "two");
+  RemoveFile(dir_ / "a.ndx");
+  EXPECT_EQ(Title("a"), "two");
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "(failed)");
+}
+
+// A base named again after others is kept; one this run wrote is read again.
+TEST_F(BaseCacheTest, KeepsABaseNamedAgainAndForgetsOneWritten) {
+  for (const char* name : {"a", "b", "c"}) WriteBase(name, std::string(name) + "1");
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "a1");
+  EXPECT_EQ(Title("b"), "b1");
+  EXPECT_EQ(Title("a"), "a1");  // named again: read, and now kept
+  EXPECT_EQ(Title("c"), "c1");
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "a1");
+  ReplaceBase("a", "a2");
+  EXPECT_EQ(Title("a"), "a1");
+  ForgetBase(&cache_, "./elsewhere/a");  // maybe the same file, by another path
+  EXPECT_EQ(Title("a"), "a2");
+}
+
+}  // namespace

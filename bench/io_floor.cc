@@ -1,8 +1,9 @@
 // io_floor READS OUTPUTS: the I/O a composition cannot do without, as a
 // baseline. Opens and reads in full every file listed in READS (one path a
-// line, repeats included), then creates every file listed in OUTPUTS ("SIZE
-// PATH" a line) with that many bytes. Plain C library and system calls, so
-// that it starts as fast as cat.
+// line, repeats included), then writes every file listed in OUTPUTS ("SIZE
+// PATH" a line) with that many bytes as a tool that never half-writes must
+// at least: to a new file, renamed over the old one. Plain C library and
+// system calls, so that it starts as fast as cat.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -36,9 +37,12 @@ int main(int argc, char** argv) {
       buffer = static_cast<char*>(std::realloc(buffer, capacity));
       std::memset(buffer, 0, capacity);
     }
-    const int fd = ::open(line, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    char temporary[8200];
+    std::snprintf(temporary, sizeof temporary, "%s.tmp", line);
+    const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0 || ::write(fd, buffer, size) != static_cast<ssize_t>(size)) return 1;
     ::close(fd);
+    if (::rename(temporary, line) != 0) return 1;
   }
   return total > 0 ? 0 : 1;
 }

@@ -7,8 +7,14 @@
 //             guide cannot be written: its titles pass the 16-bit offsets)
 //   widest    one name keeping 400 programmes with the longest titles a guide
 //             can still hold (161 bytes)
+//   sized RECORDS SECTIONS NAMES TITLE
+//             NAMES names of SECTIONS sections each, over 100 channels of
+//             RECORDS programmes with titles of TITLE bytes (0: 10 to 80);
+//             the first 100 sections of a name keep Monday 20:00-20:50,
+//             the others nothing
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -51,19 +57,22 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 // 400 programmes, one every 25 minutes from Monday 7 December 2026, 0:00.
 // With a shared title the whole base points at one title record.
+int records_per_channel = kPerChannel;
+
 void WriteChannel(const std::string& path, const std::string& shared_title,
                   std::size_t title_length) {
+  const int per_channel = records_per_channel;
   StoredTime monday;
   StoredTimeOfCalendar(MakeCalendarTime(2026, 12, 7), &monday);
   std::vector<std::string> titles;
   std::vector<StoredProgram> programs;
-  titles.reserve(kPerChannel);
-  for (int k = 0; k < kPerChannel; ++k) {
+  titles.reserve(per_channel);
+  for (int k = 0; k < per_channel; ++k) {
     std::string title =
         title_length > 0 ? std::string(title_length, 'a' + k % 26) : RealisticTitle();
     titles.push_back(shared_title.empty() ? std::move(title) : shared_title);
   }
-  for (int k = 0; k < kPerChannel; ++k) {
+  for (int k = 0; k < per_channel; ++k) {
     programs.push_back({monday.ticks + static_cast<std::uint64_t>(k) * 25 * kMinute, titles[k]});
   }
   // With a shared title every entry points at the one record at offset 26,
@@ -79,7 +88,7 @@ void WriteChannel(const std::string& path, const std::string& shared_title,
     title_file += static_cast<char>(shared_title.size() & 0xFF);
     title_file += static_cast<char>(shared_title.size() >> 8);
     title_file += shared_title;
-    for (int k = 0; k < kPerChannel; ++k) {
+    for (int k = 0; k < per_channel; ++k) {
       index[kCountSize + kEntrySize * k + kEntryTitleOffset] =
           static_cast<char>(kTitleFileHeader.size());
       index[kCountSize + kEntrySize * k + kEntryTitleOffset + 1] = 0;
@@ -130,8 +139,11 @@ void WriteCompositions(const std::string& dir, const std::vector<Composition>& c
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "Usage: make_workload channels|names|titles|widest DIR\n");
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first == "sized" ? argc != 7 : argc != 3) {
+    std::fprintf(stderr,
+                 "Usage: make_workload channels|names|titles|widest DIR\n"
+                 "       make_workload sized DIR RECORDS SECTIONS NAMES TITLE\n");
     return 2;
   }
   const std::string kind = argv[1];
@@ -154,6 +166,22 @@ int main(int argc, char** argv) {
       for (int j = 0; j < 8; ++j) {
         composition.channels.push_back(ChannelName((n * 8 + j) % 100));
         composition.ranges.push_back(j < 6 ? "20:00-22:30" : "20:00-22:55");  // 6 or 7
+      }
+      compositions.push_back(composition);
+    }
+  } else if (kind == "sized") {
+    records_per_channel = std::atoi(argv[3]);
+    const int sections = std::atoi(argv[4]);
+    const int names = std::atoi(argv[5]);
+    const auto title = static_cast<std::size_t>(std::atoi(argv[6]));
+    for (int i = 0; i < 100; ++i) WriteChannel(dir + "/" + ChannelName(i), "", title);
+    for (int n = 0; n < names; ++n) {
+      char name[16];
+      std::snprintf(name, sizeof name, "name%03d", n);
+      Composition composition{name, {}, {}};
+      for (int j = 0; j < sections; ++j) {
+        composition.channels.push_back(ChannelName((n + j) % 100));
+        composition.ranges.push_back(j < 100 ? "20:00-20:50" : "0:00-0:00");
       }
       compositions.push_back(composition);
     }

@@ -12,6 +12,8 @@ root=$(pwd)
 build=$root/build
 [ -x "$build/skedcomp" ] && [ -x "$build/io_floor" ] || cmake --workflow --preset default >/dev/null
 
+# shellcheck source=bench/floor_runs.sh
+. "$root/bench/floor_runs.sh"
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%-9s %12s %12s %12s %12s %7s %7s %9s  %s\n' workload "comp wall" "comp cpu" \
@@ -20,21 +22,7 @@ for kind in channels names titles widest; do
   dir=$build/bench/$kind
   rm -rf "$dir" && mkdir -p "$dir"
   "$build/make_workload" "$kind" "$dir"
-  mapfile -t names <"$dir/names"
-  # A reference run gives the sizes of the files the floor must write.
-  said=$(cd "$dir" && "$build/skedcomp" "${names[@]}" | tail -n 1 | sed 's/^Composing [^ ]* //') || true
-  : >"$dir/outputs"
-  for name in "${names[@]}"; do
-    for ext in ndx pdt log; do
-      [ -f "$dir/$name.$ext" ] && echo "$(stat -c %s "$dir/$name.$ext") $dir/floor-$name.$ext" >>"$dir/outputs"
-    done
-  done
-  : >"$dir/composer.times"
-  : >"$dir/floor.times"
-  for _ in $(seq "$runs"); do
-    (cd "$dir" && "$build/measure" "$build/skedcomp" "${names[@]}") >>"$dir/composer.times"
-    "$build/measure" "$build/io_floor" "$dir/reads" "$dir/outputs" >>"$dir/floor.times"
-  done
+  floor_runs "$dir" "$runs"
   cw=$(cut -d' ' -f1 "$dir/composer.times" | median)
   cc=$(cut -d' ' -f2 "$dir/composer.times" | median)
   rss=$(cut -d' ' -f3 "$dir/composer.times" | median)

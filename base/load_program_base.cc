@@ -8,17 +8,13 @@
 #include "base/stored_base.h"
 
 Status LoadProgramBase(std::string_view name, ProgramTable& channel) {
-  StoredBase scratch;
-  return LoadProgramBase(name, channel, &scratch);
-}
-
-Status LoadProgramBase(std::string_view name, ProgramTable& channel, StoredBase* scratch) {
   channel.count = 0;
+  StoredBase base;
   BaseDamage damage;
-  if (const Status status = ReadStoredBase(name, scratch, &damage); status != Status::kOk) {
+  if (const Status status = ReadStoredBase(name, &base, &damage); status != Status::kOk) {
     return status;
   }
-  return LoadStoredBase(*scratch, channel);
+  return LoadStoredBase(base, channel);
 }
 
 namespace {

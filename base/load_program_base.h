@@ -14,10 +14,6 @@
 // NAME.ndx and NAME.pdt). On failure the channel table is left empty.
 Status LoadProgramBase(std::string_view name, ProgramTable& channel);
 
-// The same, reading through `scratch`, which a composition keeps from one
-// channel to the next so that loading allocates and clears no memory.
-Status LoadProgramBase(std::string_view name, ProgramTable& channel, StoredBase* scratch);
-
 // The same from a base already read and checked (ReadStoredBase or
 // CheckStoredBase).
 Status LoadStoredBase(const StoredBase& base, ProgramTable& channel);

@@ -43,8 +43,8 @@ const char* BaseDamageText(BaseDamage damage) {
 void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view titles) {
   base->index_stamp = {};
   base->titles_stamp = {};
-  base->index_file_size = index.size();
-  base->titles_file_size = titles.size();
+  base->index_stamp.size = index.size();
+  base->titles_stamp.size = titles.size();
   base->index_buffer.assign(index.substr(0, kIndexReadLimit));
   base->titles_buffer.assign(titles.substr(0, kTitleReadLimit));
   base->index_length = base->index_buffer.size();
@@ -79,8 +79,6 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
   if (index_read != ReadFileResult::kOk || titles_read != ReadFileResult::kOk) {
     return Status::kReadError;
   }
-  base->index_file_size = base->index_stamp.size;
-  base->titles_file_size = base->titles_stamp.size;
   return CheckStoredBase(base, damage);
 }
 

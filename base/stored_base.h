@@ -46,9 +46,8 @@ struct StoredBase {
   std::string_view index() const { return {index_buffer.data(), index_length}; }
   std::string_view titles() const { return {titles_buffer.data(), titles_length}; }
 
-  std::uint64_t index_file_size = 0;
-  std::uint64_t titles_file_size = 0;
-  // The versions of the two files read (none for bytes set otherwise).
+  // The versions of the two files read: for bytes set otherwise, only
+  // their whole sizes.
   FileStamp index_stamp;
   FileStamp titles_stamp;
   std::size_t count = 0;  // entries, at most kProgramTableCapacity
@@ -90,8 +89,9 @@ inline std::string_view TitleOfStored(std::string_view stored) {
 
 // Decodes every entry of `base` in order, handing each to
 // `visit(k, program)`, and stops at the first damaged one: kDamagedBase, with
-// `damage` and `*damaged_at` (its position) set. The one loop over the
-// entries of a base, for the composer and every command alike.
+// `damage` and `*damaged_at` (its position) set. The loop of every command;
+// the composer's load, which builds only what it keeps, checks each entry
+// the same way (LocateStoredProgram).
 template <typename Visit>
 Status DecodeStoredPrograms(const StoredBase& base, BaseDamage* damage, std::size_t* damaged_at,
                             Visit&& visit) {

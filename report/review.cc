@@ -61,7 +61,8 @@ std::string OnDisk(const std::string& name, const GuideFiles& files) {
            name + " writes it.";
   }
   if (disk.index() == files.index && disk.titles() == files.titles &&
-      disk.index_file_size == files.index.size() && disk.titles_file_size == files.titles.size()) {
+      disk.index_stamp.size == files.index.size() &&
+      disk.titles_stamp.size == files.titles.size()) {
     return {};
   }
   StoredBase composed;

@@ -30,7 +30,7 @@ bool LaidOutAsMakeWritesIt(const StoredBase& base, const std::vector<StoredProgr
   std::string index;
   std::string titles;
   return EncodeStoredBase(programs, &index, &titles) == Status::kOk &&
-         base.index_file_size == index.size() && base.titles_file_size == titles.size() &&
+         base.index_stamp.size == index.size() && base.titles_stamp.size == titles.size() &&
          base.index() == index && base.titles() == titles;
 }
 

@@ -38,10 +38,14 @@ printf '%-22s %9.3fs %9.3fs %6d KB %13d\n' "hard.cfg ($(($(stat -c %s "$dir/hard
 
 awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "[s%d]\n", i }' >"$dir/sections.cfg"
 awk 'BEGIN { for (i = 0; i < 2500000; i++) print "[a]" }' >"$dir/same.cfg"
+# Four million sections naming one base that is there (empty: nothing overflows).
+: >"$dir/empty.ndx"
+: >"$dir/empty.pdt"
+awk 'BEGIN { for (i = 0; i < 4000000; i++) print "[empty]" }' >"$dir/onebase.cfg"
 awk 'BEGIN { print "[a]"; for (i = 0; i < 5000000; i++) printf "key%d=v\n", i }' >"$dir/keys.cfg"
 printf '\n%-24s %-9s %9s %9s %10s %13s\n' "composition" program wall "peak RSS" "RSS limit" "report bytes"
 failed=0
-for name in sections same keys; do
+for name in sections same onebase keys; do
   size=$(stat -c %s "$dir/$name.cfg")
   limit=$((size * 4 / 1024 + 8192))
   for program in skedcomp check; do

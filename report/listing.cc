@@ -201,3 +201,9 @@ std::string BaseErrorText(std::string_view run, const std::string& name, Status 
                                          : reason) +
          (status == Status::kCantOpenBase ? ExtensionHint(run, name) : "");
 }
+
+std::string DamagedEntryText(const std::string& name, const StoredBase& base, std::size_t at,
+                             BaseDamage damage) {
+  return name + ": entry " + std::to_string(at + 1) + " of " + std::to_string(base.count) + ": " +
+         BaseDamageText(damage);
+}

@@ -34,4 +34,8 @@ bool ParseListingLine(std::string_view line, ListedProgram* program, std::string
 std::string BaseErrorText(std::string_view run, const std::string& name, Status status,
                           BaseDamage damage);
 
+// "NAME: entry K of N: " and the damage of entry `at` (from 0) of `base`.
+std::string DamagedEntryText(const std::string& name, const StoredBase& base, std::size_t at,
+                             BaseDamage damage);
+
 #endif  // SKEDCOMP_REPORT_LISTING_H_

@@ -125,6 +125,36 @@ TEST_F(SkedtoolTest, DumpReportsDamageAtItsEntry) {
             "skedtool: dump: missing: Can't open file .ndx or .pdt!\n");
 }
 
+// diff exits as diff does: 0 the same, 1 different (with the lines), 2 trouble.
+TEST_F(SkedtoolTest, DiffListsProgrammesOnlyOneBaseHolds) {
+  WriteBase(dir_ / "old", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
+                           {FileTimeOf(2000, 3, 20, 20, 0), "Film"},
+                           {FileTimeOf(2000, 3, 20, 22, 0), "Late"}});
+  WriteBase(dir_ / "new", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
+                           {FileTimeOf(2000, 3, 20, 20, 15), "Film"},
+                           {FileTimeOf(2000, 3, 20, 21, 0), "Quiz"}});
+  const RunResult same = Tool({"diff", "old", "old"});
+  EXPECT_EQ(same.exit_code, 0) << same.err;
+  EXPECT_EQ(same.out, "");
+  const RunResult run = Tool({"diff", "old", "new"});
+  EXPECT_EQ(run.exit_code, 1) << run.err;
+  EXPECT_EQ(run.out,
+            "-2000-03-20\t20:00\tMon\tFilm\n"
+            "+2000-03-20\t20:15\tMon\tFilm\n"
+            "+2000-03-20\t21:00\tMon\tQuiz\n"
+            "-2000-03-20\t22:00\tMon\tLate\n");
+  EXPECT_EQ(run.err, "");
+  WriteFile(dir_ / "damaged.ndx", std::string(1, '\0'));
+  WriteFile(dir_ / "damaged.pdt", "");
+  for (const Names& args :
+       {Names{"diff", "old", "missing"}, Names{"diff", "damaged", "new"}, Names{"diff", "old"}}) {
+    const RunResult trouble = Tool(args);
+    EXPECT_EQ(trouble.exit_code, 2) << args[1];
+    EXPECT_EQ(trouble.out, "");
+    EXPECT_NE(trouble.err.find("skedtool: diff: "), std::string::npos) << trouble.err;
+  }
+}
+
 TEST_F(SkedtoolTest, MakeRefusesBadListingsAndWritesNothing) {
   struct Case {
     std::string listing;

@@ -24,12 +24,14 @@ int RunMake(const Arguments& args);
 int RunCheck(const Arguments& args);
 int RunWeek(const Arguments& args);
 int RunReview(const Arguments& args);
+int RunDiff(const Arguments& args);
 
 extern const char kDumpHelp[];
 extern const char kMakeHelp[];
 extern const char kCheckHelp[];
 extern const char kWeekHelp[];
 extern const char kReviewHelp[];
+extern const char kDiffHelp[];
 
 // The commands that link program bases to XMLTV, where the build has what
 // they need (libxml2, the time-zone database, iconv); otherwise none.

@@ -59,8 +59,7 @@ int RunDump(const Arguments& given) {
                                 });
   if (status != Status::kOk) {
     std::fflush(stdout);
-    PrintError("dump", name + ": entry " + std::to_string(damaged_at + 1) + " of " +
-                           std::to_string(base.count) + ": " + BaseDamageText(damage));
+    PrintError("dump", DamagedEntryText(name, base, damaged_at, damage));
     return 1;
   }
   if (!LaidOutAsMakeWritesIt(base, programs)) {

@@ -24,6 +24,7 @@ const Command kCommands[] = {
      RunCheck, 2},
     {"week", "show each day of a base as a 24-hour ruler", kWeekHelp, RunWeek, 1},
     {"review", "show a composed guide or bases as an HTML page", kReviewHelp, RunReview, 1},
+    {"diff", "list the programmes only one of two bases holds", kDiffHelp, RunDiff, 2},
 };
 
 std::vector<Command> AllCommands() {

@@ -15,6 +15,7 @@
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
 #include "platform/base_path.h"
+#include "report/base_diff.h"
 #include "report/check.h"
 #include "report/listing.h"
 #include "selection/select_composition.h"
@@ -52,42 +53,74 @@ std::string RangeText(const TimeRange& range) {
   return text;
 }
 
-// How the guide on disk compares with what `files` holds.
-std::string OnDisk(const std::string& name, const GuideFiles& files) {
+// The programmes of `base`, as far as they decode.
+std::vector<StoredProgram> ProgramsOf(const StoredBase& base) {
+  std::vector<StoredProgram> programs;
+  BaseDamage damage;
+  std::size_t at = 0;
+  DecodeStoredPrograms(base, &damage, &at, [&](std::size_t, const StoredProgram& program) {
+    programs.push_back(program);
+  });
+  return programs;
+}
+
+bool SameStart(const ProgramStart& a, const ProgramStart& b) {
+  return std::tie(a.year, a.month, a.day, a.hour, a.minute) ==
+         std::tie(b.year, b.month, b.day, b.hour, b.minute);
+}
+
+// How the guide on disk compares with what `files` holds: a line, and the
+// programmes only one of them holds, marked in the page's programmes.
+void CompareWithDisk(const std::string& name, const GuideFiles& files, const ShownText& shown,
+                     ReviewPage* page) {
   StoredBase disk;
   BaseDamage damage = BaseDamage::kNone;
   if (ReadStoredBase(name, &disk, &damage) != Status::kOk) {
-    return "There is no readable guide " + name + ".ndx and " + name + ".pdt on disk: skedcomp " +
-           name + " writes it.";
+    page->on_disk = "There is no readable guide " + name + ".ndx and " + name +
+                    ".pdt on disk: skedcomp " + name + " writes it.";
+    return;
   }
   if (disk.index() == files.index && disk.titles() == files.titles &&
       disk.index_stamp.size == files.index.size() &&
       disk.titles_stamp.size == files.titles.size()) {
-    return {};
+    return;
   }
   StoredBase composed;
   SetStoredBytes(&composed, files.index, files.titles);
   std::vector<StoredProgram> now;
-  std::vector<StoredProgram> before;
-  std::size_t at = 0;
-  if (CheckStoredBase(&composed, &damage) == Status::kOk) {
-    DecodeStoredPrograms(composed, &damage, &at, [&](std::size_t, const StoredProgram& program) {
-      now.push_back(program);
-    });
+  if (CheckStoredBase(&composed, &damage) == Status::kOk) now = ProgramsOf(composed);
+  std::size_t added = 0;
+  for (const ProgramChange& change : DiffPrograms(ProgramsOf(disk), now)) {
+    CalendarTime calendar;
+    CalendarOfStoredTime(StoredTime{change.program.start}, &calendar);  // decoded: in range
+    const bool is_added = change.kind == ProgramChange::Kind::kAdded;
+    added += is_added;
+    page->changes.push_back(
+        {is_added, StartOfCalendar(calendar), shown(std::string(change.program.title))});
   }
-  DecodeStoredPrograms(disk, &damage, &at, [&](std::size_t, const StoredProgram& program) {
-    before.push_back(program);
-  });
-  std::size_t differ = std::max(now.size(), before.size()) - std::min(now.size(), before.size());
-  for (std::size_t k = 0; k < std::min(now.size(), before.size()); ++k) {
-    if (now[k].start != before[k].start || now[k].title != before[k].title) ++differ;
+  // Each programme added is marked in the grid; retimed where the guide on
+  // disk held its title at another time.
+  for (const ReviewChange& change : page->changes) {
+    if (!change.added) continue;
+    for (ReviewProgram& program : page->programs) {
+      if (program.added || !SameStart(program.start, change.start) ||
+          program.title != change.title) {
+        continue;
+      }
+      program.added = true;
+      program.retimed = std::any_of(
+          page->changes.begin(), page->changes.end(),
+          [&](const ReviewChange& other) { return !other.added && other.title == change.title; });
+      break;
+    }
   }
-  return "The guide on disk is stale: " + name + ".ndx and " + name + ".pdt differ from what " +
-         name + ".cfg composes now" +
-         (differ > 0
-              ? " in " + std::to_string(differ) + (differ == 1 ? " programme" : " programmes")
-              : " in their bytes") +
-         ". Run skedcomp " + name + " to write it anew.";
+  const std::size_t dropped = page->changes.size() - added;
+  page->on_disk = "The guide on disk is stale: " + name + ".ndx and " + name +
+                  ".pdt differ from what " + name + ".cfg composes now" +
+                  (page->changes.empty() ? " in their bytes"
+                                         : ": " + std::to_string(added) + " added, " +
+                                               std::to_string(dropped) + " dropped") +
+                  ". Run skedcomp " + name + " to write it anew.";
 }
 
 // Each error and warning check finds, one line with the section it stands
@@ -225,7 +258,7 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
     page->programs.push_back(std::move(program));
   }
   GuideFiles files;
-  if (BuildGuideFiles(guide, &files) == Status::kOk) page->on_disk = OnDisk(name, files);
+  if (BuildGuideFiles(guide, &files) == Status::kOk) CompareWithDisk(name, files, shown, page);
   MarkNeighbours(page);
   return true;
 }

@@ -38,7 +38,19 @@ struct ReviewProgram {
   bool same_minute = false;    // starts the same minute as the one before it in its lane
   bool title_damaged = false;  // cut at the longest a base holds, or '?' where a character was
   bool long_gap = false;       // more than kLongGapMinutes until the next start in its lane
-  long long until = -1;        // minutes to the next start in its lane; -1: none follows
+  // Against the guide on disk (a composed guide only): not there, or there
+  // at another time only.
+  bool added = false;
+  bool retimed = false;
+  long long until = -1;  // minutes to the next start in its lane; -1: none follows
+};
+
+// A programme that only the guide on disk holds (dropped), or only the one
+// the composition makes now (added).
+struct ReviewChange {
+  bool added = false;
+  ProgramStart start;
+  std::string title;  // UTF-8
 };
 
 struct ReviewSource {
@@ -53,6 +65,7 @@ struct ReviewPage {
   std::vector<std::string> findings;    // of skedtool check, one line each
   std::string verdict;                  // check's last word, or ""
   std::string on_disk;                  // how the guide on disk compares, or ""
+  std::vector<ReviewChange> changes;    // from the guide on disk to this one, in start order
   std::vector<ReviewProgram> programs;  // in guide order
 };
 

@@ -81,8 +81,52 @@ TEST_F(ReviewTest, TellsAStaleGuide) {
   WriteFile(dir_ / "guide.cfg", "[one]\nrange1=8:00-24:00\n");
   run = Tool({"review", "guide"});
   EXPECT_NE(run.out.find("The guide on disk is stale: guide.ndx and guide.pdt differ from what "
-                         "guide.cfg composes now in 2 programmes."),
+                         "guide.cfg composes now: 0 added, 1 dropped."),
             std::string::npos);
+}
+
+// What changes against the guide on disk is listed, and the programmes it
+// lacks are marked in the grid: added, removed, retimed, retitled.
+TEST_F(ReviewTest, ShowsWhatChangesAgainstTheGuideOnDisk) {
+  WriteFile(dir_ / "guide.cfg", "[one]\n");
+  WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 6, 0), "Early"},
+                           {FileTimeOf(2026, 12, 7, 9, 0), "News"},
+                           {FileTimeOf(2026, 12, 7, 12, 0), "Film"},
+                           {FileTimeOf(2026, 12, 7, 18, 0), "Quiz"}});
+  ASSERT_EQ(RunSkedcomp(dir_.path(), {"guide"}).exit_code, 0);
+  WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 9, 0), "News"},
+                           {FileTimeOf(2026, 12, 7, 12, 30), "Film"},
+                           {FileTimeOf(2026, 12, 7, 18, 0), "Quiz!"},
+                           {FileTimeOf(2026, 12, 7, 21, 0), "Late"}});
+  const RunResult run = Tool({"review", "guide"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("composes now: 3 added, 3 dropped."), std::string::npos);
+  std::string changes;
+  for (std::size_t at = 0; (at = run.out.find("<li class=\"", at)) != std::string::npos; ++at) {
+    const std::size_t text = run.out.find('>', at) + 1;
+    const std::string_view tag = std::string_view(run.out).substr(at, text - at);
+    if (tag != "<li class=\"added-line\">" && tag != "<li class=\"dropped-line\">") continue;
+    changes += run.out.substr(text, run.out.find("</li>", text) - text) + "\n";
+  }
+  EXPECT_EQ(changes,
+            "\xE2\x88\x92 dropped <time datetime=\"2026-12-07T06:00\">Mon 2026-12-07 06:00</time> "
+            "Early\n"
+            "\xE2\x88\x92 dropped <time datetime=\"2026-12-07T12:00\">Mon 2026-12-07 12:00</time> "
+            "Film\n"
+            "+ added <time datetime=\"2026-12-07T12:30\">Mon 2026-12-07 12:30</time> Film\n"
+            "\xE2\x88\x92 dropped <time datetime=\"2026-12-07T18:00\">Mon 2026-12-07 18:00</time> "
+            "Quiz\n"
+            "+ added <time datetime=\"2026-12-07T18:00\">Mon 2026-12-07 18:00</time> Quiz!\n"
+            "+ added <time datetime=\"2026-12-07T21:00\">Mon 2026-12-07 21:00</time> Late\n");
+  // Blocks: Film retimed, Quiz! and Late added, News as it was.
+  const auto block_of = [&](const std::string& title) {
+    const std::size_t at =
+        run.out.rfind("<div class=\"b ", run.out.find("<b>", run.out.find(title + " ")));
+    return run.out.substr(at, run.out.find('"', at + 12) - at);
+  };
+  EXPECT_NE(block_of("Film").find("retimed"), std::string::npos) << block_of("Film");
+  EXPECT_NE(block_of("Late").find("added"), std::string::npos) << block_of("Late");
+  EXPECT_EQ(block_of("News").find("added"), std::string::npos) << block_of("News");
 }
 
 TEST_F(ReviewTest, RefusalsSayWhy) {

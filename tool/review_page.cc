@@ -47,6 +47,9 @@ background:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px
 .twice{border:3px double var(--mark)}
 .same{border-top:4px solid var(--mark)}
 .damaged{text-decoration:underline wavy var(--mark)}
+.added{box-shadow:inset 0 -4px 0 var(--fg)}.retimed{box-shadow:inset 0 -4px 0 var(--mark)}
+.changes ul{list-style:none;padding-left:0}.changes li{font-variant-numeric:tabular-nums}
+.changes summary{font-weight:600;margin:.75rem 0 .25rem;cursor:pointer}.dropped-line{color:var(--mark)}
 .badge{font-weight:700;color:var(--mark);margin-left:.25em}
 .legend{display:flex;flex-wrap:wrap;gap:.5rem 1.25rem;margin:.5rem 0}
 .legend .b{position:relative;display:inline-block;width:5.5rem;height:1.6rem;vertical-align:middle;margin-right:.4rem}
@@ -95,6 +98,10 @@ constexpr MarkText kDamaged = {"damaged", "?",
                                "title cut, or with '?' where the code page lacked a character"};
 constexpr MarkText kLong = {"long", "", "more than three hours until the next programme"};
 static_assert(kLongGapMinutes == 180, "kLong's meaning states this");
+// Up to this many changes are listed open; more are folded.
+constexpr std::size_t kChangesShownOpen = 20;
+constexpr MarkText kAdded = {"added", "+", "not in the guide on disk"};
+constexpr MarkText kRetimed = {"retimed", "\xE2\x86\x94", "at another time in the guide on disk"};
 
 std::vector<const MarkText*> MarksOf(const ReviewProgram& program) {
   std::vector<const MarkText*> found;
@@ -103,6 +110,11 @@ std::vector<const MarkText*> MarksOf(const ReviewProgram& program) {
   if (program.same_minute) found.push_back(&kSame);
   if (program.title_damaged) found.push_back(&kDamaged);
   if (program.long_gap) found.push_back(&kLong);
+  if (program.retimed) {
+    found.push_back(&kRetimed);
+  } else if (program.added) {
+    found.push_back(&kAdded);
+  }
   return found;
 }
 
@@ -148,6 +160,23 @@ void AppendHeader(const ReviewPage& page, std::string* html) {
   }
   *html += "</ul>\n";
   if (!page.on_disk.empty()) *html += "<p class=\"stale\">" + EscapeHtml(page.on_disk) + "</p>\n";
+  if (!page.changes.empty()) {
+    // A long list is folded, so that the grid still comes first into view.
+    const std::size_t added = static_cast<std::size_t>(
+        std::count_if(page.changes.begin(), page.changes.end(),
+                      [](const ReviewChange& change) { return change.added; }));
+    *html += std::string("<details class=\"changes\"") +
+             (page.changes.size() <= kChangesShownOpen ? " open" : "") +
+             "><summary>Against the guide on disk: " + std::to_string(added) + " added, " +
+             std::to_string(page.changes.size() - added) + " dropped</summary>\n<ul>";
+    for (const ReviewChange& change : page.changes) {
+      *html += std::string("<li class=\"") + (change.added ? "added-line" : "dropped-line") +
+               "\">" + (change.added ? "+ added " : "\xE2\x88\x92 dropped ") + "<time datetime=\"" +
+               FormatDate(change.start) + "T" + FormatClock(change.start) + "\">" +
+               WhenText(change.start) + "</time> " + EscapeHtml(change.title) + "</li>";
+    }
+    *html += "</ul></details>\n";
+  }
   if (page.composed) {
     *html += "<h2>What skedtool check finds</h2>\n";
     if (page.findings.empty()) {
@@ -163,9 +192,11 @@ void AppendHeader(const ReviewPage& page, std::string* html) {
   *html += "</div>\n";
 }
 
-void AppendLegend(std::string* html) {
+void AppendLegend(const ReviewPage& page, std::string* html) {
   *html += "<div class=\"legend\">";
-  for (const MarkText* mark : {&kMoved, &kTwice, &kSame, &kDamaged, &kLong}) {
+  std::vector<const MarkText*> marks = {&kMoved, &kTwice, &kSame, &kDamaged, &kLong};
+  if (!page.changes.empty()) marks.insert(marks.end(), {&kAdded, &kRetimed});
+  for (const MarkText* mark : marks) {
     *html += std::string("<span><span class=\"b s0 ") + mark->css +
              "\" role=\"img\" aria-label=\"" + mark->meaning + "\">" +
              (*mark->badge != '\0' ? std::string("<span class=\"badge\">") + mark->badge + "</span>"
@@ -264,7 +295,7 @@ std::string RenderReviewPage(const ReviewPage& page) {
 
   // The week grid: a row a date, a lane a source of bases.
   html += "<div class=\"week\" role=\"region\" aria-label=\"Week\"><h2>Week</h2>\n";
-  AppendLegend(&html);
+  AppendLegend(page, &html);
   html += "<div class=\"grid\"><div class=\"hours\"><div></div><div class=\"line\">";
   for (int hour = 0; hour <= 24; hour += 3) {
     html += "<span style=\"left:" + Percent(hour * 60) + "\">" + std::to_string(hour) + "</span>";

@@ -40,8 +40,12 @@ unexpected=$(grep -v "^skedtool: import: channel sport.example.net: 42 character
 if [ -n "$unexpected" ]; then
   printf 'unexpected on standard error:\n%s\n' "$unexpected"; exit 1
 fi
-for made in my-guide/evening.ndx my-guide/evening.html my-guide/evening.xml from-xmltv/week.xml; do
+for made in my-guide/evening.ndx my-guide/evening.html my-guide/evening.xml from-xmltv/week.html \
+  from-xmltv/week.xml; do
   [ -s "$folder/$made" ] || { echo "the walk-through made no $made"; exit 1; }
 done
 grep -q '^0 errors, 0 warnings\.$' "$folder/out" || { echo "check found something"; exit 1; }
+grep -q 'The guide on disk is stale' "$folder/from-xmltv/week.html" ||
+  { echo "review did not tell the change"; exit 1; }
+grep -q '^-2026-10-24' "$folder/out" || { echo "diff did not list the dropped film"; exit 1; }
 echo "the walk-throughs ran as written"

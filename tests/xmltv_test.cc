@@ -507,6 +507,39 @@ TEST(XmltvTest, ExportRoundTrips) {
             "skedtool: export: --channel-id must be UTF-8 text");
 }
 
+// With --composition, a programme stops at the end of the range that took
+// it, moved by the shift, when the next starts later; a guide that is not
+// what its composition makes now has no such stops to tell.
+TEST(XmltvTest, ExportOfACompositionStopsWhereItsRangesEnd) {
+  TempDir dir;
+  WriteBase(dir / "one", {{FileTimeOf(2026, 12, 7, 18, 0), "News"},
+                          {FileTimeOf(2026, 12, 7, 18, 30), "Film"},
+                          {FileTimeOf(2026, 12, 8, 7, 0), "Morning"}});
+  WriteFile(dir / "guide.cfg", "[one]\ntimeshift=1\nrange1=18:00-20:00\nrange2=7:00-7:30\n");
+  ASSERT_EQ(RunSkedcomp(dir.path(), {"guide"}).exit_code, 0);
+  const RunResult run = Tool(dir, {"export", "--tz", "UTC", "--composition", "guide"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  std::string spans;
+  for (std::size_t at = 0; (at = run.out.find("<programme start=\"", at)) != std::string::npos;
+       ++at) {
+    spans += run.out.substr(at + 18, 14) + "-" +
+             (run.out.compare(at + 40, 6, "stop=\"") == 0 ? run.out.substr(at + 46, 14) : "") +
+             "\n";
+  }
+  EXPECT_EQ(spans,
+            "20261207190000-20261207193000\n"    // the next programme's start
+            "20261207193000-20261207210000\n"    // 20:00, the range's end, +1 h
+            "20261208080000-20261208083000\n");  // the last: its range's end
+  WriteFile(dir / "guide.cfg", "[one]\n");
+  const RunResult stale = Tool(dir, {"export", "--composition", "guide"});
+  EXPECT_EQ(stale.exit_code, 1);
+  EXPECT_EQ(stale.err,
+            "skedtool: export: guide.ndx and guide.pdt are not what guide.cfg composes now, so "
+            "its ranges tell no stops; run skedcomp guide first\n");
+  EXPECT_EQ(Tool(dir, {"export", "--composition", "guide", "one"}).exit_code, 2);
+  EXPECT_EQ(Tool(dir, {"export", "--composition", "none"}).exit_code, 1);
+}
+
 // The export is valid XMLTV: against the DTD, and to XMLTV's own tools.
 TEST(XmltvTest, ExportIsValidXmltv) {
   const char* const dtd = "/usr/share/xmltv/xmltv.dtd";

@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/program_tables.h"
 #include "base/stored_base.h"
+#include "report/guide_stops.h"
 #include "report/listing.h"
 #include "text/utf8.h"
 #include "tool/tool_output.h"
@@ -16,6 +18,7 @@
 
 const char kExportHelp[] =
     "Usage: skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] BASE...\n"
+    "       skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] --composition NAME\n"
     "\n"
     "Prints an XMLTV document (UTF-8) of the program bases: a <channel> for each\n"
     "BASE, its id and display name the base's file name without folder (or ID,\n"
@@ -24,6 +27,11 @@ const char kExportHelp[] =
     "last has no stop, and so has one the next would start before. A file name\n"
     "that is not UTF-8 is read in CP.\n"
     "\n"
+    "  --composition NAME  export the guide NAME with the stops its composition\n"
+    "                 file NAME.cfg implies: each programme ends at the next one's\n"
+    "                 start or, earlier, at the end of the range that took it,\n"
+    "                 moved by its section's timeshift. The guide on disk must be\n"
+    "                 what NAME.cfg composes now (run skedcomp NAME first).\n"
     "  --tz ZONE      the time zone whose wall-clock time the bases hold: a name of\n"
     "                 the IANA time-zone database, such as Europe/Berlin or UTC.\n"
     "                 Each start is written as that wall time with the zone's offset\n"
@@ -61,12 +69,17 @@ int RunExport(const Arguments& args) {
   std::string zone_name;
   std::string code_page = "cp1252";
   std::string channel_id;
+  std::string composition;  // the guide's name, with --composition
   std::vector<std::string> names;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--tz" || arg == "--codepage" || arg == "--channel-id") {
+    if (arg == "--tz" || arg == "--codepage" || arg == "--channel-id" || arg == "--composition") {
       if (i + 1 == args.size()) return UsageError("export", arg + " needs a value");
-      (arg == "--tz" ? zone_name : arg == "--codepage" ? code_page : channel_id) = args[++i];
+      (arg == "--tz"           ? zone_name
+       : arg == "--codepage"   ? code_page
+       : arg == "--channel-id" ? channel_id
+                               : composition) = args[++i];
+      if (arg == "--composition") names.push_back(composition);
       if (arg == "--tz" && zone_name.empty()) {
         return UsageError("export", "--tz needs a zone name (without it: the system's zone)");
       }
@@ -77,6 +90,9 @@ int RunExport(const Arguments& args) {
     }
   }
   if (names.empty()) return UsageError("export", "expects at least one BASE");
+  if (!composition.empty() && names.size() != 1) {
+    return UsageError("export", "--composition NAME exports that guide alone");
+  }
   if (!channel_id.empty() && names.size() != 1) {
     return UsageError("export", "--channel-id goes with one BASE only");
   }
@@ -122,8 +138,24 @@ int RunExport(const Arguments& args) {
     }
   }
 
+  std::vector<std::uint64_t> stops;
+  if (!composition.empty()) {
+    if (!ComposedStops(composition, bases.front().stored, TablesInTableMemory(), &stops, &error)) {
+      PrintError("export", error);
+      return 1;
+    }
+    // A stop past any XMLTV time is left out; the next start, if any, stands.
+    for (std::size_t k = 0; k < stops.size(); ++k) {
+      if (WallTimeOfTicks(stops[k]) > kLatestXmltvWallTime) {
+        stops.resize(k);
+        break;
+      }
+    }
+  }
   std::vector<XmltvChannelOut> channels;
-  for (ExportedBase& base : bases) channels.push_back({base.id, std::move(base.programs)});
+  for (ExportedBase& base : bases) {
+    channels.push_back({base.id, std::move(base.programs), std::move(stops)});
+  }
   std::string document;
   if (!WriteXmltv(channels, zone, code_page, &document)) {
     PrintError("export", "cannot build the XMLTV document");

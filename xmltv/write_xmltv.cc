@@ -26,8 +26,8 @@ std::string XmlText(std::string text) {
   return clean;
 }
 
-ZonedTime StartOf(const TimeZone& zone, const StoredProgram& program) {
-  return ExistingWallTime(zone, WallTimeOfTicks(program.start));
+ZonedTime Zoned(const TimeZone& zone, std::uint64_t ticks) {
+  return ExistingWallTime(zone, WallTimeOfTicks(ticks));
 }
 
 }  // namespace
@@ -54,14 +54,15 @@ bool WriteXmltv(const std::vector<XmltvChannelOut>& channels, const TimeZone& zo
   for (const XmltvChannelOut& base : channels) {
     const std::string id = XmlText(base.id);
     for (std::size_t k = 0; ok && k < base.programs.size(); ++k) {
-      const ZonedTime start = StartOf(zone, base.programs[k]);
+      const ZonedTime start = Zoned(zone, base.programs[k].start);
       const std::string title = XmlText(ToUtf8(code_page, base.programs[k].title));
       ok = xmlTextWriterStartElement(out, X("programme")) >= 0 &&
            xmlTextWriterWriteAttribute(out, X("start"),
                                        X(FormatXmltvTime(start.wall, start.offset).c_str())) >= 0;
-      if (ok && k + 1 < base.programs.size()) {
+      const bool given = k < base.stops.size();
+      if (ok && (given || k + 1 < base.programs.size())) {
         // A base out of start order has no stop to give: never one before the start.
-        const ZonedTime stop = StartOf(zone, base.programs[k + 1]);
+        const ZonedTime stop = Zoned(zone, given ? base.stops[k] : base.programs[k + 1].start);
         if (stop.wall - stop.offset >= start.wall - start.offset) {
           ok = xmlTextWriterWriteAttribute(out, X("stop"),
                                            X(FormatXmltvTime(stop.wall, stop.offset).c_str())) >= 0;

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """skedtool review's page in a real browser (Debian's headless Chromium).
 
-The example guide's page: every programme a visible block whose left edge and
-width follow its start and the next start; each kind of mark where the
-example puts one; dark mode and print; a screenshot at 1366x768 kept as an
-artifact. A page of hostile titles: shown as text, nothing runs, nothing is
+The example guide's page, at 1366 and at 800 pixels: every programme a
+visible block whose left edge and width follow its start and the next start
+on the grid's time axis, each start a <time> shown whole where the programme
+runs 15 minutes or more, no two blocks overlapping; each kind of mark where
+the example puts one; a channel's colour the same on the page of its base;
+dark mode and print; screenshots kept as artifacts. A page of hostile titles: shown as text, nothing runs, nothing is
 loaded. Exits 77 (skipped) when the browser or Selenium is missing.
 
     review_browser_test.py SKEDTOOL SKEDCOMP EXAMPLES_DIR ARTIFACT_DIR
@@ -64,15 +66,25 @@ def browser():
 
 START = re.compile(r"^\w{3} \d{4}-\d\d-\d\d (\d\d):(\d\d) ")
 
-# Per block: its lane's box, its own box, its start, its classes and label.
+# Per block: where each hour begins on the axis, its own box, its start
+# time's box, its classes and label.
 BLOCKS = """
+const rem = parseFloat(getComputedStyle(document.documentElement).fontSize);
+const ruler = document.querySelector('.hours .line');
+const hours = [...ruler.querySelectorAll('span')].map(
+    s => ruler.getBoundingClientRect().left + parseFloat(s.style.left) * rem);
 return [...document.querySelectorAll('.day .lane')].map(lane => {
-  const l = lane.getBoundingClientRect();
   return [...lane.querySelectorAll('.b')].map(b => {
     const r = b.getBoundingClientRect();
     const s = getComputedStyle(b);
-    return {laneLeft: l.left, laneWidth: l.width, left: r.left, width: r.width,
-            height: r.height, visible: s.visibility !== 'hidden' && s.display !== 'none',
+    const time = b.querySelector('time');
+    const t = time ? time.getBoundingClientRect() : null;
+    return {hours: hours, left: r.left, right: r.right, top: r.top, bottom: r.bottom,
+            width: r.width, height: r.height,
+            visible: s.visibility !== 'hidden' && s.display !== 'none',
+            timeRight: t ? t.right : null, timeBottom: t ? t.bottom : null,
+            timeCut: time ? time.scrollWidth > time.clientWidth : true,
+            datetime: time ? time.getAttribute('datetime') : null,
             cls: b.className, label: b.getAttribute('title'),
             day: lane.closest('.day').querySelector('.label').textContent};
   });
@@ -85,26 +97,60 @@ def minutes(label):
     return int(found.group(1)) * 60 + int(found.group(2))
 
 
-def check_example(driver, page):
-    driver.get("file://" + page)
+def at(hours, minute):
+    """Where the grid's axis puts a minute of the day: linear within each hour."""
+    hour = min(minute // 60, 23)
+    return hours[hour] + (hours[hour + 1] - hours[hour]) * (minute - hour * 60) / 60
+
+
+def check_grid(driver, width):
+    """The blocks at one width: placed on the axis, starts whole, no overlap."""
+    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+        "width": width, "height": 768, "deviceScaleFactor": 1, "mobile": False})
     lanes = driver.execute_script(BLOCKS)
-    rows = driver.execute_script("return document.querySelectorAll('tbody tr').length")
-    blocks = [block for lane in lanes for block in lane]
-    check(len(blocks) == rows and rows > 100, "a block per programme: %d blocks, %d rows"
-          % (len(blocks), rows))
+    check(driver.execute_script("return document.documentElement.scrollWidth <= "
+                                "document.documentElement.clientWidth"),
+          "%d px: only the grid scrolls sideways" % width)
     for lane in lanes:
+        bars = [block for block in lane if "point" not in block["cls"].split()]
         for i, block in enumerate(lane):
             start = minutes(block["label"])
             end = minutes(lane[i + 1]["label"]) if i + 1 < len(lane) else 1440
-            scale = block["laneWidth"] / 1440
-            where = block["day"] + " " + block["label"][:40]
-            check(block["visible"] and block["height"] > 10 and block["width"] >= 4,
+            where = "%d px: %s %s" % (width, block["day"][:14], block["label"][:40])
+            check(block["visible"] and block["height"] > 5 and block["width"] >= 4,
                   "visible: " + where)
-            check(abs(block["left"] - (block["laneLeft"] + start * scale)) < 1.5,
+            check(abs(block["left"] - at(block["hours"], start)) < 1.5,
                   "left edge at its start: " + where)
             if end > start:
-                check(abs(block["width"] - (end - start) * scale) < 1.5,
-                      "width to the next start: " + where)
+                check(abs(block["right"] - at(block["hours"], end)) < 1.5,
+                      "right edge at the next start: " + where)
+            check(block["datetime"] is not None and block["datetime"][11:] ==
+                  block["label"][15:20], "a <time datetime> of its start: " + where)
+            if end - start >= 15:
+                check(not block["timeCut"] and block["timeRight"] <= block["right"] - 1 and
+                      block["timeBottom"] <= block["bottom"], "its start shown whole: " + where)
+        for first, second in zip(bars, bars[1:]):
+            check(first["right"] <= second["left"] + 0.5, "%d px: %s overlaps %s"
+                  % (width, first["label"][:30], second["label"][:30]))
+        for point in lane:
+            if "point" in point["cls"].split():
+                check(all(point["bottom"] <= bar["top"] + 0.5 or point["right"] <= bar["left"]
+                          or point["left"] >= bar["right"] for bar in bars),
+                      "%d px: the sliver of %s stands clear" % (width, point["label"][:30]))
+    os.makedirs(artifacts, exist_ok=True)
+    driver.save_screenshot(os.path.join(artifacts, "review-guide-%d.png" % width))
+    return [block for lane in lanes for block in lane]
+
+
+def check_example(driver, page):
+    driver.get("file://" + page)
+    blocks = check_grid(driver, 800)
+    blocks = check_grid(driver, 1366)
+    rows = driver.execute_script("return document.querySelectorAll('tbody tr').length")
+    check(len(blocks) == rows and rows > 100, "a block per programme: %d blocks, %d rows"
+          % (len(blocks), rows))
+    check(driver.execute_script("return document.querySelector('h1').textContent") == "guide",
+          "the heading names the guide once")
 
     def marked(day, title, mark):
         return [b for b in blocks if b["day"].startswith(day) and title in b["label"]
@@ -118,10 +164,17 @@ def check_example(driver, page):
         "return [...document.querySelectorAll('.day .gap')].map(g => "
         "g.closest('.day').querySelector('.label').textContent)")
     check(any(day.startswith("Tue") for day in gaps), "the night before Tuesday is a gap")
+    check(any(day.startswith("Mon") for day in gaps), "Monday's empty morning is a gap alike")
     legend = driver.execute_script(
         "return [...document.querySelectorAll('.legend .b')].map(b => b.className)")
     for mark in ("moved", "twice", "same", "damaged", "long"):
         check(any(mark in cls.split() for cls in legend), "the legend shows " + mark)
+    look = driver.execute_script(
+        "const s = e => { const c = getComputedStyle(e); return [c.backgroundImage, "
+        "c.borderRightStyle, c.borderTopStyle]; };"
+        "return [s(document.querySelector('.legend .b.long')), "
+        "s(document.querySelector('.legend .gap'))]")
+    check(look[0] != look[1], "the long-gap mark and the gap look apart: %r" % look)
     check(driver.execute_script("return document.querySelector('th').getBoundingClientRect()"
                                 ".height > 0 && getComputedStyle(document.querySelector('th'))"
                                 ".position === 'sticky'"), "the listing's header is sticky")
@@ -130,7 +183,6 @@ def check_example(driver, page):
         check(block.accessible_name == block.get_attribute("title") != "",
               "accessible name: %r" % block.accessible_name)
     os.makedirs(artifacts, exist_ok=True)
-    driver.save_screenshot(os.path.join(artifacts, "review-guide.png"))
 
     driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {
         "features": [{"name": "prefers-color-scheme", "value": "dark"}]})
@@ -142,6 +194,29 @@ def check_example(driver, page):
     check(driver.execute_script("return getComputedStyle(document.querySelector('th')).position")
           == "static", "printed, the header is not sticky")
     driver.execute_cdp_cmd("Emulation.setEmulatedMedia", {"media": "", "features": []})
+
+
+SWATCHES = """
+return Object.fromEntries([...document.querySelectorAll('ul.sources li')].map(li => [
+  li.textContent.split(' \u2014 ')[0].split(/[\\\\/]/).pop(),
+  li.querySelector('.sw').className]));
+"""
+
+
+def check_bases(driver, page, guide):
+    """The page of the bases: a label for every lane, and each channel in the
+    colour it has on the guide's page."""
+    driver.get("file://" + guide)
+    colours = driver.execute_script(SWATCHES)
+    driver.get("file://" + page)
+    check(driver.execute_script(SWATCHES) == colours,
+          "each channel in the colour of the guide's page: %r" % colours)
+    labels = driver.execute_script(
+        "return [...document.querySelectorAll('.day')].map(d => [d.querySelectorAll("
+        "'.lane').length, [...d.querySelectorAll('.label small')].map(s => s.textContent)])")
+    check(labels and all(len(names) == lanes == 4 for lanes, names in labels),
+          "every lane is labelled: %r" % labels[:1])
+    driver.save_screenshot(os.path.join(artifacts, "review-bases.png"))
 
 
 HOSTILE = ["<script>alert(1)</script>", "\"><img src=x onerror=alert(1)>",
@@ -177,11 +252,18 @@ def main():
         with open(page, "wb") as out:
             out.write(run([skedtool, "review", "guide"], work).stdout)
         if shutil.which("xmllint"):
+            # xmllint's HTML is version 4, which has no <time>: that alone is no fault.
             lint = subprocess.run(["xmllint", "--html", "--noout", page], capture_output=True)
-            check(lint.returncode == 0 and lint.stderr == b"", "well-formed: %r" % lint.stderr)
+            errors = [line for line in lint.stderr.decode().splitlines()
+                      if "HTML parser error" in line and "Tag time invalid" not in line]
+            check(not errors, "well-formed: %r" % errors)
         listing = "".join("2026-12-07\t%02d:00\tMon\t%s\n" % (6 + i, title)
                           for i, title in enumerate(HOSTILE))
         run([skedtool, "make", "hostile"], work, input=listing.encode())
+        bases = os.path.join(work, "bases.html")
+        with open(bases, "wb") as out:
+            out.write(run([skedtool, "review", "--bases", "bases/kids", "bases/sport",
+                           "bases/one", "bases/kino"], work).stdout)
         hostile = os.path.join(work, "hostile.html")
         with open(hostile, "wb") as out:
             out.write(run([skedtool, "review", "--bases", "hostile"], work).stdout)
@@ -189,6 +271,7 @@ def main():
         driver = browser()
         try:
             check_example(driver, page)
+            check_bases(driver, bases, page)
             check_hostile(driver, hostile)
         finally:
             driver.quit()

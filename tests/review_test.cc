@@ -120,8 +120,9 @@ TEST_F(ReviewTest, ShowsWhatChangesAgainstTheGuideOnDisk) {
             "+ added <time datetime=\"2026-12-07T21:00\">Mon 2026-12-07 21:00</time> Late\n");
   // Blocks: Film retimed, Quiz! and Late added, News as it was.
   const auto block_of = [&](const std::string& title) {
+    // The block whose details (its title attribute) name the programme.
     const std::size_t at =
-        run.out.rfind("<div class=\"b ", run.out.find("<b>", run.out.find(title + " ")));
+        run.out.rfind("<div class=\"b ", run.out.find(" " + title + " \xE2\x80\x94 "));
     return run.out.substr(at, run.out.find('"', at + 12) - at);
   };
   EXPECT_NE(block_of("Film").find("retimed"), std::string::npos) << block_of("Film");

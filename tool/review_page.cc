@@ -1,9 +1,12 @@
 #include "tool/review_page.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "report/listing.h"
@@ -32,17 +35,23 @@ body{margin:0 1.5rem 2rem}h1{font-size:1.5rem;margin:1rem 0 .25rem}h2{font-size:
 .s4{background:var(--c4)}.s5{background:var(--c5)}.s6{background:var(--c6)}.s7{background:var(--c7)}
 .s8{background:var(--c8)}.s9{background:var(--c9)}
 .stale{border-left:4px solid var(--mark);padding-left:.5rem}
-.grid{min-width:60rem}.hours,.day{display:grid;grid-template-columns:8.5rem 1fr}
+.scroll{overflow-x:auto}
+.hours,.day{display:grid}
 .hours .line{position:relative;height:1.2rem}.hours span{position:absolute;transform:translateX(-50%);font-size:.8rem;color:var(--muted)}
-.day{border-top:1px solid var(--rule)}.label{font-variant-numeric:tabular-nums;padding:.2rem .3rem;white-space:nowrap}
-.line{position:relative;background-image:repeating-linear-gradient(to right,var(--rule) 0 1px,transparent 1px calc(100%/24))}
-.lane{position:relative;height:2.6rem}.fold{padding:.3rem;color:var(--muted);font-style:italic}
-.b{position:absolute;top:2px;bottom:2px;box-sizing:border-box;overflow:hidden;white-space:nowrap;text-overflow:ellipsis;
-border:1px solid var(--muted);border-radius:3px;padding:1px 3px;font-size:.8rem;color:var(--fg)}
-.b.point{min-width:6px;z-index:1;padding:0}.b b{font-weight:600;font-variant-numeric:tabular-nums}
+.day{border-top:1px solid var(--rule)}
+.label,.hours>div:first-child{position:sticky;left:0;z-index:3;background:var(--bg)}
+.label{font-variant-numeric:tabular-nums;padding:0 .3rem;white-space:nowrap}
+.label div{height:3rem;overflow:hidden;text-overflow:ellipsis}.label small{display:block;color:var(--muted)}
+.line{position:relative}
+.lane{position:relative;height:3rem}.fold{padding:.3rem;color:var(--muted);font-style:italic}
+.b{position:absolute;top:8px;bottom:2px;box-sizing:border-box;overflow:hidden;
+border:1px solid var(--muted);border-radius:3px;padding:0 3px;font-size:.8rem;line-height:1.2;color:var(--fg)}
+.b time{display:block;font-weight:600;font-variant-numeric:tabular-nums;white-space:nowrap}
+.b .t{display:block;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}
+.b.point{top:0;bottom:auto;height:7px;min-width:6px;z-index:1;padding:0}
 .gap{position:absolute;top:2px;bottom:2px;box-sizing:border-box;border:1px dashed var(--mark);
 background:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px)}
-.long{background-image:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px)}
+.long{border-right:4px dotted var(--mark)}
 .moved{outline:2px dashed var(--fg);outline-offset:-3px}
 .twice{border:3px double var(--mark)}
 .same{border-top:4px solid var(--mark)}
@@ -50,13 +59,15 @@ background:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px
 .added{box-shadow:inset 0 -4px 0 var(--fg)}.retimed{box-shadow:inset 0 -4px 0 var(--mark)}
 .changes ul{list-style:none;padding-left:0}.changes li{font-variant-numeric:tabular-nums}
 .changes summary{font-weight:600;margin:.75rem 0 .25rem;cursor:pointer}.dropped-line{color:var(--mark)}
-.badge{font-weight:700;color:var(--mark);margin-left:.25em}
+.badge{font-weight:700;color:var(--mark);margin-right:.25em}
 .legend{display:flex;flex-wrap:wrap;gap:.5rem 1.25rem;margin:.5rem 0}
-.legend .b{position:relative;display:inline-block;width:5.5rem;height:1.6rem;vertical-align:middle;margin-right:.4rem}
+.legend .b{position:relative;display:inline-block;top:0;width:5.5rem;height:1.6rem;vertical-align:middle;margin-right:.4rem}
 .legend .gap{position:relative;display:inline-block;width:5.5rem;height:1.6rem;vertical-align:middle;margin-right:.4rem}
 table{border-collapse:collapse;width:100%}th,td{text-align:left;padding:.2rem .5rem;vertical-align:top}
 th{position:sticky;top:0;background:var(--bg);border-bottom:2px solid var(--rule)}
 tbody tr:nth-child(even){background:var(--row)}td.t{font-variant-numeric:tabular-nums;white-space:nowrap}
+@media (max-width:60rem){td.t{white-space:normal}th,td{padding:.2rem .25rem}}
+.hours span:first-child{transform:none}
 @media print{@page{size:landscape;margin:10mm}body{margin:0}.b,.sw,.gap,th{-webkit-print-color-adjust:exact;print-color-adjust:exact}
 .day{break-inside:avoid}th{position:static}}
 )";
@@ -75,10 +86,57 @@ std::chrono::sys_days DayOf(const ProgramStart& time) {
   return std::chrono::year{time.year} / time.month / time.day;
 }
 
-std::string Percent(long long minutes) {
+// The grid's time axis. Each hour is as wide as the shortest programme
+// within it needs to show its start whole (one of kShortestShown minutes or
+// more), and at least kHourRem: a dense evening is wide, an empty night
+// narrow, and a programme never narrower than its start time. Lengths in rem.
+constexpr double kHourRem = 2.2;
+constexpr double kLabelRem = 9.5;  // the column of dates
+constexpr double kStartRem = 3.6;  // "20:15" in bold, with the block's border and padding
+constexpr long long kShortestShown = 15;
+struct TimeAxis {
+  double at[25] = {};  // where each hour begins; at[24] the whole day
+};
+
+// Where a programme ends in its lane's row: at the next start, else midnight.
+long long EndInRow(const ReviewProgram& program) {
+  const long long from = program.start.hour * 60 + program.start.minute;
+  return program.until >= 0 ? std::min<long long>(1440, from + program.until) : 1440;
+}
+
+TimeAxis AxisOf(const ReviewPage& page) {
+  double per_minute[24];
+  std::fill(std::begin(per_minute), std::end(per_minute), kHourRem / 60);
+  for (const ReviewProgram& program : page.programs) {
+    const long long from = program.start.hour * 60 + program.start.minute;
+    const long long to = EndInRow(program);
+    if (to <= from) continue;
+    const double need = kStartRem / static_cast<double>(std::max(kShortestShown, to - from));
+    for (long long hour = from / 60; hour <= (to - 1) / 60; ++hour) {
+      per_minute[hour] = std::max(per_minute[hour], need);
+    }
+  }
+  TimeAxis axis;
+  for (int hour = 0; hour < 24; ++hour) axis.at[hour + 1] = axis.at[hour] + 60 * per_minute[hour];
+  return axis;
+}
+
+double RemAt(const TimeAxis& axis, long long minute) {
+  if (minute >= 1440) return axis.at[24];
+  const long long hour = minute / 60;
+  return axis.at[hour] +
+         (axis.at[hour + 1] - axis.at[hour]) * static_cast<double>(minute % 60) / 60;
+}
+
+std::string Rem(double rem) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.4g%%", static_cast<double>(minutes) * 100.0 / 1440.0);
+  std::snprintf(text, sizeof text, "%.3frem", rem);
   return text;
+}
+
+// left and width of the stretch from minute `from` to `to` of a row.
+std::string Span(const TimeAxis& axis, long long from, long long to) {
+  return "left:" + Rem(RemAt(axis, from)) + ";width:" + Rem(RemAt(axis, to) - RemAt(axis, from));
 }
 
 std::string ShiftText(int shift) { return (shift > 0 ? "+" : "") + std::to_string(shift) + " h"; }
@@ -136,12 +194,42 @@ std::string ShortTitle(const std::string& title) {
   return std::string(CutUtf8(title, kBlockTitleBytes)) + "\xE2\x80\xA6";
 }
 
-std::string SourceClass(int source) { return "s" + std::to_string(source % kColours); }
+// A channel's colour follows its file name (letter case aside), so that it
+// keeps it on every page: the names in order each take the colour their
+// hash picks, or the next free one.
+std::vector<int> SourceColours(const ReviewPage& page) {
+  std::vector<std::string> keys;
+  for (const ReviewSource& source : page.sources) {
+    std::string key = source.name.substr(source.name.find_last_of("/\\") + 1);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    keys.push_back(key);
+  }
+  std::vector<std::size_t> order(keys.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return std::tie(keys[a], a) < std::tie(keys[b], b);
+  });
+  std::vector<int> colours(keys.size());
+  std::vector<bool> taken(kColours, false);
+  for (const std::size_t i : order) {
+    std::uint32_t hash = 2166136261u;
+    for (const char c : keys[i]) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    int colour = static_cast<int>(hash % kColours);
+    for (int tried = 0; tried < kColours && taken[static_cast<std::size_t>(colour)]; ++tried) {
+      colour = (colour + 1) % kColours;
+    }
+    taken[static_cast<std::size_t>(colour)] = true;
+    colours[i] = colour;
+  }
+  return colours;
+}
 
-void AppendHeader(const ReviewPage& page, std::string* html) {
+std::string ColourClass(int colour) { return "s" + std::to_string(colour); }
+
+void AppendHeader(const ReviewPage& page, const std::vector<int>& colours, std::string* html) {
   *html += "<div class=\"head\" role=\"banner\"><h1>" +
-           (page.composed ? "Guide " + EscapeHtml(page.name) : std::string("Program bases")) +
-           "</h1>\n<p>";
+           (page.composed ? EscapeHtml(page.name) : std::string("Program bases")) + "</h1>\n<p>" +
+           (page.composed ? "Composed guide \xC2\xB7 " : "");
   if (page.programs.empty()) {
     *html += "No programmes.";
   } else {
@@ -154,7 +242,7 @@ void AppendHeader(const ReviewPage& page, std::string* html) {
   }
   *html += "</p>\n<ul class=\"sources\">";
   for (std::size_t i = 0; i < page.sources.size(); ++i) {
-    *html += "<li><span class=\"sw " + SourceClass(static_cast<int>(i)) + "\"></span>" +
+    *html += "<li><span class=\"sw " + ColourClass(colours[i]) + "\"></span>" +
              EscapeHtml(page.sources[i].name) + " \xE2\x80\x94 " +
              std::to_string(page.sources[i].count) + "</li>";
   }
@@ -208,8 +296,8 @@ void AppendLegend(const ReviewPage& page, std::string* html) {
       "no programme for more than three hours</span></div>\n";
 }
 
-void AppendGap(long long from, long long to, std::string* html) {
-  *html += "<div class=\"gap\" style=\"left:" + Percent(from) + ";width:" + Percent(to - from) +
+void AppendGap(const TimeAxis& axis, long long from, long long to, std::string* html) {
+  *html += "<div class=\"gap\" style=\"" + Span(axis, from, to) +
            "\" role=\"img\" aria-label=\"no programme starts from " +
            Two(static_cast<int>(from / 60)) + ":" + Two(static_cast<int>(from % 60)) + " to " +
            Two(static_cast<int>(to / 60)) + ":" + Two(static_cast<int>(to % 60)) + "\"></div>";
@@ -274,6 +362,24 @@ std::string EscapeHtml(const std::string& text) {
   return escaped;
 }
 
+namespace {
+
+// A row's label: the date, and on a page of bases each lane's base beside it.
+std::string DayLabel(const ReviewPage& page, const ProgramStart& day) {
+  std::string label =
+      "<div class=\"label\"><div>" + WeekdayName(day.weekday) + " " + FormatDate(day);
+  if (page.composed) return label + "</div></div>";
+  for (std::size_t lane = 0; lane < std::max<std::size_t>(1, page.sources.size()); ++lane) {
+    if (lane > 0) label += "<div>";
+    if (lane < page.sources.size())
+      label += "<small>" + EscapeHtml(page.sources[lane].name) + "</small>";
+    label += "</div>";
+  }
+  return label + "</div>";
+}
+
+}  // namespace
+
 std::string RenderReviewPage(const ReviewPage& page) {
   const std::size_t count = page.programs.size();
   const int lanes = page.composed ? 1 : std::max<int>(1, static_cast<int>(page.sources.size()));
@@ -291,20 +397,37 @@ std::string RenderReviewPage(const ReviewPage& page) {
   html += EscapeHtml(page.name) + " \xE2\x80\x94 skedtool review</title>\n<style>";
   html += kStyle;
   html += "</style>\n</head>\n<body>\n";
-  AppendHeader(page, &html);
+  const std::vector<int> colours = SourceColours(page);
+  const auto colour_of = [&](const ReviewProgram& program) {
+    return ColourClass(colours[static_cast<std::size_t>(program.source)]);
+  };
+  AppendHeader(page, colours, &html);
 
   // The week grid: a row a date, a lane a source of bases.
   html += "<div class=\"week\" role=\"region\" aria-label=\"Week\"><h2>Week</h2>\n";
   AppendLegend(page, &html);
-  html += "<div class=\"grid\"><div class=\"hours\"><div></div><div class=\"line\">";
-  for (int hour = 0; hour <= 24; hour += 3) {
-    html += "<span style=\"left:" + Percent(hour * 60) + "\">" + std::to_string(hour) + "</span>";
+  const TimeAxis axis = AxisOf(page);
+  // A line at each hour, where the axis puts it.
+  html += "<style>.hours,.day{grid-template-columns:" + Rem(kLabelRem) + " 1fr}.line{background:";
+  for (int hour = 0; hour <= 24; ++hour) {
+    html += std::string(hour > 0 ? "," : "") + "linear-gradient(var(--rule),var(--rule)) " +
+            Rem(axis.at[hour]) + " 0/1px 100% no-repeat";
+  }
+  html += "}</style>\n<div class=\"scroll\"><div class=\"grid\" style=\"width:calc(" +
+          Rem(kLabelRem) + " + " + Rem(axis.at[24]) +
+          ")\"><div class=\"hours\"><div></div><div class=\"line\">";
+  for (int hour = 0; hour <= 24; ++hour) {
+    html += "<span style=\"left:" + Rem(axis.at[hour]) + "\">" + std::to_string(hour) + "</span>";
   }
   html += "</div></div>\n";
   std::size_t i = 0;
   std::chrono::sys_days previous_day{};
   // Per lane, whether a long stretch without a start runs into the next day.
   std::vector<char> gap_into_next_day(static_cast<std::size_t>(lanes), 0);
+  std::vector<std::size_t> lane_first(static_cast<std::size_t>(lanes), count);
+  for (std::size_t k = count; k-- > 0;) {
+    lane_first[static_cast<std::size_t>(lane_of(page.programs[k]))] = k;
+  }
   while (i < count) {
     const std::chrono::sys_days day = DayOf(page.programs[i].start);
     if (i > 0) {
@@ -321,11 +444,10 @@ std::string RenderReviewPage(const ReviewPage& page) {
           shown.month = static_cast<int>(unsigned(empty_day.month()));
           shown.day = static_cast<int>(unsigned(empty_day.day()));
           shown.weekday = static_cast<int>(weekday.iso_encoding());
-          html += "<div class=\"day\"><div class=\"label\">" + WeekdayName(shown.weekday) + " " +
-                  FormatDate(shown) + "</div><div class=\"line\">";
+          html += "<div class=\"day\">" + DayLabel(page, shown) + "<div class=\"line\">";
           for (int lane = 0; lane < lanes; ++lane) {
             html += "<div class=\"lane\">";
-            AppendGap(0, 1440, &html);
+            AppendGap(axis, 0, 1440, &html);
             html += "</div>";
           }
           html += "</div></div>\n";
@@ -335,8 +457,7 @@ std::string RenderReviewPage(const ReviewPage& page) {
     std::size_t end = i;
     while (end < count && DayOf(page.programs[end].start) == day) ++end;
     const ProgramStart& first = page.programs[i].start;
-    html += "<div class=\"day\"><div class=\"label\">" + WeekdayName(first.weekday) + " " +
-            FormatDate(first) + "</div><div class=\"line\">";
+    html += "<div class=\"day\">" + DayLabel(page, first) + "<div class=\"line\">";
     for (int lane = 0; lane < lanes; ++lane) {
       html += "<div class=\"lane\">";
       bool first_in_lane = true;
@@ -345,35 +466,39 @@ std::string RenderReviewPage(const ReviewPage& page) {
         const ReviewProgram& program = page.programs[k];
         if (lane_of(program) != lane) continue;
         const long long from = program.start.hour * 60 + program.start.minute;
-        // A long stretch that began on an earlier day runs up to here.
-        if (first_in_lane && gap_runs_on && from > 0) AppendGap(0, from, &html);
+        // A long stretch that began on an earlier day runs up to here; before
+        // a lane's first programme, the hours from midnight count alike.
+        const bool lane_begins = k == lane_first[static_cast<std::size_t>(lane)];
+        if (first_in_lane && (gap_runs_on || (lane_begins && from > kLongGapMinutes)) && from > 0) {
+          AppendGap(axis, 0, from, &html);
+        }
         first_in_lane = false;
-        const long long to =
-            program.until >= 0 ? std::min<long long>(1440, from + program.until) : 1440;
+        const long long to = EndInRow(program);
         const std::vector<const MarkText*> found = MarksOf(program);
         // One that the next starts with has no length: a sliver, drawn above it.
-        html += "<div class=\"b " + SourceClass(program.source) + (to == from ? " point" : "");
+        html += "<div class=\"b " + colour_of(program) + (to == from ? " point" : "");
         for (const MarkText* mark : found) html += std::string(" ") + mark->css;
         const std::string details = EscapeHtml(Details(page, program, found));
-        html += "\" style=\"left:" + Percent(from) +
-                ";width:" + Percent(std::max<long long>(to - from, 0)) +
-                "\" role=\"img\" title=\"" + details + "\"><b>" + FormatClock(program.start) +
-                "</b> " + EscapeHtml(ShortTitle(program.title));
+        html += "\" style=\"" + Span(axis, from, std::max(to, from)) + "\" role=\"img\" title=\"" +
+                details + "\"><time datetime=\"" + FormatDate(program.start) + "T" +
+                FormatClock(program.start) + "\">" + FormatClock(program.start) +
+                "</time><span class=\"t\">";
+        // The marks first, so that the smallest block still shows them.
         for (const MarkText* mark : found) {
           if (*mark->badge != '\0')
             html += std::string("<span class=\"badge\">") + mark->badge + "</span>";
         }
-        html += "</div>";
+        html += EscapeHtml(ShortTitle(program.title)) + "</span></div>";
         gap_runs_on = program.long_gap && from + program.until > 1440;
       }
-      if (first_in_lane && gap_runs_on) AppendGap(0, 1440, &html);
+      if (first_in_lane && gap_runs_on) AppendGap(axis, 0, 1440, &html);
       html += "</div>";
     }
     html += "</div></div>\n";
     previous_day = day;
     i = end;
   }
-  html += "</div></div>\n";
+  html += "</div></div></div>\n";
 
   // The listing.
   html +=
@@ -389,7 +514,7 @@ std::string RenderReviewPage(const ReviewPage& page) {
             WeekdayName(program.start.weekday) + "</td><td class=\"t\">" +
             FormatClock(program.start) + "</td><td" +
             (program.title_damaged ? " class=\"damaged\"" : "") + ">" + EscapeHtml(program.title) +
-            "</td><td><span class=\"sw " + SourceClass(program.source) + "\"></span>" +
+            "</td><td><span class=\"sw " + colour_of(program) + "\"></span>" +
             EscapeHtml(page.sources[static_cast<std::size_t>(program.source)].name) + "</td>";
     if (page.composed) {
       html += "<td class=\"t\">" + WhenText(program.source_start) + "</td><td class=\"t\">" +

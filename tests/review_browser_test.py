@@ -79,11 +79,14 @@ return [...document.querySelectorAll('.day .lane')].map(lane => {
     const s = getComputedStyle(b);
     const time = b.querySelector('time');
     const t = time ? time.getBoundingClientRect() : null;
+    const badges = [...b.querySelectorAll('.badge')].map(x => x.getBoundingClientRect());
     return {hours: hours, left: r.left, right: r.right, top: r.top, bottom: r.bottom,
             width: r.width, height: r.height,
             visible: s.visibility !== 'hidden' && s.display !== 'none',
             timeRight: t ? t.right : null, timeBottom: t ? t.bottom : null,
             timeCut: time ? time.scrollWidth > time.clientWidth : true,
+            badgesShown: badges.every(x => x.left >= r.left && x.right <= r.right &&
+                                           x.bottom <= r.bottom),
             datetime: time ? time.getAttribute('datetime') : null,
             cls: b.className, label: b.getAttribute('title'),
             day: lane.closest('.day').querySelector('.label').textContent};
@@ -129,6 +132,7 @@ def check_grid(driver, width):
             if end - start >= 15:
                 check(not block["timeCut"] and block["timeRight"] <= block["right"] - 1 and
                       block["timeBottom"] <= block["bottom"], "its start shown whole: " + where)
+                check(block["badgesShown"], "its marks shown: " + where)
         for first, second in zip(bars, bars[1:]):
             check(first["right"] <= second["left"] + 0.5, "%d px: %s overlaps %s"
                   % (width, first["label"][:30], second["label"][:30]))

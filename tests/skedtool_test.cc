@@ -129,10 +129,12 @@ TEST_F(SkedtoolTest, DumpReportsDamageAtItsEntry) {
 TEST_F(SkedtoolTest, DiffListsProgrammesOnlyOneBaseHolds) {
   WriteBase(dir_ / "old", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
                            {FileTimeOf(2000, 3, 20, 20, 0), "Film"},
-                           {FileTimeOf(2000, 3, 20, 22, 0), "Late"}});
+                           {FileTimeOf(2000, 3, 20, 22, 0), "Late"},
+                           {FileTimeOf(2000, 3, 20, 23, 0), "Night"}});
   WriteBase(dir_ / "new", {{FileTimeOf(2000, 3, 20, 19, 30), "News"},
                            {FileTimeOf(2000, 3, 20, 20, 15), "Film"},
-                           {FileTimeOf(2000, 3, 20, 21, 0), "Quiz"}});
+                           {FileTimeOf(2000, 3, 20, 21, 0), "Quiz"},
+                           {FileTimeOf(2000, 3, 20, 23, 0), "Night Talk"}});
   const RunResult same = Tool({"diff", "old", "old"});
   EXPECT_EQ(same.exit_code, 0) << same.err;
   EXPECT_EQ(same.out, "");
@@ -142,7 +144,9 @@ TEST_F(SkedtoolTest, DiffListsProgrammesOnlyOneBaseHolds) {
             "-2000-03-20\t20:00\tMon\tFilm\n"
             "+2000-03-20\t20:15\tMon\tFilm\n"
             "+2000-03-20\t21:00\tMon\tQuiz\n"
-            "-2000-03-20\t22:00\tMon\tLate\n");
+            "-2000-03-20\t22:00\tMon\tLate\n"
+            "-2000-03-20\t23:00\tMon\tNight\n"
+            "+2000-03-20\t23:00\tMon\tNight Talk\n");
   EXPECT_EQ(run.err, "");
   WriteFile(dir_ / "damaged.ndx", std::string(1, '\0'));
   WriteFile(dir_ / "damaged.pdt", "");

@@ -284,4 +284,17 @@ TEST(SurelyMissingTest, TellsOnlyWhatAnOpenWouldFind) {
   EXPECT_TRUE(SurelyMissing(&listings, dir / "late.ndx"));  // listed before it came
 }
 
+// Listings are kept for a bounded number of folders; names in further
+// folders are left to a look-up of their own.
+TEST(SurelyMissingTest, ListsABoundedNumberOfFolders) {
+  TempDir dir;
+  FolderListings listings;
+  for (std::size_t i = 0; i <= kListedFolders; ++i) {
+    const std::string folder = dir / ("d" + std::to_string(i));
+    MakeDirectory(folder);
+    EXPECT_EQ(SurelyMissing(&listings, folder + "/gone.ndx"), i < kListedFolders) << i;
+  }
+  EXPECT_EQ(listings.folders.size(), kListedFolders);
+}
+
 }  // namespace

@@ -2,7 +2,7 @@
 #include "text/ascii.h"
 
 #include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -31,13 +31,16 @@ bool ParseClockTime(const char** cursor, ClockTime* result) {
   const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (error == std::errc::result_out_of_range) return false;
   if (error != std::errc()) value = 0;
-  const double hours = std::trunc(value);
-  if (hours > std::numeric_limits<std::int32_t>::max()) return false;
+  // The value is never negative: whole hours past 2^31 - 1 do not fit.
+  if (!(value < 2147483648.0)) return false;
+  static_assert(std::numeric_limits<std::int32_t>::max() == 2147483647);
   // The 0.005 makes two minute digits come out exact (0:29 is not 0:28.99...);
   // with more digits the result follows binary rounding, carry dropped.
-  const double minutes = std::fmod(std::trunc((value + 0.005) * 100), 100);
-  result->hours = static_cast<std::int32_t>(hours) * sign;
-  result->minutes = static_cast<std::int32_t>(minutes) * sign;
+  // Integer casts cut toward zero as trunc does, and a whole number below
+  // 2^53 is exact in a double, so % is fmod here.
+  const auto hundredths = static_cast<std::int64_t>((value + 0.005) * 100);
+  result->hours = static_cast<std::int32_t>(value) * sign;
+  result->minutes = static_cast<std::int32_t>(hundredths % 100) * sign;
   return true;
 }
 

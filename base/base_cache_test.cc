@@ -67,4 +67,20 @@ TEST_F(BaseCacheTest, KeepsABaseNamedAgainAndForgetsOneWritten) {
   EXPECT_EQ(Title("a"), "a2");
 }
 
+// A base that fails to read is not kept: the failure is told each time, and
+// the storage it used serves the next base read.
+TEST_F(BaseCacheTest, AFailedReadKeepsNothing) {
+  WriteBase("good", "fine");
+  WriteFile(dir_ / "bad.ndx", std::string(1, '\0'));  // one byte: damaged
+  WriteFile(dir_ / "bad.pdt", "");
+  StartComposition(&cache_);
+  const StoredBase* base = nullptr;
+  EXPECT_EQ(ReadCachedBase(&cache_, dir_ / "bad", &base), Status::kDamagedBase);
+  EXPECT_EQ(Title("good"), "fine");
+  EXPECT_EQ(ReadCachedBase(&cache_, dir_ / "bad", &base), Status::kDamagedBase);
+  EXPECT_EQ(ReadCachedBase(&cache_, dir_ / "none", &base), Status::kCantOpenBase);
+  EXPECT_EQ(Title("good"), "fine");
+  EXPECT_EQ(cache_.kept.size() + (cache_.last.name.empty() ? 0 : 1), 1u);
+}
+
 }  // namespace

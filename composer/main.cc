@@ -92,10 +92,6 @@ int main(int argc, char** argv) {
   PrepareProcess();
   SetLockWaitNotice(TellWait);
   Print(kBanner);
-  // Every record a guide takes touches a page of each table: mapping them in
-  // one go is far cheaper than a page fault per record.
-  PrefaultTableMemory(sizeof(ProgramTables));
-  ProgramTables& tables = TablesInTableMemory();
   if (argc < 2) {
     Print(kUsage);
     return 1;
@@ -109,6 +105,10 @@ int main(int argc, char** argv) {
     Print(kVersion);
     return 0;
   }
+  // Every record a guide takes touches a page of each table: mapping them in
+  // one go is far cheaper than a page fault per record.
+  PrefaultTableMemory(sizeof(ProgramTables));
+  ProgramTables& tables = TablesInTableMemory();
   BaseCache bases;  // kept from name to name
   for (int i = 1; i < argc; ++i) {
     // Out before the name's work starts, so that a long run shows which name

@@ -1,13 +1,19 @@
+#include <unistd.h>
+
 #include <csignal>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/process.h"
 
 void PrepareProcess() { std::signal(SIGXFSZ, SIG_IGN); }
 
+// readlink, not std::filesystem: that would link the C++ streams and locales
+// into both programs, and every run would pay for loading them.
 std::string ProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? "." : program.parent_path().string();
+  char path[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof path) return ".";
+  const std::string program(path, static_cast<std::size_t>(length));
+  const std::size_t slash = program.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : program.substr(0, slash);
 }

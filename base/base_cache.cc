@@ -54,7 +54,8 @@ bool MakeRoom(BaseCache* cache, const BaseCache::Entry& entry) {
 
 void StartComposition(BaseCache* cache) { ++cache->composition; }
 
-Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base) {
+Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base,
+                      FolderReads* reads) {
   ++cache->clock;
   if (Usable(*cache, cache->last, name)) {
     *base = &cache->last.base;
@@ -78,7 +79,8 @@ Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase*
   BaseCache::Entry& entry = again ? fresh : cache->last;
   entry.name.clear();
   BaseDamage damage;
-  if (const Status status = ReadStoredBase(name, &entry.base, &damage); status != Status::kOk) {
+  if (const Status status = ReadStoredBase(name, &entry.base, &damage, reads);
+      status != Status::kOk) {
     return status;
   }
   entry.name = name;

@@ -1,6 +1,7 @@
 #include "base/load_program_base.h"
 
 #include <cstring>
+#include <tuple>
 
 #include "base/calendar_time.h"
 #include "base/program_start.h"
@@ -46,9 +47,12 @@ Status LoadKept(const StoredBase& base, ProgramTable& channel, Keep&& keep) {
   std::uint64_t day = ~std::uint64_t{0};
   CalendarTime date;
   BaseDamage damage;
-  for (std::size_t k = 0; k < base.count; ++k) {
+  const std::string_view index = base.index();
+  const std::string_view titles = base.titles();
+  const std::size_t count = base.count;
+  for (std::size_t k = 0; k < count; ++k) {
     StoredProgram program;
-    if (const Status status = LocateStoredProgram(base, k, &program, &damage);
+    if (const Status status = LocateStoredProgram(index, titles, k, &program, &damage);
         status != Status::kOk) {
       return status;
     }
@@ -58,7 +62,7 @@ Status LoadKept(const StoredBase& base, ProgramTable& channel, Keep&& keep) {
       channel.records[k].weekday = 0;
     }
   }
-  channel.count = static_cast<std::int32_t>(base.count);
+  channel.count = static_cast<std::int32_t>(count);
   return Status::kOk;
 }
 
@@ -86,15 +90,26 @@ void KeepStarts(StartFilter* filter, int weekday, int first, int end) {
   words[last_word] |= to_last;
 }
 
+namespace {
+
+bool KeepsBit(const StartFilter& filter, std::uint64_t bit) {
+  return (filter.bits[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
+}  // namespace
+
 bool KeepsStart(const StartFilter& filter, int weekday, int minute) {
-  const int bit = (weekday - kMonday) * kMinutesPerDay + minute;
-  return (filter.bits[static_cast<std::size_t>(bit / 64)] >> (bit % 64) & 1) != 0;
+  return KeepsBit(filter,
+                  static_cast<std::uint64_t>((weekday - kMonday) * kMinutesPerDay + minute));
 }
 
 Status LoadStoredBase(const StoredBase& base, ProgramTable& channel, const StartFilter& filter) {
+  // 1601-01-01 was a Monday, so the minutes since then, taken modulo a week,
+  // are the filter's bit: one division and one remainder an entry.
+  constexpr std::uint64_t kMinutesPerWeek = 7 * kMinutesPerDay;
+  static_assert(kMonday == 1 &&
+                std::tuple_size_v<decltype(StartFilter::bits)> * 64 >= kMinutesPerWeek);
   return LoadKept(base, channel, [&filter](std::uint64_t start) {
-    const std::uint64_t time_of_day = start % kTicksPerDay;
-    return KeepsStart(filter, WeekdayOfDayNumber(start / kTicksPerDay),
-                      static_cast<int>(time_of_day / kTicksPerMinute));
+    return KeepsBit(filter, start / kTicksPerMinute % kMinutesPerWeek);
   });
 }

@@ -10,15 +10,6 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 
-namespace {
-
-Status Damaged(BaseDamage why, BaseDamage* damage) {
-  *damage = why;
-  return Status::kDamagedBase;
-}
-
-}  // namespace
-
 const char* BaseDamageText(BaseDamage damage) {
   switch (damage) {
     case BaseDamage::kNone:
@@ -51,13 +42,14 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
   base->titles_length = base->titles_buffer.size();
 }
 
-Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage) {
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage,
+                      FolderReads* reads) {
   *damage = BaseDamage::kNone;
   base->count = 0;
   // Held while both files are read, so that no writer of ours swaps them
   // between the two reads.
   HeldLocks held;
-  switch (LockForReading(BaseFilePath(name, kIndexExtension), &held)) {
+  switch (LockForReading(BaseFilePath(name, kIndexExtension), &held, reads)) {
     case ReadLock::kOk:
       break;
     case ReadLock::kBusy:
@@ -88,38 +80,13 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage) {
   // An empty index file is an empty channel.
   const std::string_view index = base->index();
   if (index.empty()) return Status::kOk;
-  if (index.size() < kCountSize) return Damaged(BaseDamage::kOneByteIndex, damage);
+  if (index.size() < kCountSize) return StoredDamage(BaseDamage::kOneByteIndex, damage);
   const std::size_t count = DecodeLittleEndian<kCountSize>(index, 0);
   if (count > static_cast<std::size_t>(kProgramTableCapacity)) return Status::kTooManyInBase;
   if (index.size() < kCountSize + kEntrySize * count) {
-    return Damaged(BaseDamage::kShortIndex, damage);
+    return StoredDamage(BaseDamage::kShortIndex, damage);
   }
   base->count = count;
-  return Status::kOk;
-}
-
-Status LocateStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
-                           BaseDamage* damage) {
-  const std::size_t entry = kCountSize + kEntrySize * k;
-  const std::string_view index = base.index();
-  program->start = DecodeLittleEndian<kEntryStartSize>(index, entry + kEntryStartOffset);
-  if (program->start >= kFileTimeLimit) return Damaged(BaseDamage::kStartOutOfRange, damage);
-
-  // A title offset at or past the end of the title file gives an empty title.
-  const std::string_view titles = base.titles();
-  const std::size_t offset =
-      DecodeLittleEndian<kEntryTitleOffsetSize>(index, entry + kEntryTitleOffset);
-  program->title = {};
-  if (offset >= titles.size()) return Status::kOk;
-  if (titles.size() - offset < kTitleLengthSize)
-    return Damaged(BaseDamage::kTitleLengthCut, damage);
-  const std::size_t length = DecodeLittleEndian<kTitleLengthSize>(titles, offset);
-  if (length > static_cast<std::size_t>(kMaxTitleLength)) {
-    return Damaged(BaseDamage::kTitleTooLong, damage);
-  }
-  const std::size_t text = offset + kTitleLengthSize;
-  if (titles.size() - text < length) return Damaged(BaseDamage::kTitleTextCut, damage);
-  program->title = titles.substr(text, length);
   return Status::kOk;
 }
 
@@ -133,17 +100,20 @@ Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram*
 Status EncodeStoredBase(std::span<const StoredProgram> programs, std::string* index,
                         std::string* titles) {
   if (programs.size() > 0xFFFF) return Status::kTooManyInGuide;
+  // Where each title record starts is known from the sizes alone, so a guide
+  // too big is refused before a byte is made.
+  std::size_t title_bytes = kTitleFileHeader.size();
+  for (const StoredProgram& program : programs) {
+    if (title_bytes > kMaxTitleOffset) return Status::kGuideTooBig;
+    title_bytes += kTitleLengthSize + program.title.size();
+  }
   index->clear();
   index->reserve(kCountSize + kEntrySize * programs.size());
   AppendLittleEndian(index, programs.size(), kCountSize);
-  std::size_t title_bytes = kTitleFileHeader.size();
-  for (const StoredProgram& program : programs)
-    title_bytes += kTitleLengthSize + program.title.size();
   titles->reserve(title_bytes);
   titles->assign(kTitleFileHeader);
   for (const StoredProgram& program : programs) {
     const std::size_t title_offset = titles->size();
-    if (title_offset > kMaxTitleOffset) return Status::kGuideTooBig;
     AppendLittleEndian(index, 0, kEntryReservedSize);
     AppendLittleEndian(index, program.start, kEntryStartSize);
     AppendLittleEndian(index, title_offset, kEntryTitleOffsetSize);

@@ -11,9 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/calendar_time.h"
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/status.h"
+#include "platform/file_replace.h"
 #include "platform/read_file.h"
 
 // One index entry with its title, as stored.
@@ -65,8 +67,10 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
 
 // Reads NAME.ndx and NAME.pdt and checks the count against the capacity and
 // the index file's length. Fails with kCantOpenBase, kReadError,
-// kTooManyInBase or kDamagedBase (then `damage` says why).
-Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage);
+// kTooManyInBase or kDamagedBase (then `damage` says why). With `reads`,
+// as one of many reads in a row (LockForReading).
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage,
+                      FolderReads* reads = nullptr);
 
 // The count check of ReadStoredBase on bytes already in `base` (index and
 // titles cut to the read limits): sets base->count.
@@ -77,10 +81,42 @@ Status CheckStoredBase(StoredBase* base, BaseDamage* damage);
 Status DecodeStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
                            BaseDamage* damage);
 
+// kDamagedBase, with `damage` set to `why`.
+inline Status StoredDamage(BaseDamage why, BaseDamage* damage) {
+  *damage = why;
+  return Status::kDamagedBase;
+}
+
 // DecodeStoredProgram with the same checks, but the title as stored: the
-// whole text of its record, not yet cut at a zero byte.
-Status LocateStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
-                           BaseDamage* damage);
+// whole text of its record, not yet cut at a zero byte. Inline, and on the
+// two files' bytes, as the composer checks every entry of every base with it.
+inline Status LocateStoredProgram(std::string_view index, std::string_view titles, std::size_t k,
+                                  StoredProgram* program, BaseDamage* damage) {
+  const std::size_t entry = kCountSize + kEntrySize * k;
+  program->start = DecodeLittleEndian<kEntryStartSize>(index, entry + kEntryStartOffset);
+  if (program->start >= kFileTimeLimit) return StoredDamage(BaseDamage::kStartOutOfRange, damage);
+
+  // A title offset at or past the end of the title file gives an empty title.
+  const std::size_t offset =
+      DecodeLittleEndian<kEntryTitleOffsetSize>(index, entry + kEntryTitleOffset);
+  program->title = {};
+  if (offset >= titles.size()) return Status::kOk;
+  if (titles.size() - offset < kTitleLengthSize)
+    return StoredDamage(BaseDamage::kTitleLengthCut, damage);
+  const std::size_t length = DecodeLittleEndian<kTitleLengthSize>(titles, offset);
+  if (length > static_cast<std::size_t>(kMaxTitleLength)) {
+    return StoredDamage(BaseDamage::kTitleTooLong, damage);
+  }
+  const std::size_t text = offset + kTitleLengthSize;
+  if (titles.size() - text < length) return StoredDamage(BaseDamage::kTitleTextCut, damage);
+  program->title = titles.substr(text, length);
+  return Status::kOk;
+}
+
+inline Status LocateStoredProgram(const StoredBase& base, std::size_t k, StoredProgram* program,
+                                  BaseDamage* damage) {
+  return LocateStoredProgram(base.index(), base.titles(), k, program, damage);
+}
 
 // A stored title as a programme holds it: up to its first zero byte.
 inline std::string_view TitleOfStored(std::string_view stored) {

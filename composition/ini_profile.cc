@@ -264,27 +264,51 @@ std::string ProfileString(const IniProfile& profile, std::string_view section, s
   return std::string(FindKey(profile, section, key, &value) ? value : fallback);
 }
 
-ProfileIntResult ProfileInt(const IniProfile& profile, std::string_view section,
-                            std::string_view key, int fallback, int* value) {
-  std::string_view text;
-  if (!FindKey(profile, section, key, &text)) {
+void FindProfileKeys(const IniProfile& profile, std::string_view section,
+                     std::span<const std::string_view> keys,
+                     std::span<std::optional<std::string_view>> values) {
+  for (auto& value : values) value.reset();
+  const std::size_t found = FindProfileSection(profile, section);
+  if (found == profile.sections.size()) return;
+  std::size_t missing = keys.size();
+  VisitKeys(SectionBody(profile, found), [&](std::string_view name, std::string_view text) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      // Keys stay in file order, so the first of a repeated key wins.
+      if (!values[i] && EqualIgnoringAsciiCase(name, TrimBlanks(keys[i]))) {
+        values[i] = text;
+        --missing;
+      }
+    }
+    return missing == 0;
+  });
+}
+
+ProfileIntResult ParseProfileInt(std::optional<std::string_view> text, int fallback, int* value) {
+  if (!text) {
     *value = fallback;
     return ProfileIntResult::kOk;
   }
-  text = TrimBlanks(text);  // a quoted value may hold blanks
-  if (text.empty()) {       // as the Windows function reads it: as if missing
+  std::string_view digits = TrimBlanks(*text);  // a quoted value may hold blanks
+  if (digits.empty()) {                         // as the Windows function reads it: as if missing
     *value = fallback;
     return ProfileIntResult::kOk;
   }
   // from_chars takes "-" but not "+"; a lone sign or "+-1" must still fail.
-  if (text.front() == '+') {
-    text.remove_prefix(1);
-    if (text.empty() || text.front() < '0' || text.front() > '9')
+  if (digits.front() == '+') {
+    digits.remove_prefix(1);
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9')
       return ProfileIntResult::kMalformed;
   }
   int parsed = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
   if (error != std::errc()) return ProfileIntResult::kMalformed;
   *value = parsed;
   return ProfileIntResult::kOk;
+}
+
+ProfileIntResult ProfileInt(const IniProfile& profile, std::string_view section,
+                            std::string_view key, int fallback, int* value) {
+  std::string_view text;
+  return ParseProfileInt(FindKey(profile, section, key, &text) ? std::optional(text) : std::nullopt,
+                         fallback, value);
 }

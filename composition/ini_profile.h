@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +75,17 @@ std::size_t FindProfileSection(const IniProfile& profile, std::string_view secti
 bool HasProfileKey(const IniProfile& profile, std::string_view section, std::string_view key);
 
 enum class ProfileIntResult { kOk, kMalformed };
+
+// The values of several keys of the first section named `section`, found in
+// one reading of its lines: values[i] is what ProfileString finds for
+// keys[i] (pointing into `profile`), or nullopt where the key is missing.
+// `values` has the size of `keys`.
+void FindProfileKeys(const IniProfile& profile, std::string_view section,
+                     std::span<const std::string_view> keys,
+                     std::span<std::optional<std::string_view>> values);
+
+// A value (nullopt: a missing key) read as ProfileInt reads it.
+ProfileIntResult ParseProfileInt(std::optional<std::string_view> text, int fallback, int* value);
 
 // All section names in file order; a name that stands twice is listed twice.
 // (ProfileSectionName reads them one by one without copying them all.)

@@ -77,6 +77,15 @@ TEST(IniProfileTest, ValuesAreReadAsTheProfileFunctionsReadThem) {
   for (const Case& entry : cases) {
     EXPECT_EQ(Lookup(entry.text, entry.section, entry.key), entry.value)
         << "[" << entry.section << "] " << entry.key << " in: " << entry.text;
+    // Read together with others in one pass, each key finds the same.
+    const IniProfile profile = ParseIniProfile(std::string(entry.text));
+    const std::string_view keys[] = {"range2", entry.key, "timeshift"};
+    std::optional<std::string_view> values[std::size(keys)];
+    FindProfileKeys(profile, entry.section, keys, values);
+    for (std::size_t i = 0; i < std::size(keys); ++i) {
+      EXPECT_EQ(values[i].value_or("<default>"), Lookup(entry.text, entry.section, keys[i]))
+          << keys[i] << " with others in: " << entry.text;
+    }
   }
 }
 

@@ -24,6 +24,7 @@ std::uint64_t Fnv1a(std::string_view bytes) {
 struct HeldHere {
   int holders = 0;
   bool exclusive = false;
+  bool in_folder = false;  // shared within a folder this process holds whole: no system lock
 };
 std::map<std::pair<FileHandle, std::uint64_t>, HeldHere> held_here;
 
@@ -73,11 +74,27 @@ FileHandle LockFileOf(const std::string& directory) {
   return file;
 }
 
+// What the system locks for a held byte: the byte, or for kWholeFolder the
+// whole range below it.
+std::pair<std::uint64_t, std::uint64_t> LockedRange(std::uint64_t byte) {
+  return byte == kWholeFolder ? std::pair{std::uint64_t{0}, kWholeFolder}
+                              : std::pair{byte, std::uint64_t{1}};
+}
+
 bool LockByte(const std::pair<FileHandle, std::uint64_t>& byte, bool exclusive) {
+  // Within a folder held whole, a base's lock taken from the system would
+  // merge with it (and its release cut a hole in it): a shared one is
+  // counted here alone, and an exclusive one cannot be had.
+  const bool in_folder =
+      byte.second != kWholeFolder && held_here.contains({byte.first, kWholeFolder});
+  if (in_folder && exclusive) return false;
   HeldHere& here = held_here[byte];
   if (here.holders > 0) {
     if (exclusive || here.exclusive) return false;
-  } else if (TryLockByte(byte.first, byte.second, exclusive) == LockAttempt::kBusy) {
+  } else if (in_folder) {
+    here.in_folder = true;
+  } else if (const auto [offset, length] = LockedRange(byte.second);
+             TryLockBytes(byte.first, offset, length, exclusive) == LockAttempt::kBusy) {
     held_here.erase(byte);
     return false;
   }
@@ -139,7 +156,10 @@ void ReleaseLocks(HeldLocks* held) {
   for (const auto& byte : held->bytes) {
     const auto here = held_here.find(byte);
     if (here == held_here.end() || --here->second.holders > 0) continue;
-    UnlockByte(byte.first, byte.second);
+    if (!here->second.in_folder) {
+      const auto [offset, length] = LockedRange(byte.second);
+      UnlockBytes(byte.first, offset, length);
+    }
     held_here.erase(here);
   }
   held->bytes.clear();
@@ -169,6 +189,16 @@ LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::m
                    std::chrono::milliseconds{1}));
     pause = std::min(pause * 2, std::chrono::milliseconds{100});
   }
+}
+
+FolderLock TryTakeFolderLock(const std::string& directory, HeldLocks* held) {
+  const FileHandle file = LockFileOf(directory);
+  // A base's lock of this process would merge with the folder's.
+  if (file == kNoFile || HoldsLocks(file)) return FolderLock::kNone;
+  const std::pair byte{file, kWholeFolder};
+  if (!LockByte(byte, false)) return FolderLock::kBusy;
+  held->bytes.push_back(byte);
+  return FolderLock::kTaken;
 }
 
 bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held) {

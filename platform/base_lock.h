@@ -28,7 +28,7 @@ inline constexpr std::chrono::seconds kLockWait{10};
 // Which lock guards the file at `path`: its folder and its base's byte.
 struct BaseKey {
   std::string directory;
-  std::uint64_t hash = 0;  // below 2^62, a valid offset everywhere
+  std::uint64_t hash = 0;  // below 2^62 (kWholeFolder), a valid offset everywhere
   std::string name;        // the base as messages name it: the path without extension
 };
 BaseKey BaseKeyOf(const std::string& path);
@@ -64,6 +64,22 @@ LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::m
 
 // The lock of `key` if it is free now; false, holding nothing new, if not.
 bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held);
+
+// Every base's byte lies below kWholeFolder: locking [0, kWholeFolder) shared
+// locks a whole folder for reading, so that no base there can be locked
+// exclusively, by any run, until it is let go. While this process holds a
+// folder so, it takes no base's lock there exclusively (TakeLocks waits in
+// vain), and a shared one costs the system nothing.
+inline constexpr std::uint64_t kWholeFolder = std::uint64_t{1} << 62;
+enum class FolderLock {
+  kTaken,
+  kBusy,  // another run holds a base there: nothing was taken
+  // Nothing was taken: the folder has no lock file (it is then read without
+  // a lock), or this process holds a base's lock there already.
+  kNone,
+};
+// The folder's lock if it is free now, without waiting.
+FolderLock TryTakeFolderLock(const std::string& directory, HeldLocks* held);
 
 // What a run does while it waits for a lock (one line, such as "waiting
 // up to 10 s for another run that is using guide"): an entry point prints it.

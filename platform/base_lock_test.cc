@@ -65,6 +65,28 @@ TEST(BaseLockTest, ReadersOfOneProcessEachKeepTheirLock) {
   EXPECT_TRUE(Takes(dir / "g.ndx", true, &writer));
 }
 
+// A folder held whole for reading: this process's readers of its bases go
+// on, its writers wait, and once it is let go each base locks as before. A
+// base already locked here keeps the folder from being held whole, as the
+// two locks would merge.
+TEST(BaseLockTest, AFolderHeldForReadingKeepsWritersOut) {
+  TempDir dir;
+  HeldLocks folder;
+  ASSERT_EQ(TryTakeFolderLock(dir.path(), &folder), FolderLock::kTaken);
+  for (const char* name : {"g.ndx", "h.pdt"}) {
+    HeldLocks reader;
+    HeldLocks writer;
+    EXPECT_TRUE(Takes(dir / name, false, &reader)) << name;
+    EXPECT_FALSE(Takes(dir / name, true, &writer)) << name;
+  }
+  ReleaseLocks(&folder);
+  HeldLocks writer;
+  ASSERT_TRUE(Takes(dir / "g.ndx", true, &writer));
+  EXPECT_EQ(TryTakeFolderLock(dir.path(), &folder), FolderLock::kNone);
+  ReleaseLocks(&writer);
+  EXPECT_EQ(TryTakeFolderLock(dir.path(), &folder), FolderLock::kTaken);
+}
+
 TEST(BaseLockTest, AWriterThatCannotGetTheLockChangesNothing) {
   TempDir dir;
   WriteFile(dir / "g.ndx", "old");

@@ -96,11 +96,13 @@ std::string NameKey(std::string_view name);
 // where the user may, else for reading; kNoFile when neither.
 FileHandle OpenLockFile(const std::string& path);
 
-// One byte of a lock file, locked shared or exclusive without waiting. The
-// system releases it when the file is closed, and when its holder ends
-// however it ends, so a killed holder leaves no lock behind.
+// Bytes [offset, offset + length) of a lock file, locked shared or
+// exclusive without waiting, and let go again (the same bytes). The system
+// releases them when the file is closed, and when their holder ends however
+// it ends, so a killed holder leaves no lock behind.
 enum class LockAttempt { kTaken, kBusy, kFailed };
-LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive);
-void UnlockByte(FileHandle file, std::uint64_t offset);
+LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length,
+                         bool exclusive);
+void UnlockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length);
 
 #endif  // SKEDCOMP_PLATFORM_FILE_OPS_H_

@@ -192,24 +192,29 @@ FileHandle OpenLockFile(const std::string& path) {
 
 namespace {
 
-int SetLock(FileHandle file, std::uint64_t offset, short type) {
+int SetLock(FileHandle file, std::uint64_t offset, std::uint64_t length, short type) {
   // Locks of the open file, not of the process (as fcntl's older locks are):
   // closing another descriptor of the file releases none of them.
   struct flock lock = {};
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = static_cast<off_t>(offset);
-  lock.l_len = 1;
+  lock.l_len = static_cast<off_t>(length);
   return ::fcntl(Descriptor(file), F_OFD_SETLK, &lock);
 }
 
 }  // namespace
 
-void UnlockByte(FileHandle file, std::uint64_t offset) { SetLock(file, offset, F_UNLCK); }
+void UnlockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length) {
+  SetLock(file, offset, length, F_UNLCK);
+}
 
-LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length,
+                         bool exclusive) {
   for (;;) {
-    if (SetLock(file, offset, exclusive ? F_WRLCK : F_RDLCK) == 0) return LockAttempt::kTaken;
+    if (SetLock(file, offset, length, exclusive ? F_WRLCK : F_RDLCK) == 0) {
+      return LockAttempt::kTaken;
+    }
     if (errno == EINTR) continue;
     // A file opened for reading only cannot be locked exclusively (EBADF).
     return errno == EAGAIN || errno == EACCES ? LockAttempt::kBusy : LockAttempt::kFailed;

@@ -255,14 +255,19 @@ OVERLAPPED At(std::uint64_t offset) {
 
 }  // namespace
 
-void UnlockByte(FileHandle file, std::uint64_t offset) {
+void UnlockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length) {
   OVERLAPPED where = At(offset);
-  ::UnlockFileEx(Handle(file), 0, 1, 0, &where);
+  ::UnlockFileEx(Handle(file), 0, static_cast<DWORD>(length), static_cast<DWORD>(length >> 32),
+                 &where);
 }
 
-LockAttempt TryLockByte(FileHandle file, std::uint64_t offset, bool exclusive) {
+LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length,
+                         bool exclusive) {
   OVERLAPPED where = At(offset);
   const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
-  if (::LockFileEx(Handle(file), flags, 0, 1, 0, &where)) return LockAttempt::kTaken;
+  if (::LockFileEx(Handle(file), flags, 0, static_cast<DWORD>(length),
+                   static_cast<DWORD>(length >> 32), &where)) {
+    return LockAttempt::kTaken;
+  }
   return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockAttempt::kBusy : LockAttempt::kFailed;
 }

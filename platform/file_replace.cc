@@ -196,10 +196,12 @@ Repair RepairBase(const BaseKey& key) {
 // Repairs, once a run, every base in `directory` whose record a stopped run
 // left and whose lock is free: a run that was stopped while it replaced many
 // bases leaves no record for later.
-void SweepDirectory(const std::string& directory) {
-  if (!swept_directories.insert(directory).second) return;
+// The bases of `directory` that have a record beside them; false when the
+// folder cannot be listed.
+bool ListRecords(const std::string& directory, std::vector<BaseKey>* keys) {
+  keys->clear();
   std::vector<std::string> names;
-  if (!ListDirectory(directory, kOurPrefix, &names)) return;
+  if (!ListDirectory(directory, kOurPrefix, &names)) return false;
   constexpr std::size_t kHashAt = sizeof kOurPrefix - 1;
   for (const std::string& name : names) {
     if (name.size() != kHashAt + 16 + sizeof kRecordEnding - 1 ||
@@ -214,7 +216,17 @@ void SweepDirectory(const std::string& directory) {
       if (digit < 0) break;
       key.hash = key.hash << 4 | static_cast<std::uint64_t>(digit);
     }
-    if (HashText(key.hash) != name.substr(kHashAt, 16) || key.hash >> 62 != 0) continue;
+    if (HashText(key.hash) != name.substr(kHashAt, 16) || key.hash >= kWholeFolder) continue;
+    keys->push_back(std::move(key));
+  }
+  return true;
+}
+
+void SweepDirectory(const std::string& directory) {
+  if (!swept_directories.insert(directory).second) return;
+  std::vector<BaseKey> records;
+  if (!ListRecords(directory, &records)) return;
+  for (const BaseKey& key : records) {
     HeldLocks held;
     if (TryTakeLock(key, true, &held)) RepairBase(key);
   }
@@ -550,6 +562,75 @@ ReadLock LockForReading(const std::string& path, HeldLocks* held) {
     return ReadLock::kBusy;
   }
   return RepairBase(key) == Repair::kFailed ? ReadLock::kUnrepaired : ReadLock::kOk;
+}
+
+namespace {
+
+enum class Hold {
+  kHeld,    // the folder is held, and was found without records while held
+  kLookUp,  // the folder is held, but each base must look for its record
+  kByBase,  // each base is locked and looked up alone
+};
+
+Hold HoldFolder(FolderReads* reads, const std::string& directory) {
+  if (reads->by_base.contains(directory)) return Hold::kByBase;
+  for (const FolderReads::Folder& folder : reads->folders) {
+    if (folder.directory == directory) return folder.looked_over ? Hold::kHeld : Hold::kLookUp;
+  }
+  if (reads->folders.size() >= kHeldFolders) {
+    reads->by_base.insert(directory);
+    return Hold::kByBase;
+  }
+  // Where another run is writing a base, the others are read base by base
+  // rather than waiting for it: only the one it writes waits.
+  if (TryTakeFolderLock(directory, &reads->held) != FolderLock::kTaken) {
+    reads->by_base.insert(directory);
+    return Hold::kByBase;
+  }
+  FolderReads::Folder& folder = reads->folders.emplace_back();
+  folder.directory = directory;
+  // The first look at a folder's records that every run takes, taken now
+  // that it is held: a record seen is a stopped run's, and none can come
+  // until it is let go.
+  if (swept_directories.contains(directory)) return Hold::kLookUp;
+  std::vector<BaseKey> records;
+  if (!ListRecords(directory, &records)) return Hold::kLookUp;
+  swept_directories.insert(directory);
+  if (records.empty()) {
+    folder.looked_over = true;
+    return Hold::kHeld;
+  }
+  // Mended with every folder let go, as a base's exclusive lock cannot be
+  // had meanwhile; then held again, each base looking for its record.
+  EndFolderReads(reads);
+  swept_directories.erase(directory);
+  SweepDirectory(directory);
+  return HoldFolder(reads, directory);
+}
+
+}  // namespace
+
+ReadLock LockForReading(const std::string& path, HeldLocks* held, FolderReads* reads) {
+  if (reads == nullptr) return LockForReading(path, held);
+  const BaseKey key = BaseKeyOf(path);
+  switch (HoldFolder(reads, key.directory)) {
+    case Hold::kHeld:
+      return ReadLock::kOk;
+    case Hold::kByBase:
+      return LockForReading(path, held);
+    case Hold::kLookUp:
+      break;
+  }
+  if (!Exists(RecordPath(key))) return ReadLock::kOk;
+  // A stopped run's record: mended as a lone read mends it, every folder let go.
+  EndFolderReads(reads);
+  return LockForReading(path, held);
+}
+
+void EndFolderReads(FolderReads* reads) {
+  ReleaseLocks(&reads->held);
+  reads->folders.clear();
+  reads->by_base.clear();
 }
 
 namespace {

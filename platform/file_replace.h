@@ -43,11 +43,14 @@
 #include <chrono>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
+
+#include "platform/base_lock.h"
 
 struct FileReplacement {
   std::string path;
@@ -117,9 +120,31 @@ void SetDurableReplacement(bool on);
 // another run held it for the whole wait, kUnrepaired when it could not be
 // mended (the folder is not writable). Whether the base is there at all the
 // read finds.
-struct HeldLocks;
 enum class ReadLock { kOk, kBusy, kUnrepaired };
 ReadLock LockForReading(const std::string& path, HeldLocks* held);
+
+// Reads of many bases in a row, as a composition makes them. The first read
+// in a folder locks the folder whole, shared (TryTakeFolderLock), until
+// EndFolderReads or the end of the FolderReads: no writer of ours can
+// replace a base there meanwhile, so each base is read without a lock of its
+// own. Where this run had not yet looked at the folder's records, that
+// look, taken while it is held, spares each base its own look-up too; a
+// stopped run's record is mended with every folder let go first. This
+// process writes nothing in between. A folder where another run is writing
+// a base, one without a lock file, and those past kHeldFolders, are read
+// base by base.
+inline constexpr std::size_t kHeldFolders = 16;
+struct FolderReads {
+  struct Folder {
+    std::string directory;
+    bool looked_over = false;  // held when its records were looked at, and none was there
+  };
+  std::vector<Folder> folders;
+  std::set<std::string> by_base;
+  HeldLocks held;
+};
+ReadLock LockForReading(const std::string& path, HeldLocks* held, FolderReads* reads);
+void EndFolderReads(FolderReads* reads);
 
 // What folders hold, each listed once, so that a reader of many names
 // knows a base that is not there without a look-up of its own.

@@ -193,8 +193,9 @@ TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
 }
 
 // A run stopped at any point, as by a kill, leaves each target whole; the
-// next run to lock the base, a reader here, finishes or undoes it: every
-// target old or every one new, no file of ours left, and the mending noted.
+// next run to lock the base, a reader here (alone, or one of many reads in
+// a row), finishes or undoes it: every target old or every one new, no file
+// of ours left, and the mending noted.
 TEST_P(ReplaceFaultsTest, TheNextRunMendsAStoppedOne) {
   int points = 0;
   {
@@ -206,15 +207,16 @@ TEST_P(ReplaceFaultsTest, TheNextRunMendsAStoppedOne) {
   }
   int finished = 0;
   int undone = 0;
-  for (int k = 1; k <= points; ++k) {
+  for (int k = 1; k <= 2 * points; ++k) {
     TempDir dir;
     WriteOld(dir);
     ReplaceFaults faults;
-    faults.stop_at = k;
+    faults.stop_at = (k - 1) % points + 1;
     Replace(dir, &faults);
     TakeRepairNotes();
     HeldLocks held;
-    ASSERT_EQ(LockForReading(dir / "g.ndx", &held), ReadLock::kOk);
+    FolderReads reads;
+    ASSERT_EQ(LockForReading(dir / "g.ndx", &held, k > points ? &reads : nullptr), ReadLock::kOk);
     const bool is_new = ReadFile(dir / "g.ndx") == "new g.ndx";
     for (const char* name : kNames) {
       if (!is_new && GetParam().third_absent && name == kNames[2]) {

@@ -1,32 +1,50 @@
 #include "selection/select_channel.h"
 
+#include <array>
+#include <optional>
 #include <string>
 
 #include "selection/range_list.h"
 #include "selection/select_programs.h"
 
-std::string RangeKey(int weekday) { return "range" + std::to_string(weekday); }
+namespace {
+
+// A section's keys, read together: the shift, then Monday's to Sunday's ranges.
+constexpr std::array<std::string_view, 8> kChannelKeys = {
+    kTimeshiftKey, "range1", "range2", "range3", "range4", "range5", "range6", "range7"};
+static_assert(kMonday == 1 && kSunday == 7);
+
+Status CheckTimeShift(ProfileIntResult read, int shift) {
+  return read != ProfileIntResult::kOk || shift < -kMaxShift || shift > kMaxShift
+             ? Status::kWrongTimeshift
+             : Status::kOk;
+}
+
+}  // namespace
+
+std::string RangeKey(int weekday) {
+  return std::string(kChannelKeys[static_cast<std::size_t>(weekday)]);
+}
 
 Status ReadTimeShift(std::string_view section, const IniProfile& composition, int* shift) {
-  if (ProfileInt(composition, section, kTimeshiftKey, 0, shift) != ProfileIntResult::kOk ||
-      *shift < -kMaxShift || *shift > kMaxShift) {
-    return Status::kWrongTimeshift;
-  }
-  return Status::kOk;
+  const ProfileIntResult read = ProfileInt(composition, section, kTimeshiftKey, 0, shift);
+  return CheckTimeShift(read, *shift);
 }
 
 Status ReadChannelSelection(std::string_view section, const IniProfile& composition,
                             ChannelSelection* selection) {
   selection->ranges.clear();
   selection->weekday_end.fill(0);
+  std::array<std::optional<std::string_view>, kChannelKeys.size()> values;
+  FindProfileKeys(composition, section, kChannelKeys, values);
   // The same for every weekday, so read once; a bad value stops the run even
   // when no range takes anything.
-  if (const Status status = ReadTimeShift(section, composition, &selection->shift);
-      status != Status::kOk) {
+  const ProfileIntResult read = ParseProfileInt(values[0], 0, &selection->shift);
+  if (const Status status = CheckTimeShift(read, selection->shift); status != Status::kOk) {
     return status;
   }
   for (int weekday = kMonday; weekday <= kSunday; ++weekday) {
-    const std::string ranges = ProfileString(composition, section, RangeKey(weekday), kWholeDay);
+    const std::string ranges(values[static_cast<std::size_t>(weekday)].value_or(kWholeDay));
     // The missing key, parsed once for all.
     static const TimeRange whole_day = [] {
       const char* text = kWholeDay.data();

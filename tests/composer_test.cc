@@ -10,6 +10,7 @@
 
 #include "composition/composition_file.h"
 #include "platform/base_lock.h"
+#include "platform/file_replace.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -261,16 +262,31 @@ TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
 // A run that finds its guide, or a channel, locked by another run waits,
 // says so once, and goes on when it is let go; one that stays locked for
 // the whole wait is reported, and nothing is changed.
+// What another run holds, and what skedcomp waits for: a base it reads or
+// the guide it writes; a whole folder held for reading keeps the guide's
+// writer out; a base that another run writes beside those it reads keeps
+// nothing waiting.
 TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
   WriteBase(dir_ / "one", kNews);
   WriteFile(dir_ / "guide.cfg", "[one]\n");
-  for (const char* held_base : {"guide.ndx", "one.ndx"}) {
-    SCOPED_TRACE(held_base);
-    const BaseKey key = BaseKeyOf(dir_ / held_base);
+  struct Case {
+    const char* held;  // a base's file, or "" for the folder
+    bool exclusive;
+    const char* waited_for;  // "" for none
+  };
+  for (const Case& held_case : {Case{"guide.ndx", true, "guide"}, Case{"one.ndx", true, "one"},
+                                Case{"", false, "guide"}, Case{"two.ndx", true, ""}}) {
+    SCOPED_TRACE(held_case.held);
     HeldLocks held;
-    std::string busy;
-    ASSERT_EQ(TakeLocks(std::span(&key, 1), true, std::chrono::seconds(1), &held, &busy),
-              LockWait::kTaken);
+    if (*held_case.held == '\0') {
+      ASSERT_EQ(TryTakeFolderLock(dir_.path(), &held), FolderLock::kTaken);
+    } else {
+      const BaseKey key = BaseKeyOf(dir_ / held_case.held);
+      std::string busy;
+      ASSERT_EQ(
+          TakeLocks(std::span(&key, 1), held_case.exclusive, std::chrono::seconds(1), &held, &busy),
+          LockWait::kTaken);
+    }
     std::thread letting_go([&held] {
       std::this_thread::sleep_for(std::chrono::seconds(2));
       ReleaseLocks(&held);
@@ -278,9 +294,11 @@ TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
     const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
     letting_go.join();
     EXPECT_EQ(run.out, kBanner + "Composing guide... Ok\n");
-    const std::string base = std::string(held_base).substr(0, 3) == "one" ? "one" : "guide";
     const std::string waiting =
-        "skedcomp: waiting up to 10 s for another run that is using " + base + "\n";
+        *held_case.waited_for == '\0'
+            ? ""
+            : "skedcomp: waiting up to 10 s for another run that is using " +
+                  std::string(held_case.waited_for) + "\n";
     // Under a wrapper such as valgrind the run may start only after the
     // lock is let go; then it has nothing to wait for.
     if (std::getenv("SKEDCOMP_TEST_WRAPPER") == nullptr || !run.err.empty()) {
@@ -288,6 +306,41 @@ TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
     }
     ExpectGuide("guide", kNewsIndex, kNewsTitles, kNewsLog);
   }
+}
+
+// A base that a run stopped at any point left half replaced is mended
+// before the composition reads it: the guide takes all its old programmes
+// or all its new ones, and the mending is told.
+TEST_F(ComposerTest, MendsWhatAStoppedRunLeftBeforeReadingIt) {
+  TempDir fresh;
+  WriteBase(fresh / "one", {{0x01BF92A2AE856C00ull, "Sport"}});
+  const auto stop_replacing = [&](const TempDir& dir, ReplaceFaults* faults) {
+    const std::string index = ReadFile(fresh / "one.ndx");
+    const std::string titles = ReadFile(fresh / "one.pdt");
+    const FileReplacement files[] = {{dir / "one.ndx", index}, {dir / "one.pdt", titles}};
+    std::vector<std::string> left_behind;
+    ReplaceFiles(files, &left_behind, faults);
+    TakeRepairNotes();
+  };
+  ReplaceFaults counted;
+  stop_replacing(fresh, &counted);
+  int mended = 0;
+  for (int k = 1; k <= counted.points; ++k) {
+    TempDir dir;
+    WriteBase(dir / "one", kNews);
+    WriteFile(dir / "guide.cfg", "[one]\n");
+    ReplaceFaults faults;
+    faults.stop_at = k;
+    stop_replacing(dir, &faults);
+    const RunResult run = RunSkedcomp(dir.path(), {"guide"});
+    EXPECT_EQ(run.exit_code, 0) << "stopped at " << k << ": " << run.err;
+    const std::string guide_titles = ReadFile(dir / "guide.pdt");
+    EXPECT_TRUE(guide_titles == kNewsTitles ||
+                guide_titles == kEmptyTitles + std::string("\x05\x00Sport", 7))
+        << "stopped at " << k;
+    mended += run.err.find("that a stopped run left") != std::string::npos;
+  }
+  EXPECT_GT(mended, 0);
 }
 
 TEST_F(ComposerTest, GivesUpOnALockHeldThroughTheWait) {

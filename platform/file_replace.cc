@@ -193,9 +193,6 @@ Repair RepairBase(const BaseKey& key) {
   return Repair::kDone;
 }
 
-// Repairs, once a run, every base in `directory` whose record a stopped run
-// left and whose lock is free: a run that was stopped while it replaced many
-// bases leaves no record for later.
 // The bases of `directory` that have a record beside them; false when the
 // folder cannot be listed.
 bool ListRecords(const std::string& directory, std::vector<BaseKey>* keys) {
@@ -222,6 +219,9 @@ bool ListRecords(const std::string& directory, std::vector<BaseKey>* keys) {
   return true;
 }
 
+// Repairs, once a run, every base in `directory` whose record a stopped run
+// left and whose lock is free: a run that was stopped while it replaced many
+// bases leaves no record for later.
 void SweepDirectory(const std::string& directory) {
   if (!swept_directories.insert(directory).second) return;
   std::vector<BaseKey> records;

@@ -1,5 +1,6 @@
-// measure COMMAND [ARGS...]: runs the command with its output discarded and
-// prints "WALL_SECONDS CPU_SECONDS PEAK_RSS_KB EXIT_CODE".
+// measure COMMAND [ARGS...]: runs the command with its output and errors
+// discarded (a terminal's cost would be timed with them) and prints
+// "WALL_SECONDS CPU_SECONDS PEAK_RSS_KB EXIT_CODE".
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   if (child == 0) {
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, STDOUT_FILENO);
+    ::dup2(null, STDERR_FILENO);
     ::execvp(argv[1], argv + 1);
     ::_exit(127);
   }

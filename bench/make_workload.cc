@@ -3,8 +3,10 @@
 // a line) and `reads` (the files the composer reads, in its order).
 //   channels  one name over 200 channels of 400 programmes, ~2 kept per channel
 //   names     300 names, each over 8 channels of 400 programmes, 50 kept each
-//   titles    one name keeping 400 programmes with titles of 1,999 bytes (the
-//             guide cannot be written: its titles pass the 16-bit offsets)
+//   titles    one name keeping 400 programmes with titles of 1,999 bytes, from
+//             bases whose programmes share one title record, as no writer
+//             lays them out (hostile input; the guide cannot be written: its
+//             titles pass the 16-bit offsets)
 //   widest    one name keeping 400 programmes with the longest titles a guide
 //             can still hold (161 bytes)
 //   sized RECORDS SECTIONS NAMES TITLE

@@ -51,7 +51,7 @@ for name in sections same onebase keys; do
   for program in skedcomp check; do
     if [ $program = check ]; then command=("$build/skedtool" check "$name"); else command=("$build/skedcomp" "$name"); fi
     read -r wall _ rss _ < <(cd "$dir" && "$build/measure" "${command[@]}")
-    bytes=$(cd "$dir" && "${command[@]}" | wc -c) || true
+    bytes=$(cd "$dir" && "${command[@]}" 2>/dev/null | wc -c) || true
     verdict=
     if [ "$rss" -gt "$limit" ]; then verdict="  OVER THE LIMIT"; failed=1; fi
     printf '%-24s %-9s %8.3fs %6d KB %7d KB %13d%s\n' "$name.cfg ($((size / 1000000)) MB)" "$program" \

@@ -54,8 +54,7 @@ bool MakeRoom(BaseCache* cache, const BaseCache::Entry& entry) {
 
 void StartComposition(BaseCache* cache) { ++cache->composition; }
 
-Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base,
-                      FolderReads* reads) {
+Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base) {
   ++cache->clock;
   if (Usable(*cache, cache->last, name)) {
     *base = &cache->last.base;
@@ -79,8 +78,7 @@ Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase*
   BaseCache::Entry& entry = again ? fresh : cache->last;
   entry.name.clear();
   BaseDamage damage;
-  if (const Status status = ReadStoredBase(name, &entry.base, &damage, reads);
-      status != Status::kOk) {
+  if (const Status status = ReadStoredBase(name, &entry.base, &damage); status != Status::kOk) {
     return status;
   }
   entry.name = name;

@@ -48,10 +48,8 @@ void StartComposition(BaseCache* cache);
 // is read once, with the reader's lock, and stands for its files for every
 // further section that names it, as if all had been read at once; in a
 // later composition it is read again unless both files have kept their
-// stamps. `*base` stays valid until the next call. With `reads`, files are
-// read as one of many reads in a row (LockForReading).
-Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base,
-                      FolderReads* reads = nullptr);
+// stamps. `*base` stays valid until the next call.
+Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base);
 
 // This run has written the base `name`: what was read of it, under any name
 // for the same file, is read again. (A file made in the same tick of the

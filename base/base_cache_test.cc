@@ -27,8 +27,8 @@ class BaseCacheTest : public ::testing::Test {
   // Puts a base of another title, the same size, in place of `name`'s files.
   void ReplaceBase(const std::string& name, const std::string& title) {
     WriteBase("new", title);
-    ASSERT_TRUE(RenameFile(dir_ / "new.ndx", dir_ / (name + ".ndx")));
-    ASSERT_TRUE(RenameFile(dir_ / "new.pdt", dir_ / (name + ".pdt")));
+    ASSERT_TRUE(SystemFileOps().rename_file(dir_ / "new.ndx", dir_ / (name + ".ndx")));
+    ASSERT_TRUE(SystemFileOps().rename_file(dir_ / "new.pdt", dir_ / (name + ".pdt")));
   }
 
   TempDir dir_;
@@ -45,7 +45,7 @@ TEST_F(BaseCacheTest, ReadsABaseOnceAComposition) {
   EXPECT_EQ(Title("a"), "one");
   StartComposition(&cache_);
   EXPECT_EQ(Title("a"), "two");
-  RemoveFile(dir_ / "a.ndx");
+  SystemFileOps().remove_file(dir_ / "a.ndx");
   EXPECT_EQ(Title("a"), "two");
   StartComposition(&cache_);
   EXPECT_EQ(Title("a"), "(failed)");

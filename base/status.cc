@@ -10,7 +10,7 @@ const char* StatusMessage(Status status) {
       return "Sections not found in .cfg file or .cfg file error!\n";
     case Status::kCantOpenBase:
     case Status::kBaseLocked:
-    case Status::kBaseUnrepaired:
+    case Status::kUnusableName:
       return "Can't open file .ndx or .pdt!\n";
     case Status::kReadError:
       return "Read error!\n";
@@ -47,10 +47,10 @@ static_assert(kLockWait == std::chrono::seconds(10), "the reason states it");
 const char* StatusReason(Status status) {
   switch (status) {
     case Status::kBaseLocked:
-      return "another run kept its base locked for 10 s";
-    case Status::kBaseUnrepaired:
-      return "a stopped run left its base half replaced, and it cannot be finished here (the "
-             "folder is not writable)";
+      return "other runs kept replacing its base for 10 s";
+    case Status::kUnusableName:
+      return "its name holds a zero byte, or on Windows a dot or space ending a part or a colon, "
+             "which the system would cut short or read as another file";
     default:
       return "";
   }

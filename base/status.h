@@ -20,8 +20,8 @@ enum class Status {
   kCantConvertTime,
   kOutOfMemory,
   // Shown as kCantOpenBase is; the reason says more.
-  kBaseLocked,      // another run held the base's lock for the whole wait
-  kBaseUnrepaired,  // a stopped run left it half replaced, beyond mending here
+  kBaseLocked,    // writers kept changing the base for the whole wait
+  kUnusableName,  // a name the system would cut short or read otherwise
 };
 
 // The message printed for a failure, ending in a newline; "Ok\n" for kOk.

@@ -5,10 +5,9 @@
 #include "base/calendar_time.h"
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
-#include "platform/base_lock.h"
 #include "platform/base_path.h"
-#include "platform/file_replace.h"
 #include "platform/read_file.h"
+#include "platform/read_version.h"
 
 const char* BaseDamageText(BaseDamage damage) {
   switch (damage) {
@@ -42,29 +41,21 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
   base->titles_length = base->titles_buffer.size();
 }
 
-Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage,
-                      FolderReads* reads) {
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage) {
   *damage = BaseDamage::kNone;
   base->count = 0;
-  // Held while both files are read, so that no writer of ours swaps them
-  // between the two reads.
-  HeldLocks held;
-  switch (LockForReading(BaseFilePath(name, kIndexExtension), &held, reads)) {
-    case ReadLock::kOk:
-      break;
-    case ReadLock::kBusy:
-      return Status::kBaseLocked;
-    case ReadLock::kUnrepaired:
-      return Status::kBaseUnrepaired;
-  }
-  const ReadFileResult index_read =
-      ReadFileInto(BaseFilePath(name, kIndexExtension), kIndexReadLimit, &base->index_buffer,
-                   &base->index_length, &base->index_stamp);
+  const std::string index_path = BaseFilePath(name, kIndexExtension);
+  if (!NameTheSystemAlters(index_path).empty()) return Status::kUnusableName;
+  // Both files as one version: no writer's replacement seen half done.
+  VersionedFile files[] = {
+      {index_path, kIndexReadLimit, &base->index_buffer, &base->index_length, &base->index_stamp},
+      {BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles_buffer,
+       &base->titles_length, &base->titles_stamp},
+  };
+  if (!ReadOneVersion(files)) return Status::kBaseLocked;
+  const ReadFileResult index_read = files[0].result;
+  const ReadFileResult titles_read = files[1].result;
   // Without its index a base cannot open, whatever its title file is.
-  if (index_read == ReadFileResult::kCantOpen) return Status::kCantOpenBase;
-  const ReadFileResult titles_read =
-      ReadFileInto(BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles_buffer,
-                   &base->titles_length, &base->titles_stamp);
   if (index_read == ReadFileResult::kCantOpen || titles_read == ReadFileResult::kCantOpen) {
     return Status::kCantOpenBase;
   }

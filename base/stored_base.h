@@ -15,7 +15,6 @@
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/status.h"
-#include "platform/file_replace.h"
 #include "platform/read_file.h"
 
 // One index entry with its title, as stored.
@@ -67,10 +66,10 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
 
 // Reads NAME.ndx and NAME.pdt and checks the count against the capacity and
 // the index file's length. Fails with kCantOpenBase, kReadError,
-// kTooManyInBase or kDamagedBase (then `damage` says why). With `reads`,
-// as one of many reads in a row (LockForReading).
-Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage,
-                      FolderReads* reads = nullptr);
+// kTooManyInBase, kDamagedBase (then `damage` says why), kUnusableName, or
+// kBaseLocked where writers kept changing it. Reads the two files as one
+// version and writes nothing.
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage);
 
 // The count check of ReadStoredBase on bytes already in `base` (index and
 // titles cut to the read limits): sets base->count.

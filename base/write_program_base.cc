@@ -87,12 +87,14 @@ Status WriteProgramBase(std::string_view name, const ProgramTable& guide, Replac
       {BaseFilePath(name, kTitleExtension), files.titles},
       {BaseFilePath(name, kLogExtension), files.log},
   };
-  report->result = ReplaceFiles(replacements, &report->left_behind);
-  switch (report->result) {
+  switch (ReplaceFiles(replacements, report)) {
     case ReplaceResult::kOk:
       return Status::kOk;
     case ReplaceResult::kCantOpen:
+    case ReplaceResult::kBadName:
+    case ReplaceResult::kInTheWay:
     case ReplaceResult::kBusy:
+    case ReplaceResult::kLockUnusable:
       return Status::kCantOpenOutput;
     case ReplaceResult::kWriteError:
     case ReplaceResult::kPutBackFailed:

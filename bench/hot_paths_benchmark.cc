@@ -43,8 +43,8 @@ const std::string& Scratch() {
     std::string title_file;
     EncodeStoredBase(programs, &index, &title_file);
     const FileReplacement files[] = {{made + "/chan.ndx", index}, {made + "/chan.pdt", title_file}};
-    std::vector<std::string> left_behind;
-    ReplaceFiles(files, &left_behind);
+    ReplaceReport report;
+    ReplaceFiles(files, &report);
     return made;
   }();
   return dir;

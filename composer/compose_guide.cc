@@ -74,7 +74,7 @@ FailureReason ExplainFailure(Status status) {
     case Status::kOutOfMemory:
       return {kGuide, "it needs more memory than the system gives"};
     case Status::kBaseLocked:
-    case Status::kBaseUnrepaired:
+    case Status::kUnusableName:
       return {kSection, StatusReason(status)};
   }
   return {kGuide, "internal error"};

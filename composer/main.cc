@@ -14,6 +14,7 @@
 #include "composition/composition_file.h"
 #include "platform/base_lock.h"
 #include "platform/file_replace.h"
+#include "platform/replace_repair.h"
 #include "platform/process.h"
 #include "platform/table_memory.h"
 #include "text/escape.h"
@@ -43,7 +44,7 @@ constexpr char kHelp[] =
 void ExplainOnStandardError(const char* name, Status status, const ComposeReport& report) {
   if (report.replace.result != ReplaceResult::kOk) {
     std::fprintf(stderr, "skedcomp: %s: %s\n", name,
-                 ReplaceFailureText(report.replace.result).c_str());
+                 ReplaceFailureText(report.replace).c_str());
     return;
   }
   const FailureReason reason = ExplainFailure(status);

@@ -9,31 +9,20 @@ namespace {
 
 void (*wait_notice)(const std::string&) = nullptr;
 
-std::uint64_t Fnv1a(std::string_view bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (const char c : bytes) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 0x100000001b3u;
-  }
-  return hash;
-}
-
-// The bytes this process holds, with how many holders and how: the system
-// would let one open file lock a byte again (and one release free it for
-// all), so a second holder in this process is counted here instead.
-struct HeldHere {
-  int holders = 0;
-  bool exclusive = false;
-  bool in_folder = false;  // shared within a folder this process holds whole: no system lock
-};
-std::map<std::pair<FileHandle, std::uint64_t>, HeldHere> held_here;
+// The bytes this process holds: the system would let one open file lock a
+// byte again (and one release free it for all), so a second holder in this
+// process is refused here instead.
+std::map<std::pair<FileHandle, std::uint64_t>, int> held_here;
 
 // The lock file of each folder this process has locked in, kept open (by
-// the folder's name, kNoFile where none could be had, and by the file's
-// identity, so that one folder however spelt has one), up to a number:
-// then those that hold no lock are closed.
+// the folder's name, and by the file's identity, so that one folder however
+// spelt has one), up to a number: then those that hold no lock are closed.
+struct LockFile {
+  FileHandle file = kNoFile;
+  LockFileOpen why = LockFileOpen::kOk;  // why there is none
+};
 constexpr std::size_t kMostOpenLockFiles = 64;
-std::map<std::string, FileHandle> lock_files_by_name;
+std::map<std::string, LockFile> lock_files_by_name;
 std::vector<std::pair<FileIdentity, FileHandle>> lock_files_by_identity;
 
 bool HoldsLocks(FileHandle file) {
@@ -42,83 +31,83 @@ bool HoldsLocks(FileHandle file) {
 }
 
 void CloseIdleLockFiles() {
-  std::erase_if(lock_files_by_name, [](const auto& entry) { return !HoldsLocks(entry.second); });
+  std::erase_if(lock_files_by_name,
+                [](const auto& entry) { return !HoldsLocks(entry.second.file); });
   std::erase_if(lock_files_by_identity, [](const auto& entry) {
     if (HoldsLocks(entry.second)) return false;
-    CloseFile(entry.second);
+    Ops().close_file(entry.second);
     return true;
   });
 }
 
-FileHandle LockFileOf(const std::string& directory) {
+LockFile LockFileOf(const std::string& directory) {
   if (const auto known = lock_files_by_name.find(directory); known != lock_files_by_name.end()) {
     return known->second;
   }
   if (lock_files_by_name.size() >= kMostOpenLockFiles) CloseIdleLockFiles();
-  FileHandle file = OpenLockFile(PathInDirectory(directory, kLockFileName));
+  LockFile lock;
+  lock.why = Ops().open_lock_file(LockFilePath(directory), &lock.file);
   FileIdentity identity;
-  if (file != kNoFile && IdentityOfFile(file, &identity)) {
+  if (lock.why == LockFileOpen::kOk && Ops().identity_of_file(lock.file, &identity)) {
     const auto same = std::find_if(lock_files_by_identity.begin(), lock_files_by_identity.end(),
                                    [&](const auto& entry) { return entry.first == identity; });
     if (same != lock_files_by_identity.end()) {
-      CloseFile(file);
-      file = same->second;
+      Ops().close_file(lock.file);
+      lock.file = same->second;
     } else {
-      lock_files_by_identity.emplace_back(identity, file);
+      lock_files_by_identity.emplace_back(identity, lock.file);
     }
-  } else if (file != kNoFile) {
-    CloseFile(file);  // a lock file whose identity is unknown cannot be shared safely
-    file = kNoFile;
+  } else if (lock.why == LockFileOpen::kOk) {
+    Ops().close_file(lock.file);  // a lock file whose identity is unknown cannot be shared safely
+    lock = {kNoFile, LockFileOpen::kFailed};
   }
-  lock_files_by_name.emplace(directory, file);
-  return file;
+  // A lock file that could not be had is tried again by the next run only.
+  if (lock.file != kNoFile) lock_files_by_name.emplace(directory, lock);
+  return lock;
 }
 
-// What the system locks for a held byte: the byte, or for kWholeFolder the
-// whole range below it.
-std::pair<std::uint64_t, std::uint64_t> LockedRange(std::uint64_t byte) {
-  return byte == kWholeFolder ? std::pair{std::uint64_t{0}, kWholeFolder}
-                              : std::pair{byte, std::uint64_t{1}};
-}
+enum class Taken { kTaken, kBusy, kUnusable };
 
-bool LockByte(const std::pair<FileHandle, std::uint64_t>& byte, bool exclusive) {
-  // Within a folder held whole, a base's lock taken from the system would
-  // merge with it (and its release cut a hole in it): a shared one is
-  // counted here alone, and an exclusive one cannot be had.
-  const bool in_folder =
-      byte.second != kWholeFolder && held_here.contains({byte.first, kWholeFolder});
-  if (in_folder && exclusive) return false;
-  HeldHere& here = held_here[byte];
-  if (here.holders > 0) {
-    if (exclusive || here.exclusive) return false;
-  } else if (in_folder) {
-    here.in_folder = true;
-  } else if (const auto [offset, length] = LockedRange(byte.second);
-             TryLockBytes(byte.first, offset, length, exclusive) == LockAttempt::kBusy) {
-    held_here.erase(byte);
-    return false;
+Taken LockByte(const std::pair<FileHandle, std::uint64_t>& byte) {
+  if (held_here.contains(byte)) return Taken::kBusy;
+  switch (Ops().try_lock_bytes(byte.first, byte.second, 1, true)) {
+    case LockAttempt::kTaken:
+      held_here[byte] = 1;
+      return Taken::kTaken;
+    case LockAttempt::kBusy:
+      return Taken::kBusy;
+    case LockAttempt::kFailed:
+      break;
   }
-  // A lock that cannot be had at all (a lock file only readable) guards
-  // nothing: the run goes on as where there is no lock file.
-  ++here.holders;
-  here.exclusive = exclusive;
-  return true;
+  return Taken::kUnusable;
 }
 
-// One attempt at every lock; the index of a key held by another run, or
-// keys.size() when all are taken.
-std::size_t LockAll(std::span<const BaseKey> keys, bool exclusive, HeldLocks* held) {
+// One attempt at every lock; the index of a key held by another run (or
+// whose lock file is unusable, then `*unusable` says why), or keys.size()
+// when all are taken.
+std::size_t LockAll(std::span<const BaseKey> keys, HeldLocks* held, LockTrouble* trouble) {
   std::vector<std::pair<std::pair<FileHandle, std::uint64_t>, std::size_t>> bytes;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    const FileHandle file = LockFileOf(keys[i].directory);
-    if (file != kNoFile) bytes.push_back({{file, keys[i].hash}, i});
+    const LockFile lock = LockFileOf(keys[i].directory);
+    if (lock.file == kNoFile) {
+      ReleaseLocks(held);
+      *trouble = {keys[i].name, LockFilePath(keys[i].directory), lock.why};
+      return i;
+    }
+    bytes.push_back({{lock.file, keys[i].hash}, i});
   }
   // Each byte once, in one order for every run.
   std::sort(bytes.begin(), bytes.end());
   for (std::size_t b = 0; b < bytes.size(); ++b) {
     if (b > 0 && bytes[b].first == bytes[b - 1].first) continue;
-    if (!LockByte(bytes[b].first, exclusive)) {
+    const Taken taken = LockByte(bytes[b].first);
+    if (taken != Taken::kTaken) {
       ReleaseLocks(held);
+      const BaseKey& key = keys[bytes[b].second];
+      *trouble = {key.name, {}, LockFileOpen::kOk};
+      if (taken == Taken::kUnusable) {
+        *trouble = {key.name, LockFilePath(key.directory), LockFileOpen::kNotWritable};
+      }
       return bytes[b].second;
     }
     held->bytes.push_back(bytes[b].first);
@@ -128,56 +117,26 @@ std::size_t LockAll(std::span<const BaseKey> keys, bool exclusive, HeldLocks* he
 
 }  // namespace
 
-std::string ExtensionOf(const std::string& path) {
-  const std::string name = FileNameOf(path);
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
-}
-
-BaseKey BaseKeyOf(const std::string& path) {
-  BaseKey key;
-  key.directory = DirectoryOf(path);
-  key.name = path.substr(0, path.size() - ExtensionOf(path).size());
-  const std::string name = FileNameOf(key.name);
-  key.hash = Fnv1a(NameKey(name)) >> 2;
-  return key;
-}
-
-std::string HashText(std::uint64_t hash) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text(16, '0');
-  for (int i = 15; i >= 0; --i, hash >>= 4) text[static_cast<std::size_t>(i)] = kDigits[hash & 15];
-  return text;
-}
-
 HeldLocks::~HeldLocks() { ReleaseLocks(this); }
 
 void ReleaseLocks(HeldLocks* held) {
   for (const auto& byte : held->bytes) {
-    const auto here = held_here.find(byte);
-    if (here == held_here.end() || --here->second.holders > 0) continue;
-    if (!here->second.in_folder) {
-      const auto [offset, length] = LockedRange(byte.second);
-      UnlockBytes(byte.first, offset, length);
-    }
-    held_here.erase(here);
+    if (held_here.erase(byte) > 0) Ops().unlock_bytes(byte.first, byte.second, 1);
   }
   held->bytes.clear();
 }
 
-LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::milliseconds wait,
-                   HeldLocks* held, std::string* busy) {
+LockWait TakeLocks(std::span<const BaseKey> keys, std::chrono::milliseconds wait, HeldLocks* held,
+                   LockTrouble* trouble) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + wait;
   std::chrono::milliseconds pause{2};
   bool told = false;
   for (;;) {
-    const std::size_t held_by_other = LockAll(keys, exclusive, held);
+    const std::size_t held_by_other = LockAll(keys, held, trouble);
     if (held_by_other == keys.size()) return LockWait::kTaken;
-    if (Clock::now() >= deadline) {
-      *busy = keys[held_by_other].name;
-      return LockWait::kTimedOut;
-    }
+    if (!trouble->lock_file.empty()) return LockWait::kUnusable;
+    if (Clock::now() >= deadline) return LockWait::kTimedOut;
     if (!told && wait_notice != nullptr) {
       const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
       wait_notice("waiting up to " + std::to_string(seconds) + " s for another run that is using " +
@@ -191,22 +150,22 @@ LockWait TakeLocks(std::span<const BaseKey> keys, bool exclusive, std::chrono::m
   }
 }
 
-FolderLock TryTakeFolderLock(const std::string& directory, HeldLocks* held) {
-  const FileHandle file = LockFileOf(directory);
-  // A base's lock of this process would merge with the folder's.
-  if (file == kNoFile || HoldsLocks(file)) return FolderLock::kNone;
-  const std::pair byte{file, kWholeFolder};
-  if (!LockByte(byte, false)) return FolderLock::kBusy;
-  held->bytes.push_back(byte);
-  return FolderLock::kTaken;
-}
-
-bool TryTakeLock(const BaseKey& key, bool exclusive, HeldLocks* held) {
+bool TryTakeLock(const BaseKey& key, HeldLocks* held) {
   HeldLocks mine;
-  if (LockAll(std::span(&key, 1), exclusive, &mine) != 1) return false;
+  LockTrouble trouble;
+  if (LockAll(std::span(&key, 1), &mine, &trouble) != 1) return false;
   held->bytes.insert(held->bytes.end(), mine.bytes.begin(), mine.bytes.end());
   mine.bytes.clear();
   return true;
+}
+
+std::string LockTroubleText(const LockTrouble& trouble) {
+  const char* what = trouble.why == LockFileOpen::kNotRegular
+                         ? "is not a plain file (a link, folder or device stands there)"
+                         : "cannot be locked for writing by this user";
+  return "the lock file " + trouble.lock_file + " " + what +
+         "; nothing was changed (remove it when no run is under way, or make it a file every "
+         "writer of the folder may write)";
 }
 
 void SetLockWaitNotice(void (*notice)(const std::string& line)) { wait_notice = notice; }

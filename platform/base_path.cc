@@ -5,3 +5,8 @@ std::string BaseFilePath(std::string_view name, std::string_view extension) {
   path += extension;
   return path;
 }
+
+std::string NameTheSystemAlters(std::string_view path) {
+  if (PathHoldsZeroByte(path)) return "holds a zero byte, where the system would cut it short";
+  return SystemNameRule(path);
+}

@@ -16,6 +16,16 @@ inline bool PathHoldsZeroByte(std::string_view path) {
   return path.find('\0') != std::string_view::npos;
 }
 
+// Why the system would not take `path` as it is written, as the end of a
+// sentence ("holds a zero byte, where the system would cut it short"); ""
+// when it takes it as it is. A zero byte cuts a name on every system; on
+// Windows a part of it ending in a dot or a space loses them, and a colon
+// past the drive names a stream of another file. Every name from outside is
+// checked so before any file is opened, made or removed by it.
+std::string NameTheSystemAlters(std::string_view path);
+// The part of that rule that is the system's own (base_path_SYSTEM.cc).
+std::string SystemNameRule(std::string_view path);
+
 // The name with an extension such as ".ndx" appended.
 std::string BaseFilePath(std::string_view name, std::string_view extension);
 

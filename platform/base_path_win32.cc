@@ -33,3 +33,21 @@ std::string FileNameProblem(const std::string& path) {
   }
   return {};
 }
+
+std::string SystemNameRule(std::string_view path) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '\\' && path[i] != '/') {
+      // "C:" is a drive; any other colon names a stream of a file.
+      if (path[i] == ':' && i != 1) return "holds a colon, which Windows reads as a file's stream";
+      continue;
+    }
+    const std::string_view part = path.substr(start, i - start);
+    if (part != "." && part != ".." && !part.empty() &&
+        (part.back() == '.' || part.back() == ' ')) {
+      return "has a part ending in a dot or a space, which Windows drops";
+    }
+    start = i + 1;
+  }
+  return {};
+}

@@ -30,31 +30,36 @@ mode_t CurrentUmask() {
 
 int Descriptor(FileHandle file) { return static_cast<int>(file); }
 
-}  // namespace
+FileIdentity IdentityOf(const struct stat& info) {
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool ResolveLink(const std::string& path, std::string* resolved) {
+  *resolved = path;
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+  // Only a link of the user's own is followed: one planted by someone else
+  // must not steer the output onto another file.
+  if (info.st_uid != EffectiveUser()) return false;
+  std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+  if (real == nullptr) return false;
+  *resolved = real.get();
+  return true;
+}
 
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
   target->path = path;
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT;
-  if (S_ISLNK(info.st_mode)) {
-    // Only a link of the user's own is written through: one planted by
-    // someone else must not steer the output onto another file.
-    if (info.st_uid != EffectiveUser()) return false;
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    if (resolved == nullptr || ::stat(resolved.get(), &info) != 0) return false;
-    target->path = resolved.get();
-  }
   // A file without write bits is read-only even to root, as on Windows.
   if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
   // The owner's write bit settles it for the owner and for root; for anyone
   // else (groups, ACLs) the system decides.
   const uid_t user = EffectiveUser();
   const bool plainly_writable = (user == 0 || user == info.st_uid) && (info.st_mode & S_IWUSR);
-  if (!plainly_writable && ::access(target->path.c_str(), W_OK) != 0) return false;
+  if (!plainly_writable && ::access(path.c_str(), W_OK) != 0) return false;
   target->exists = true;
-  target->identity = {static_cast<std::uint64_t>(info.st_dev),
-                      static_cast<std::uint64_t>(info.st_ino)};
+  target->identity = IdentityOf(info);
   target->mode = info.st_mode & 07777;
   target->keep_mode = true;
   return true;
@@ -112,43 +117,61 @@ bool RenameFile(const std::string& from, const std::string& to) {
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-
-std::string PathInDirectory(const std::string& directory, const std::string& name) {
-  return directory == "/" ? "/" + name : directory + "/" + name;
-}
-
-bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
+bool IdentityOfPath(const std::string& path, FileIdentity* identity, bool* regular) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0) return false;
-  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  *identity = IdentityOf(info);
+  if (regular != nullptr) *regular = S_ISREG(info.st_mode);
   return true;
 }
 
 bool IdentityOfFile(FileHandle file, FileIdentity* identity) {
   struct stat info;
   if (::fstat(Descriptor(file), &info) != 0) return false;
-  *identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  *identity = IdentityOf(info);
   return true;
 }
 
-FileOpResult OpenToAppend(const std::string& path, FileHandle* file) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return FileOpResult::kFailed;
+// Opens `path` with `flags`, never through a link nor waiting on a FIFO,
+// and keeps it only when it is a regular file.
+int OpenRegular(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fd;
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
-    return FileOpResult::kFailed;
+    errno = EINVAL;
+    return -1;
   }
+  return fd;
+}
+
+FileOpResult OpenToAppend(const std::string& path, FileHandle* file) {
+  const int fd = OpenRegular(path, O_WRONLY | O_APPEND);
+  if (fd < 0) return FileOpResult::kFailed;
   *file = fd;
   return FileOpResult::kOk;
+}
+
+SmallRead ReadSmallFile(const std::string& path, std::size_t limit, std::string* text) {
+  text->clear();
+  const int fd = OpenRegular(path, O_RDONLY);
+  if (fd < 0) {
+    return errno == ENOENT || errno == ENOTDIR ? SmallRead::kMissing
+           : errno == ELOOP || errno == EINVAL ? SmallRead::kNotRegular
+                                               : SmallRead::kFailed;
+  }
+  char chunk[4096];
+  SmallRead result = SmallRead::kOk;
+  while (text->size() < limit) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) result = SmallRead::kFailed;
+    if (got <= 0) break;
+    text->append(chunk, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return result;
 }
 
 bool SyncFile(FileHandle file) { return ::fsync(Descriptor(file)) == 0; }
@@ -174,23 +197,37 @@ bool ListDirectory(const std::string& directory, std::string_view prefix,
   return true;
 }
 
-std::string NameKey(std::string_view name) { return std::string(name); }
-
-FileHandle OpenLockFile(const std::string& path) {
-  // O_NOFOLLOW and O_NONBLOCK: a link or FIFO planted at the name is no lock.
-  constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | kFlags, 0666);
-  if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | kFlags);
-  if (fd < 0) return kNoFile;
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return kNoFile;
+// Makes the lock file, writable by every class of user that may write its
+// folder whatever the umask, and of the folder's group, so that each user
+// who may write there can lock it.
+int CreateLockFile(const std::string& path) {
+  struct stat folder;
+  const bool known = ::stat(DirectoryOf(path).c_str(), &folder) == 0;
+  const mode_t mode = 0644 | (known ? folder.st_mode & 0022 : 0);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+  if (fd < 0) return errno == EEXIST ? OpenRegular(path, O_RDWR) : fd;  // made meanwhile
+  // Only a member of the folder's group may give a file to it; a setgid
+  // folder has given it already.
+  if (known && ::fchown(fd, static_cast<uid_t>(-1), folder.st_gid) != 0) {
   }
+  ::fchmod(fd, mode);
   return fd;
 }
 
-namespace {
+LockFileOpen OpenLockFile(const std::string& path, FileHandle* file) {
+  int fd = OpenRegular(path, O_RDWR);
+  if (fd < 0 && errno == ENOENT) fd = CreateLockFile(path);
+  if (fd < 0) {
+    // A link, folder, FIFO or socket at the name is no lock file.
+    if (errno == ELOOP || errno == EINVAL || errno == EISDIR || errno == ENXIO) {
+      return LockFileOpen::kNotRegular;
+    }
+    return errno == EACCES || errno == EPERM || errno == EROFS ? LockFileOpen::kNotWritable
+                                                               : LockFileOpen::kFailed;
+  }
+  *file = fd;
+  return LockFileOpen::kOk;
+}
 
 int SetLock(FileHandle file, std::uint64_t offset, std::uint64_t length, short type) {
   // Locks of the open file, not of the process (as fcntl's older locks are):
@@ -203,8 +240,6 @@ int SetLock(FileHandle file, std::uint64_t offset, std::uint64_t length, short t
   return ::fcntl(Descriptor(file), F_OFD_SETLK, &lock);
 }
 
-}  // namespace
-
 void UnlockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length) {
   SetLock(file, offset, length, F_UNLCK);
 }
@@ -216,7 +251,32 @@ LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t le
       return LockAttempt::kTaken;
     }
     if (errno == EINTR) continue;
-    // A file opened for reading only cannot be locked exclusively (EBADF).
     return errno == EAGAIN || errno == EACCES ? LockAttempt::kBusy : LockAttempt::kFailed;
   }
 }
+
+constexpr FileOps kSystem = {
+    ResolveLink,    InspectTarget, CreateNewFile, WriteToFile, CloseFile,
+    ExchangeFiles,  LinkFile,      RenameFile,    RemoveFile,  IdentityOfPath,
+    IdentityOfFile, OpenToAppend,  ReadSmallFile, SyncFile,    SyncDirectory,
+    ListDirectory,  OpenLockFile,  TryLockBytes,  UnlockBytes,
+};
+
+}  // namespace
+
+const FileOps& SystemFileOps() { return kSystem; }
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+std::string PathInDirectory(const std::string& directory, const std::string& name) {
+  return directory == "/" ? "/" + name : directory + "/" + name;
+}
+
+std::string NameKey(std::string_view name) { return std::string(name); }

@@ -22,10 +22,10 @@ bool Retried(Step step) {
   for (DWORD waited = 0;; waited += pause, pause = pause < 250 ? pause * 2 : pause) {
     if (step()) return true;
     const DWORD error = ::GetLastError();
-    // Access denied lasts for a file that is read-only or in a folder the
-    // user may not write to: only a short while is spent finding that out.
-    const DWORD most = error == ERROR_ACCESS_DENIED ? 200 : 2000;
-    if (!SharingViolation(error) || waited >= most) {
+    // A holder causes access denied too (a file it deletes, or one it holds
+    // while another is renamed over it), so that waits as long: read-only
+    // files and folders are refused before any such step is taken.
+    if (!SharingViolation(error) || waited >= 2000) {
       ::SetLastError(error);
       return false;
     }
@@ -41,7 +41,12 @@ bool IdentityOf(HANDLE file, FileIdentity* identity) {
   return true;
 }
 
-}  // namespace
+// Links are rare on Windows and made by administrators: a target is taken
+// to be where its name says.
+bool ResolveLink(const std::string& path, std::string* resolved) {
+  *resolved = path;
+  return true;
+}
 
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
   target->path = path;
@@ -133,37 +138,19 @@ bool RemoveFile(const std::string& path) {
   return Retried([&] { return ::DeleteFileW(name.c_str()) != 0; });
 }
 
-std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of("\\/");
-  if (slash == std::string::npos) {
-    // "C:name" is in the current folder of drive C.
-    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
-  }
-  // The root keeps its separator: "\" or "C:\".
-  if (slash == 0 || (slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
-  return path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path) {
-  const std::size_t separator = path.find_last_of("\\/");
-  if (separator != std::string::npos) return path.substr(separator + 1);
-  return path.size() >= 2 && path[1] == ':' ? path.substr(2) : path;
-}
-
-std::string PathInDirectory(const std::string& directory, const std::string& name) {
-  // A root ("\\", "C:\\") or a drive's current folder ("C:") needs no separator.
-  const char last = directory.empty() ? '\\' : directory.back();
-  if (last == '\\' || last == '/' || last == ':') return directory + name;
-  return directory + "\\" + name;
-}
-
-bool IdentityOfPath(const std::string& path, FileIdentity* identity) {
+bool IdentityOfPath(const std::string& path, FileIdentity* identity, bool* regular) {
   const HANDLE file =
       ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  const bool known = IdentityOf(file, identity);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = IdentityOf(file, identity) && ::GetFileInformationByHandle(file, &info);
+  if (known && regular != nullptr) {
+    *regular =
+        ::GetFileType(file) == FILE_TYPE_DISK &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+  }
   ::CloseHandle(file);
   return known;
 }
@@ -183,6 +170,35 @@ FileOpResult OpenToAppend(const std::string& path, FileHandle* file) {
   }
   *file = reinterpret_cast<FileHandle>(opened);
   return FileOpResult::kOk;
+}
+
+SmallRead ReadSmallFile(const std::string& path, std::size_t limit, std::string* text) {
+  text->clear();
+  const HANDLE file = ::CreateFileW(
+      WideName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SmallRead::kMissing
+           : error == ERROR_ACCESS_DENIED                                 ? SmallRead::kNotRegular
+                                                                          : SmallRead::kFailed;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    ::CloseHandle(file);
+    return SmallRead::kNotRegular;
+  }
+  char chunk[4096];
+  SmallRead result = SmallRead::kOk;
+  while (text->size() < limit) {
+    DWORD got = 0;
+    if (!::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) result = SmallRead::kFailed;
+    if (got == 0) break;
+    text->append(chunk, got);
+  }
+  ::CloseHandle(file);
+  return result;
 }
 
 bool SyncFile(FileHandle file) { return ::FlushFileBuffers(Handle(file)) != 0; }
@@ -213,38 +229,31 @@ bool ListDirectory(const std::string& directory, std::string_view prefix,
   return true;
 }
 
-std::string NameKey(std::string_view name) {
-  // As NTFS compares names: by the upper case of each UTF-16 unit.
-  std::wstring wide = WideName(std::string(name));
-  if (!wide.empty()) ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-  std::string key;
-  for (const wchar_t unit : wide) {
-    key += static_cast<char>(unit & 0xFF);
-    key += static_cast<char>(unit >> 8);
-  }
-  return key;
-}
-
-FileHandle OpenLockFile(const std::string& path) {
+LockFileOpen OpenLockFile(const std::string& path, FileHandle* handle) {
   // Shared every way, so that no program of ours, or another, is kept from
-  // the file itself; only its locked bytes are.
+  // the file itself; only its locked bytes are. A scanner that holds it
+  // without sharing is waited for, as for any other file.
   constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   const std::wstring name = WideName(path);
-  HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  Retried([&] {
+    file = ::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, kShare, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
   if (file == INVALID_HANDLE_VALUE) {
-    file = ::CreateFileW(name.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::GetLastError() == ERROR_ACCESS_DENIED ? LockFileOpen::kNotWritable
+                                                   : LockFileOpen::kFailed;
   }
-  if (file == INVALID_HANDLE_VALUE) return kNoFile;
-  if (::GetFileType(file) != FILE_TYPE_DISK) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
     ::CloseHandle(file);
-    return kNoFile;
+    return LockFileOpen::kNotRegular;
   }
-  return reinterpret_cast<FileHandle>(file);
+  *handle = reinterpret_cast<FileHandle>(file);
+  return LockFileOpen::kOk;
 }
-
-namespace {
 
 OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED where = {};
@@ -252,8 +261,6 @@ OVERLAPPED At(std::uint64_t offset) {
   where.OffsetHigh = static_cast<DWORD>(offset >> 32);
   return where;
 }
-
-}  // namespace
 
 void UnlockBytes(FileHandle file, std::uint64_t offset, std::uint64_t length) {
   OVERLAPPED where = At(offset);
@@ -270,4 +277,51 @@ LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t le
     return LockAttempt::kTaken;
   }
   return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockAttempt::kBusy : LockAttempt::kFailed;
+}
+
+constexpr FileOps kSystem = {
+    ResolveLink,    InspectTarget, CreateNewFile, WriteToFile, CloseFile,
+    ExchangeFiles,  LinkFile,      RenameFile,    RemoveFile,  IdentityOfPath,
+    IdentityOfFile, OpenToAppend,  ReadSmallFile, SyncFile,    SyncDirectory,
+    ListDirectory,  OpenLockFile,  TryLockBytes,  UnlockBytes,
+};
+
+}  // namespace
+
+const FileOps& SystemFileOps() { return kSystem; }
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) {
+    // "C:name" is in the current folder of drive C.
+    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
+  }
+  // The root keeps its separator: "\" or "C:\".
+  if (slash == 0 || (slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
+  return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  if (separator != std::string::npos) return path.substr(separator + 1);
+  return path.size() >= 2 && path[1] == ':' ? path.substr(2) : path;
+}
+
+std::string PathInDirectory(const std::string& directory, const std::string& name) {
+  // A root ("\\", "C:\\") or a drive's current folder ("C:") needs no separator.
+  const char last = directory.empty() ? '\\' : directory.back();
+  if (last == '\\' || last == '/' || last == ':') return directory + name;
+  return directory + "\\" + name;
+}
+
+std::string NameKey(std::string_view name) {
+  // As NTFS compares names: by the upper case of each UTF-16 unit.
+  std::wstring wide = WideName(std::string(name));
+  if (!wide.empty()) ::CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  std::string key;
+  for (const wchar_t unit : wide) {
+    key += static_cast<char>(unit & 0xFF);
+    key += static_cast<char>(unit >> 8);
+  }
+  return key;
 }

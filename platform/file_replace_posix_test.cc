@@ -8,6 +8,8 @@
 #include <csignal>
 
 #include "platform/file_replace.h"
+#include "platform/our_files.h"
+#include "tests/faulty_file_ops.h"
 #include "tests/file_replace_fixture.h"
 #include "tests/test_support.h"
 
@@ -21,11 +23,11 @@ mode_t ModeOf(const std::string& path) {
 
 TEST_F(FileReplaceTest, ExistingTargetsKeepTheirPermissionBits) {
   WriteOld();
-  ::chmod((dir_ / "out.a").c_str(), 0640);
-  ::chmod((dir_ / "out.b").c_str(), 0606);
+  ::chmod((dir_ / "out.ndx").c_str(), 0640);
+  ::chmod((dir_ / "out.pdt").c_str(), 0606);
   ASSERT_EQ(Replace("x", "y"), ReplaceResult::kOk);
-  EXPECT_EQ(ModeOf(dir_ / "out.a"), 0640u);
-  EXPECT_EQ(ModeOf(dir_ / "out.b"), 0606u);
+  EXPECT_EQ(ModeOf(dir_ / "out.ndx"), 0640u);
+  EXPECT_EQ(ModeOf(dir_ / "out.pdt"), 0606u);
 }
 
 TEST_F(FileReplaceTest, UnwritableDirectoryIsRefused) {
@@ -40,28 +42,28 @@ TEST_F(FileReplaceTest, UnwritableDirectoryIsRefused) {
 TEST_F(FileReplaceTest, LinkedTargetIsWrittenThroughAndTheLinkKept) {
   ::mkdir((dir_ / "real").c_str(), 0755);
   WriteFile(dir_ / "real/target", "old");
-  ASSERT_EQ(::symlink("real/target", (dir_ / "out.a").c_str()), 0);
+  ASSERT_EQ(::symlink("real/target", (dir_ / "out.ndx").c_str()), 0);
   ASSERT_EQ(Replace("through", "b"), ReplaceResult::kOk);
   EXPECT_EQ(ReadFile(dir_ / "real/target"), "through");
   char link[64] = {};
-  ASSERT_GT(::readlink((dir_ / "out.a").c_str(), link, sizeof link - 1), 0);
+  ASSERT_GT(::readlink((dir_ / "out.ndx").c_str(), link, sizeof link - 1), 0);
   EXPECT_STREQ(link, "real/target");
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b", "real"}));
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt", "real"}));
 }
 
 TEST_F(FileReplaceTest, DanglingLinkIsRefused) {
-  WriteFile(dir_ / "out.a", "old a");
-  ASSERT_EQ(::symlink("nothing-here", (dir_ / "out.b").c_str()), 0);
+  WriteFile(dir_ / "out.ndx", "old a");
+  ASSERT_EQ(::symlink("nothing-here", (dir_ / "out.pdt").c_str()), 0);
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
   EXPECT_FALSE(FileExists(dir_ / "nothing-here"));
-  EXPECT_EQ(ReadFile(dir_ / "out.a"), "old a");
+  EXPECT_EQ(ReadFile(dir_ / "out.ndx"), "old a");
 }
 
 TEST_F(FileReplaceTest, LinkOfAnotherUserIsRefused) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a link away";
   WriteFile(dir_ / "victim", "victim");
-  ASSERT_EQ(::symlink("victim", (dir_ / "out.a").c_str()), 0);
-  ASSERT_EQ(::lchown((dir_ / "out.a").c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::symlink("victim", (dir_ / "out.ndx").c_str()), 0);
+  ASSERT_EQ(::lchown((dir_ / "out.ndx").c_str(), 65534, 65534), 0);
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
   EXPECT_EQ(ReadFile(dir_ / "victim"), "victim");
 }
@@ -69,19 +71,20 @@ TEST_F(FileReplaceTest, LinkOfAnotherUserIsRefused) {
 TEST(FileReplaceLinksTest, LinksPlantedAtOurNamesAreNeverFollowed) {
   for (const bool no_exchange : {false, true}) {
     TempDir dir;
-    for (const char* name : {"out.a", "out.b", "victim"}) WriteFile(dir / name, name);
-    std::vector<std::string> ours = FilesOfOurs(dir / "out.a");
-    ours.push_back(FilesOfOurs(dir / "out.b")[0]);
+    for (const char* name : {"out.ndx", "out.pdt", "victim"}) WriteFile(dir / name, name);
+    std::vector<std::string> ours = FilesOfOurs(dir / "out.ndx");
+    ours.push_back(FilesOfOurs(dir / "out.pdt")[0]);
     for (const std::string& path : ours) {
       ASSERT_EQ(::symlink(&path == &ours.back() ? "nowhere" : "victim", path.c_str()), 0);
     }
-    const FileReplacement files[] = {{dir / "out.a", "new a"}, {dir / "out.b", "new b"}};
-    std::vector<std::string> left_behind;
-    ReplaceFaults faults;
+    const FileReplacement files[] = {{dir / "out.ndx", "new a"}, {dir / "out.pdt", "new b"}};
+    ReplaceReport report;
+    FileFaults faults;
     faults.no_exchange = no_exchange;
-    ASSERT_EQ(ReplaceFiles(files, &left_behind, &faults), ReplaceResult::kOk);
-    EXPECT_EQ(ReadFile(dir / "out.a"), "new a");
-    EXPECT_EQ(ReadFile(dir / "out.b"), "new b");
+    FaultyFileOps faulty(&faults);
+    ASSERT_EQ(ReplaceFiles(files, &report), ReplaceResult::kOk);
+    EXPECT_EQ(ReadFile(dir / "out.ndx"), "new a");
+    EXPECT_EQ(ReadFile(dir / "out.pdt"), "new b");
     EXPECT_EQ(ReadFile(dir / "victim"), "victim");
     EXPECT_FALSE(FileExists(dir / "nowhere"));
   }
@@ -104,20 +107,20 @@ TEST_F(FileReplaceTest, FailedWriteLeavesEveryTargetAsItWas) {
   EXPECT_EQ(first_fails, ReplaceResult::kWriteError);
   EXPECT_EQ(second_fails, ReplaceResult::kWriteError);
   ExpectOld();
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt"}));
 }
 
 TEST_F(FileReplaceTest, ALinkToAnotherTargetIsRefused) {
   WriteOld();
-  ::unlink((dir_ / "out.a").c_str());
-  ASSERT_EQ(::symlink("out.b", (dir_ / "out.a").c_str()), 0);
+  ::unlink((dir_ / "out.ndx").c_str());
+  ASSERT_EQ(::symlink("out.pdt", (dir_ / "out.ndx").c_str()), 0);
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
-  EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
-  ::unlink((dir_ / "out.a").c_str());
-  ASSERT_EQ(::link((dir_ / "out.b").c_str(), (dir_ / "out.a").c_str()), 0);
+  EXPECT_EQ(ReadFile(dir_ / "out.pdt"), "old b");
+  ::unlink((dir_ / "out.ndx").c_str());
+  ASSERT_EQ(::link((dir_ / "out.pdt").c_str(), (dir_ / "out.ndx").c_str()), 0);
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
-  EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+  EXPECT_EQ(ReadFile(dir_ / "out.pdt"), "old b");
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt"}));
 }
 
 }  // namespace

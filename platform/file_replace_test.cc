@@ -1,6 +1,9 @@
 #include "platform/file_replace.h"
+#include "platform/folder_listing.h"
 
 #include "platform/base_lock.h"
+#include "platform/read_version.h"
+#include "platform/replace_repair.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +11,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "tests/faulty_file_ops.h"
 #include "tests/file_replace_fixture.h"
 #include "tests/test_support.h"
 
@@ -15,34 +19,35 @@ namespace {
 
 TEST_F(FileReplaceTest, CreatesAndReplacesWithoutLeavingTemporaries) {
   ASSERT_EQ(Replace("new a", ""), ReplaceResult::kOk);
-  EXPECT_EQ(ReadFile(dir_ / "out.a"), "new a");
-  EXPECT_EQ(ReadFile(dir_ / "out.b"), "");
+  EXPECT_EQ(ReadFile(dir_ / "out.ndx"), "new a");
+  EXPECT_EQ(ReadFile(dir_ / "out.pdt"), "");
   ASSERT_EQ(Replace("newer a", "newer b"), ReplaceResult::kOk);
-  EXPECT_EQ(ReadFile(dir_ / "out.a"), "newer a");
-  EXPECT_EQ(ReadFile(dir_ / "out.b"), "newer b");
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+  EXPECT_EQ(ReadFile(dir_ / "out.ndx"), "newer a");
+  EXPECT_EQ(ReadFile(dir_ / "out.pdt"), "newer b");
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt"}));
 }
 
 TEST_F(FileReplaceTest, ReadOnlyTargetIsRefusedAndNothingChanges) {
   WriteOld();
-  MakeReadOnly(dir_ / "out.b");
+  MakeReadOnly(dir_ / "out.pdt");
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
   ExpectOld();
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt"}));
 }
 
 TEST_F(FileReplaceTest, DirectoryAtTargetNameIsRefused) {
-  WriteFile(dir_ / "out.a", "old a");
-  MakeDirectory(dir_ / "out.b");
+  WriteFile(dir_ / "out.ndx", "old a");
+  MakeDirectory(dir_ / "out.pdt");
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
-  EXPECT_EQ(ReadFile(dir_ / "out.a"), "old a");
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+  EXPECT_EQ(ReadFile(dir_ / "out.ndx"), "old a");
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt"}));
 }
 
 TEST_F(FileReplaceTest, MissingDirectoryIsRefused) {
-  const FileReplacement files[] = {{dir_ / "nowhere/out.a", "x"}};
-  std::vector<std::string> left_behind;
-  EXPECT_EQ(ReplaceFiles(files, &left_behind), ReplaceResult::kCantOpen);
+  const FileReplacement files[] = {{dir_ / "nowhere/out.ndx", "x"}};
+  ReplaceReport report;
+  EXPECT_NE(ReplaceFiles(files, &report), ReplaceResult::kOk);
+  EXPECT_FALSE(FileExists(dir_ / "nowhere"));
 }
 
 // Every step of a three-file replacement failing in turn, with the system's
@@ -73,13 +78,19 @@ class ReplaceFaultsTest : public ::testing::TestWithParam<ReplaceMode> {
       WriteFile(dir / name, std::string("old ") + name);
     }
   }
-  ReplaceResult Replace(const TempDir& dir, ReplaceFaults* faults) {
+  ReplaceResult Replace(const TempDir& dir, FileFaults* faults) {
     const FileReplacement files[] = {{dir / kNames[0], "new g.ndx"},
                                      {dir / kNames[1], "new g.pdt"},
                                      {dir / kNames[2], "new g.log"}};
     faults->no_exchange = GetParam().no_exchange;
     faults->no_links = GetParam().no_links;
-    return ReplaceFiles(files, &left_behind_, faults);
+    ReplaceReport report;
+    {
+      FaultyFileOps faulty(faults);
+      ReplaceFiles(files, &report);
+    }
+    left_behind_ = report.left_behind;
+    return report.result;
   }
   // The temporary files in `dir`, and those the replacement named as left
   // (by file name: the folder is written with the system's separator).
@@ -103,7 +114,7 @@ class ReplaceFaultsTest : public ::testing::TestWithParam<ReplaceMode> {
   int CountSteps() {
     TempDir dir;
     WriteOld(dir);
-    ReplaceFaults faults;
+    FileFaults faults;
     EXPECT_EQ(Replace(dir, &faults), ReplaceResult::kOk);
     for (const char* name : kNames) EXPECT_EQ(ReadFile(dir / name), std::string("new ") + name);
     EXPECT_EQ(dir.List(), (Names{"g.log", "g.ndx", "g.pdt"}));
@@ -117,20 +128,28 @@ class ReplaceFaultsTest : public ::testing::TestWithParam<ReplaceMode> {
 TEST_P(ReplaceFaultsTest, EveryStepFailingLeavesEveryTargetAsItWas) {
   const int steps = CountSteps();
   ASSERT_GE(steps, 12);  // inspect, create, write, close and swap, three times
+  int failures = 0;
   for (int k = 1; k <= steps; ++k) {
     TempDir dir;
     WriteOld(dir);
-    ReplaceFaults faults;
+    FileFaults faults;
     faults.fail_step = k;
+    // A step whose failure only costs a look-up (listing the folder for a
+    // stopped run's records) lets the replacement succeed.
     const ReplaceResult result = Replace(dir, &faults);
-    EXPECT_TRUE(result == ReplaceResult::kCantOpen || result == ReplaceResult::kWriteError)
-        << "step " << k;
-    for (const std::string& name : Targets()) {
-      EXPECT_EQ(ReadFile(dir / name), "old " + name) << "step " << k;
+    EXPECT_NE(result, ReplaceResult::kPutBackFailed) << "step " << k;
+    const bool done = result == ReplaceResult::kOk;
+    failures += !done;
+    for (const char* name : kNames) {
+      if (!done && !FileExists(dir / name)) continue;
+      EXPECT_EQ(ReadFile(dir / name), (done ? "new " : "old ") + std::string(name)) << "step " << k;
     }
-    EXPECT_EQ(dir.List(), Targets()) << "step " << k;
-    EXPECT_TRUE(left_behind_.empty()) << "step " << k;
+    // Only a removal at the very end may fail and leave a file of ours:
+    // then it is named.
+    EXPECT_EQ(Named(), Leftovers(dir)) << "step " << k;
+    EXPECT_TRUE(left_behind_.empty() || done) << "step " << k;
   }
+  EXPECT_GT(failures, steps / 2);
 }
 
 // When the system refuses to remove files, the replacement still keeps its
@@ -141,13 +160,12 @@ TEST_P(ReplaceFaultsTest, TemporariesThatCannotBeRemovedAreNamed) {
   for (int k = 0; k <= steps; ++k) {  // k = 0: no step fails
     TempDir dir;
     WriteOld(dir);
-    ReplaceFaults faults;
+    FileFaults faults;
     faults.fail_step = k;
     faults.no_removal = true;
-    const ReplaceResult result = Replace(dir, &faults);
-    EXPECT_EQ(result == ReplaceResult::kOk, k == 0) << "step " << k;
+    const bool done = Replace(dir, &faults) == ReplaceResult::kOk;
     for (const std::string& name : Targets()) {
-      EXPECT_EQ(ReadFile(dir / name), (k == 0 ? "new " : "old ") + name) << "step " << k;
+      EXPECT_EQ(ReadFile(dir / name), (done ? "new " : "old ") + name) << "step " << k;
     }
     EXPECT_EQ(Named(), Leftovers(dir)) << "step " << k;
     if (!left_behind_.empty()) ++runs_leaving_some;
@@ -164,7 +182,7 @@ TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
     for (int m = 1;; ++m) {
       TempDir dir;
       WriteOld(dir);
-      ReplaceFaults faults;
+      FileFaults faults;
       faults.fail_step = k;
       faults.fail_put_back_step = m;
       const ReplaceResult result = Replace(dir, &faults);
@@ -172,19 +190,22 @@ TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
         EXPECT_NE(result, ReplaceResult::kPutBackFailed);
         break;
       }
-      ++put_back_failures;
-      EXPECT_EQ(result, ReplaceResult::kPutBackFailed) << "step " << k << ", put-back " << m;
+      put_back_failures += result == ReplaceResult::kPutBackFailed;
       EXPECT_EQ(Named(), Leftovers(dir)) << "step " << k << ", put-back " << m;
+      if (result == ReplaceResult::kOk) continue;  // neither failure mattered
       std::vector<std::string> contents;
       for (const std::string& name : dir.List()) {
         const bool leftover = name.rfind(".skedcomp-", 0) == 0;
         EXPECT_TRUE(leftover || name.rfind("g.", 0) == 0) << name;
         const std::string bytes = ReadFile(dir / name);
-        EXPECT_TRUE(!leftover || bytes.rfind("old ", 0) == 0) << name << " holds " << bytes;
+        EXPECT_TRUE(!leftover || bytes.rfind("old ", 0) == 0 ||
+                    result != ReplaceResult::kPutBackFailed)
+            << name << " holds " << bytes;
         contents.push_back(bytes);
       }
       for (const std::string& name : Targets()) {
-        EXPECT_EQ(std::count(contents.begin(), contents.end(), "old " + name), 1)
+        // A second name of an old file that could not be removed is named.
+        EXPECT_GE(std::count(contents.begin(), contents.end(), "old " + name), 1)
             << name << " at step " << k << ", put-back " << m;
       }
     }
@@ -192,39 +213,50 @@ TEST_P(ReplaceFaultsTest, FailedPutBackKeepsEveryOldFile) {
   EXPECT_GT(put_back_failures, 0);
 }
 
-// A run stopped at any point, as by a kill, leaves each target whole; the
-// next run to lock the base, a reader here (alone, or one of many reads in
-// a row), finishes or undoes it: every target old or every one new, no file
-// of ours left, and the mending noted.
-TEST_P(ReplaceFaultsTest, TheNextRunMendsAStoppedOne) {
-  int points = 0;
+// A run stopped at any point, as by a kill, leaves each target whole: a
+// reader then reads all old files or all new ones, writing nothing, and the
+// next writer finishes or undoes the stopped run, leaves no file of ours,
+// and notes the mending.
+TEST_P(ReplaceFaultsTest, ReadersAndTheNextWriterSeeOneVersionOfAStoppedRun) {
+  int steps = 0;
   {
     TempDir dir;
     WriteOld(dir);
-    ReplaceFaults faults;
+    FileFaults faults;
     ASSERT_EQ(Replace(dir, &faults), ReplaceResult::kOk);
-    points = faults.points;
+    steps = faults.steps;
   }
   int finished = 0;
   int undone = 0;
-  for (int k = 1; k <= 2 * points; ++k) {
+  for (int k = 1; k <= steps; ++k) {
     TempDir dir;
     WriteOld(dir);
-    ReplaceFaults faults;
-    faults.stop_at = (k - 1) % points + 1;
+    FileFaults faults;
+    faults.stop_at = k;
     Replace(dir, &faults);
     TakeRepairNotes();
-    HeldLocks held;
-    FolderReads reads;
-    ASSERT_EQ(LockForReading(dir / "g.ndx", &held, k > points ? &reads : nullptr), ReadLock::kOk);
-    const bool is_new = ReadFile(dir / "g.ndx") == "new g.ndx";
-    for (const char* name : kNames) {
-      if (!is_new && GetParam().third_absent && name == kNames[2]) {
-        EXPECT_FALSE(FileExists(dir / name)) << "stopped at " << k;
-      } else {
-        EXPECT_EQ(ReadFile(dir / name), (is_new ? "new " : "old ") + std::string(name))
-            << "stopped at " << k;
-      }
+    const Names before = dir.List();
+    std::string index;
+    std::string titles;
+    std::size_t index_length = 0;
+    std::size_t titles_length = 0;
+    FileStamp stamps[2];
+    VersionedFile files[] = {{dir / "g.ndx", 100, &index, &index_length, &stamps[0]},
+                             {dir / "g.pdt", 100, &titles, &titles_length, &stamps[1]}};
+    ASSERT_TRUE(ReadOneVersion(files)) << "stopped at " << k;
+    const std::string read_index = index.substr(0, index_length);
+    const bool is_new = read_index == "new g.ndx";
+    EXPECT_EQ(read_index, is_new ? "new g.ndx" : "old g.ndx") << "stopped at " << k;
+    EXPECT_EQ(titles.substr(0, titles_length), is_new ? "new g.pdt" : "old g.pdt")
+        << "stopped at " << k;
+    EXPECT_EQ(dir.List(), before) << "the reader wrote, stopped at " << k;
+    // The next writer of the base mends it first.
+    const FileReplacement next[] = {{dir / "g.ndx", "next"}, {dir / "g.pdt", "next"}};
+    ReplaceReport report;
+    ASSERT_EQ(ReplaceFiles(next, &report), ReplaceResult::kOk) << "stopped at " << k;
+    EXPECT_EQ(ReadFile(dir / "g.ndx") + ReadFile(dir / "g.pdt"), "nextnext");
+    if (FileExists(dir / "g.log")) {
+      EXPECT_EQ(ReadFile(dir / "g.log"), is_new ? "new g.log" : "old g.log") << "stopped at " << k;
     }
     EXPECT_EQ(Leftovers(dir), Names{}) << "stopped at " << k;
     const std::vector<std::string> notes = TakeRepairNotes();
@@ -238,11 +270,11 @@ TEST_P(ReplaceFaultsTest, TheNextRunMendsAStoppedOne) {
 
 TEST_F(FileReplaceTest, TwoTargetsThatAreOneFileAreRefused) {
   WriteOld();
-  std::filesystem::remove(dir_ / "out.a");
-  std::filesystem::create_hard_link(dir_ / "out.b", dir_ / "out.a");
+  std::filesystem::remove(dir_ / "out.ndx");
+  std::filesystem::create_hard_link(dir_ / "out.pdt", dir_ / "out.ndx");
   EXPECT_EQ(Replace("x", "y"), ReplaceResult::kCantOpen);
-  EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
-  EXPECT_EQ(dir_.List(), (Names{"out.a", "out.b"}));
+  EXPECT_EQ(ReadFile(dir_ / "out.pdt"), "old b");
+  EXPECT_EQ(dir_.List(), (Names{"out.ndx", "out.pdt"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFaultsTest, ::testing::ValuesIn(kReplaceModes),
@@ -264,9 +296,7 @@ TEST(SurelyMissingTest, TellsOnlyWhatAnOpenWouldFind) {
   TempDir dir;
   WriteFile(dir / "there.ndx", "");
   WriteFile(dir / "Upper.ndx", "");
-  WriteFile(dir / ("." + std::string("skedcomp-") + HashText(BaseKeyOf(dir / "stopped.ndx").hash) +
-                   ".intent"),
-            "");
+  WriteFile(FilesOfOurs(dir / "stopped.ndx")[2], "");
   FolderListings listings;
   const struct {
     std::string path;

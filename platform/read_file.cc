@@ -4,7 +4,7 @@
 
 ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::string* buffer,
                             std::size_t* length, FileStamp* stamp) {
-  if (PathHoldsZeroByte(path)) {
+  if (!NameTheSystemAlters(path).empty()) {
     *length = 0;
     return ReadFileResult::kCantOpen;
   }
@@ -13,7 +13,7 @@ ReadFileResult ReadFileInto(const std::string& path, std::size_t limit, std::str
 
 ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::string* contents) {
   contents->clear();
-  if (PathHoldsZeroByte(path)) return ReadFileResult::kCantOpen;
+  if (!NameTheSystemAlters(path).empty()) return ReadFileResult::kCantOpen;
   std::size_t length = 0;
   // A whole page past the limit, not a byte: some /proc files refuse reads
   // of odd sizes, and only one more byte is needed to know.

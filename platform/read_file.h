@@ -57,9 +57,19 @@ ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::st
 // What both of the above are built on, one for each system: reads up to
 // `limit` bytes as ReadFileInto does, but first refuses with kTooLarge a file
 // whose size is above `refuse_above`. The path has no zero byte: the callers
-// above have refused that.
+// above have refused that. With `no_follow`, a link at `path` is not
+// followed but refused (kCantOpen).
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
-                               std::string* buffer, std::size_t* length, FileStamp* stamp);
+                               std::string* buffer, std::size_t* length, FileStamp* stamp,
+                               bool no_follow = false);
+
+// The stamp of what stands at `path` itself, a symbolic link not followed
+// (`*link` then true); false when nothing stands there.
+bool LinkStampOfPath(const std::string& path, FileStamp* stamp, bool* link);
+
+// The path of the file `path` leads to, every link on the way followed;
+// false when it leads nowhere.
+bool RealPathOf(const std::string& path, std::string* real);
 
 // The file `path` opened as a binary stream for reading, or null. (For
 // input read as it comes, such as an XMLTV file of any size.) Opening never

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/read_file.h"
 
@@ -28,11 +29,29 @@ bool StampOfPath(const std::string& path, FileStamp* stamp) {
   return true;
 }
 
+bool LinkStampOfPath(const std::string& path, FileStamp* stamp, bool* link) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  *stamp = StampOf(info);
+  *link = S_ISLNK(info.st_mode);
+  return true;
+}
+
+bool RealPathOf(const std::string& path, std::string* real) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return false;
+  *real = resolved;
+  std::free(resolved);
+  return true;
+}
+
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
-                               std::string* buffer, std::size_t* length, FileStamp* stamp) {
+                               std::string* buffer, std::size_t* length, FileStamp* stamp,
+                               bool no_follow) {
   *length = 0;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd =
+      ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (no_follow ? O_NOFOLLOW : 0));
   if (fd < 0) return ReadFileResult::kCantOpen;
   struct stat info;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

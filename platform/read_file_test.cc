@@ -37,7 +37,7 @@ TEST(ReadFileTest, StampTellsWhetherTheFileReadIsStillThere) {
   ASSERT_TRUE(StampOfPath(dir / "base", &now));
   EXPECT_EQ(now, read);
   WriteFile(dir / "other", "54321");
-  ASSERT_TRUE(RenameFile(dir / "other", dir / "base"));
+  ASSERT_TRUE(SystemFileOps().rename_file(dir / "other", dir / "base"));
   ASSERT_TRUE(StampOfPath(dir / "base", &now));
   EXPECT_NE(now, read);
   EXPECT_EQ(now.size, read.size);

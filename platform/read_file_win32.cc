@@ -36,13 +36,35 @@ bool StampOfPath(const std::string& path, FileStamp* stamp) {
   return known;
 }
 
+bool LinkStampOfPath(const std::string& path, FileStamp* stamp, bool* link) {
+  const HANDLE file =
+      ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = StampOf(file, stamp) && ::GetFileInformationByHandle(file, &info);
+  ::CloseHandle(file);
+  *link = known && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return known;
+}
+
+bool RealPathOf(const std::string& path, std::string* real) {
+  // Links are rare on Windows and made by administrators: a base is taken to
+  // be where its name says.
+  *real = path;
+  return true;
+}
+
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
-                               std::string* buffer, std::size_t* length, FileStamp* stamp) {
+                               std::string* buffer, std::size_t* length, FileStamp* stamp,
+                               bool no_follow) {
   *length = 0;
   // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS.
-  const HANDLE file = ::CreateFileW(WideName(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = ::CreateFileW(
+      WideName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING,
+      FILE_ATTRIBUTE_NORMAL | (no_follow ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
   if (file == INVALID_HANDLE_VALUE) return ReadFileResult::kCantOpen;
   // Devices (NUL, CON, COM1) and pipes are no files: refused before anything
   // is read, so that none can make the tool wait.

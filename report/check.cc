@@ -16,7 +16,7 @@
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
 #include "platform/base_path.h"
-#include "platform/file_replace.h"
+#include "platform/folder_listing.h"
 #include "platform/names.h"
 #include "platform/read_file.h"
 #include "report/listing.h"

@@ -17,9 +17,6 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables, B
   tables.channel.count = 0;
   if (composition.sections.empty()) return Status::kNoSections;
   StartComposition(cache);
-  // Each folder locked once for all its bases, and let go before the guide
-  // is written.
-  FolderReads reads;
   ChannelSelection selection;  // its storage used again by every channel
   StartFilter kept;
   Status keys = Status::kOk;
@@ -38,7 +35,7 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables, B
     }
     const StoredBase* base = nullptr;
     tables.channel.count = 0;
-    Status status = ReadCachedBase(cache, NameFromComposition(channel), &base, &reads);
+    Status status = ReadCachedBase(cache, NameFromComposition(channel), &base);
     if (status == Status::kOk) status = LoadStoredBase(*base, tables.channel, kept);
     if (status == Status::kOk) status = keys;
     if (status == Status::kOk) {

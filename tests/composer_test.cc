@@ -11,6 +11,8 @@
 #include "composition/composition_file.h"
 #include "platform/base_lock.h"
 #include "platform/file_replace.h"
+#include "platform/replace_repair.h"
+#include "tests/faulty_file_ops.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -160,7 +162,7 @@ TEST_F(ComposerTest, FailuresStopTheRunWithTheirMessage) {
       // Named as it stands, not as the base "one" a zero byte would cut it to.
       {"zero byte in a section name",
        [](const TempDir& dir) { WriteFile(dir / "bad.cfg", std::string("[one\0x]\n", 9)); },
-       "Can't open file .ndx or .pdt!\n", "section [one\\x00x]: " + cant_open},
+       "Can't open file .ndx or .pdt!\n", "section [one\\x00x]: its name holds a zero byte"},
       {"channel without title file",
        [](const TempDir& dir) {
          WriteFile(dir / "bad.cfg", "[half]\n");
@@ -259,34 +261,24 @@ TEST_F(ComposerTest, FailedWriteKeepsThePreviousGuide) {
 
 }  // namespace
 
-// A run that finds its guide, or a channel, locked by another run waits,
-// says so once, and goes on when it is let go; one that stays locked for
-// the whole wait is reported, and nothing is changed.
-// What another run holds, and what skedcomp waits for: a base it reads or
-// the guide it writes; a whole folder held for reading keeps the guide's
-// writer out; a base that another run writes beside those it reads keeps
-// nothing waiting.
+// A run that finds its guide locked by another writer waits, says so once,
+// and goes on when it is let go; the bases it only reads, and others beside
+// them, keep nothing waiting.
 TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
   WriteBase(dir_ / "one", kNews);
   WriteFile(dir_ / "guide.cfg", "[one]\n");
   struct Case {
-    const char* held;  // a base's file, or "" for the folder
-    bool exclusive;
+    const char* held;        // a base's file
     const char* waited_for;  // "" for none
   };
-  for (const Case& held_case : {Case{"guide.ndx", true, "guide"}, Case{"one.ndx", true, "one"},
-                                Case{"", false, "guide"}, Case{"two.ndx", true, ""}}) {
+  for (const Case& held_case :
+       {Case{"guide.ndx", "guide"}, Case{"one.ndx", ""}, Case{"two.ndx", ""}}) {
     SCOPED_TRACE(held_case.held);
     HeldLocks held;
-    if (*held_case.held == '\0') {
-      ASSERT_EQ(TryTakeFolderLock(dir_.path(), &held), FolderLock::kTaken);
-    } else {
-      const BaseKey key = BaseKeyOf(dir_ / held_case.held);
-      std::string busy;
-      ASSERT_EQ(
-          TakeLocks(std::span(&key, 1), held_case.exclusive, std::chrono::seconds(1), &held, &busy),
-          LockWait::kTaken);
-    }
+    const BaseKey key = BaseKeyOf(dir_ / held_case.held);
+    LockTrouble trouble;
+    ASSERT_EQ(TakeLocks(std::span(&key, 1), std::chrono::seconds(1), &held, &trouble),
+              LockWait::kTaken);
     std::thread letting_go([&held] {
       std::this_thread::sleep_for(std::chrono::seconds(2));
       ReleaseLocks(&held);
@@ -308,28 +300,29 @@ TEST_F(ComposerTest, WaitsForTheLockOfAnotherRun) {
   }
 }
 
-// A base that a run stopped at any point left half replaced is mended
-// before the composition reads it: the guide takes all its old programmes
-// or all its new ones, and the mending is told.
+// A base that a run stopped at any point left half replaced is read as one
+// version: the guide takes all its old programmes or all its new ones; the
+// composer, writing its guide in that folder, then mends it and says so.
 TEST_F(ComposerTest, MendsWhatAStoppedRunLeftBeforeReadingIt) {
   TempDir fresh;
   WriteBase(fresh / "one", {{0x01BF92A2AE856C00ull, "Sport"}});
-  const auto stop_replacing = [&](const TempDir& dir, ReplaceFaults* faults) {
+  const auto stop_replacing = [&](const TempDir& dir, FileFaults* faults) {
     const std::string index = ReadFile(fresh / "one.ndx");
     const std::string titles = ReadFile(fresh / "one.pdt");
     const FileReplacement files[] = {{dir / "one.ndx", index}, {dir / "one.pdt", titles}};
-    std::vector<std::string> left_behind;
-    ReplaceFiles(files, &left_behind, faults);
+    ReplaceReport report;
+    FaultyFileOps faulty(faults);
+    ReplaceFiles(files, &report);
     TakeRepairNotes();
   };
-  ReplaceFaults counted;
+  FileFaults counted;
   stop_replacing(fresh, &counted);
   int mended = 0;
-  for (int k = 1; k <= counted.points; ++k) {
+  for (int k = 1; k <= counted.steps; ++k) {
     TempDir dir;
     WriteBase(dir / "one", kNews);
     WriteFile(dir / "guide.cfg", "[one]\n");
-    ReplaceFaults faults;
+    FileFaults faults;
     faults.stop_at = k;
     stop_replacing(dir, &faults);
     const RunResult run = RunSkedcomp(dir.path(), {"guide"});
@@ -349,8 +342,8 @@ TEST_F(ComposerTest, GivesUpOnALockHeldThroughTheWait) {
   for (const char* file : {"guide.ndx", "guide.pdt", "guide.log"}) WriteFile(dir_ / file, "old");
   const BaseKey key = BaseKeyOf(dir_ / "guide.ndx");
   HeldLocks held;
-  std::string busy;
-  ASSERT_EQ(TakeLocks(std::span(&key, 1), false, std::chrono::seconds(1), &held, &busy),
+  LockTrouble trouble;
+  ASSERT_EQ(TakeLocks(std::span(&key, 1), std::chrono::seconds(1), &held, &trouble),
             LockWait::kTaken);
   const RunResult run = RunSkedcomp(dir_.path(), {"guide"});
   EXPECT_EQ(run.exit_code, 1);

@@ -1,4 +1,4 @@
-// The fixture of the replacement tests: two targets, out.a and out.b.
+// The fixture of the replacement tests: two targets, out.ndx and out.pdt.
 #ifndef SKEDCOMP_TESTS_FILE_REPLACE_FIXTURE_H_
 #define SKEDCOMP_TESTS_FILE_REPLACE_FIXTURE_H_
 
@@ -16,19 +16,19 @@ using Names = std::vector<std::string>;
 class FileReplaceTest : public ::testing::Test {
  protected:
   ReplaceResult Replace(std::string_view a, std::string_view b) {
-    const FileReplacement files[] = {{dir_ / "out.a", a}, {dir_ / "out.b", b}};
-    std::vector<std::string> left_behind;
-    const ReplaceResult result = ReplaceFiles(files, &left_behind);
-    EXPECT_TRUE(left_behind.empty());
+    const FileReplacement files[] = {{dir_ / "out.ndx", a}, {dir_ / "out.pdt", b}};
+    ReplaceReport report;
+    const ReplaceResult result = ReplaceFiles(files, &report);
+    EXPECT_TRUE(report.left_behind.empty());
     return result;
   }
   void ExpectOld() {
-    EXPECT_EQ(ReadFile(dir_ / "out.a"), "old a");
-    EXPECT_EQ(ReadFile(dir_ / "out.b"), "old b");
+    EXPECT_EQ(ReadFile(dir_ / "out.ndx"), "old a");
+    EXPECT_EQ(ReadFile(dir_ / "out.pdt"), "old b");
   }
   void WriteOld() {
-    WriteFile(dir_ / "out.a", "old a");
-    WriteFile(dir_ / "out.b", "old b");
+    WriteFile(dir_ / "out.ndx", "old a");
+    WriteFile(dir_ / "out.pdt", "old b");
   }
 
   TempDir dir_;

@@ -154,6 +154,7 @@ TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
       WriteFile(*dir / (names.back() + ".cfg"), "[a]\n[b]\n[c]\n");
     }
   }
+  WriteFile(dir_ / "next.cfg", "[a]\n");
   const auto started = std::chrono::steady_clock::now();
   ASSERT_EQ(RunSkedcomp(reference.path(), names).exit_code, 0);
   const auto full_run = std::chrono::steady_clock::now() - started;
@@ -195,9 +196,12 @@ TEST_F(HardeningTest, KilledRunsLeaveEveryFileOldOrNew) {
                     [](const std::string& name) { return name.rfind(".skedcomp-", 0) == 0; })) {
       ++leftover_runs;
     }
-    // The next run of any command that reads a base there mends every guide
-    // the kill left half replaced, and says so.
-    const RunResult next = RunSkedtool(dir_.path(), {"dump", "a"});
+    // A reader there writes nothing, and mends nothing.
+    EXPECT_EQ(RunSkedtool(dir_.path(), {"dump", "a"}).exit_code, 0);
+    EXPECT_EQ(dir_.List(), left) << "a reader wrote, after kill " << kill;
+    // The next writer in the folder mends every guide the kill left half
+    // replaced, and says so.
+    const RunResult next = RunSkedcomp(dir_.path(), {"next"});
     EXPECT_EQ(next.exit_code, 0) << next.err;
     for (std::size_t at = next.err.find("that a stopped run left"); at != std::string::npos;
          at = next.err.find("that a stopped run left", at + 1)) {

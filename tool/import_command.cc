@@ -300,8 +300,8 @@ int RunImport(const Arguments& given) {
     std::clearerr(stdout);  // said once, here
     return 1;
   }
-  std::vector<std::string> left_behind;
-  const ReplaceResult result = ReplaceFiles(files, &left_behind);
-  if (!ReportReplacement("import", result, options.dir, left_behind)) return 1;
+  ReplaceReport report;
+  ReplaceFiles(files, &report);
+  if (!ReportReplacement("import", report, options.dir)) return 1;
   return 0;
 }

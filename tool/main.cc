@@ -9,6 +9,7 @@
 #include "composer/banner.h"
 #include "platform/base_lock.h"
 #include "platform/file_replace.h"
+#include "platform/replace_repair.h"
 #include "platform/names.h"
 #include "platform/process.h"
 #include "tool/commands.h"

@@ -92,7 +92,7 @@ int RunMake(const Arguments& given) {
   }
   const FileReplacement files[] = {{BaseFilePath(name, kIndexExtension), index},
                                    {BaseFilePath(name, kTitleExtension), titles}};
-  std::vector<std::string> left_behind;
-  const ReplaceResult result = ReplaceFiles(files, &left_behind);
-  return ReportReplacement("make", result, name, left_behind) ? 0 : 1;
+  ReplaceReport report;
+  ReplaceFiles(files, &report);
+  return ReportReplacement("make", report, name) ? 0 : 1;
 }

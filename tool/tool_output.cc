@@ -21,13 +21,15 @@ int UsageError(std::string_view command, std::string_view message) {
   return 2;
 }
 
-bool ReportReplacement(std::string_view command, ReplaceResult result, const std::string& what,
-                       const std::vector<std::string>& left_behind) {
-  if (result != ReplaceResult::kOk) PrintError(command, what + ": " + ReplaceFailureText(result));
-  for (const std::string& path : left_behind) {
+bool ReportReplacement(std::string_view command, const ReplaceReport& report,
+                       const std::string& what) {
+  if (report.result != ReplaceResult::kOk) {
+    PrintError(command, what + ": " + ReplaceFailureText(report));
+  }
+  for (const std::string& path : report.left_behind) {
     PrintError(command, "warning: " + LeftBehindText(path));
   }
-  return result == ReplaceResult::kOk;
+  return report.result == ReplaceResult::kOk;
 }
 
 void TakeSyncOption(Arguments* args) {

@@ -10,6 +10,7 @@
 #include "base/status.h"
 #include "base/stored_base.h"
 #include "platform/file_replace.h"
+#include "platform/replace_repair.h"
 #include "platform/read_file.h"
 #include "tool/commands.h"
 #include "xmltv/code_page.h"
@@ -40,7 +41,7 @@ void TakeSyncOption(Arguments* args);
 // Reports how replacing the files of `what` (such as "DIR/NAME" for its .ndx
 // and .pdt) went: an error for a failure, then a warning for each temporary
 // file left behind. True on success.
-bool ReportReplacement(std::string_view command, ReplaceResult result, const std::string& what,
-                       const std::vector<std::string>& left_behind);
+bool ReportReplacement(std::string_view command, const ReplaceReport& report,
+                       const std::string& what);
 
 #endif  // SKEDCOMP_TOOL_TOOL_OUTPUT_H_

@@ -2,6 +2,8 @@
 // links, non-regular files, and runs killed midway. No failure may lose or
 // half-write a guide.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -264,3 +266,35 @@ TEST_F(HardeningTest, ConcurrentWritersNeverMixABase) {
 }
 
 }  // namespace
+
+// A section name the system would cut at a zero byte, plain or in a file
+// saved as UTF-16, reaches no file by its cut name: every command that reads
+// the composition leaves the file it would name byte for byte, and writes
+// nothing where it only reads.
+TEST(CutNamesTest, AZeroByteInASectionNameTouchesNoFile) {
+  const std::string name("victim/thesis.txt\0/x", 20);
+  std::u16string wide;
+  for (const char c : "[" + name + "]\n") wide += static_cast<char16_t>(c);
+  std::string utf16("\xFF\xFE");
+  for (const char16_t unit : wide) {
+    utf16 += static_cast<char>(unit & 0xFF);
+    utf16 += static_cast<char>(unit >> 8);
+  }
+  for (const std::string& composition : {"[" + name + "]\n", utf16}) {
+    for (const bool compose : {true, false}) {
+      TempDir dir;
+      MakeDirectory(dir / "victim");
+      WriteFile(dir / "victim/thesis.txt", "years of work");
+      WriteFile(dir / "guide.cfg", composition);
+      const Names before = dir.List();
+      const RunResult run = compose ? RunSkedcomp(dir.path(), {"guide"})
+                                    : RunSkedtool(dir.path(), {"check", "guide"});
+      EXPECT_EQ(run.exit_code, 1) << run.err;
+      EXPECT_EQ(ReadFile(dir / "victim/thesis.txt"), "years of work");
+      EXPECT_EQ(dir.List(), before);
+      // Not even a lock file was made beside it.
+      const auto inside = std::filesystem::directory_iterator(dir / "victim");
+      EXPECT_EQ(std::distance(begin(inside), end(inside)), 1);
+    }
+  }
+}

@@ -14,8 +14,8 @@
 #include "composition/composition_file.h"
 #include "platform/base_lock.h"
 #include "platform/file_replace.h"
-#include "platform/replace_repair.h"
 #include "platform/process.h"
+#include "platform/replace_repair.h"
 #include "platform/table_memory.h"
 #include "text/escape.h"
 
@@ -43,8 +43,7 @@ constexpr char kHelp[] =
 // it may report that memory ran out.
 void ExplainOnStandardError(const char* name, Status status, const ComposeReport& report) {
   if (report.replace.result != ReplaceResult::kOk) {
-    std::fprintf(stderr, "skedcomp: %s: %s\n", name,
-                 ReplaceFailureText(report.replace).c_str());
+    std::fprintf(stderr, "skedcomp: %s: %s\n", name, ReplaceFailureText(report.replace).c_str());
     return;
   }
   const FailureReason reason = ExplainFailure(status);

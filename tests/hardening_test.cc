@@ -3,11 +3,11 @@
 // half-write a guide.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <filesystem>
 
 #include <chrono>
 #include <cstdio>

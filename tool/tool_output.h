@@ -10,8 +10,8 @@
 #include "base/status.h"
 #include "base/stored_base.h"
 #include "platform/file_replace.h"
-#include "platform/replace_repair.h"
 #include "platform/read_file.h"
+#include "platform/replace_repair.h"
 #include "tool/commands.h"
 #include "xmltv/code_page.h"
 

@@ -21,6 +21,8 @@ const std::string kSample = std::string(SKEDCOMP_EXAMPLES_DIR) + "/xmltv/sample.
 const std::string kGolden = std::string(SKEDCOMP_EXAMPLES_DIR) + "/xmltv/";
 const char* const kChannels[] = {"kino.example.org", "news.example.com", "sport.example.net"};
 
+const char* const kDublinZoneFile = "/usr/share/zoneinfo/Europe/Dublin";
+
 RunResult Tool(const TempDir& dir, const Names& args) { return RunSkedtool(dir.path(), args); }
 
 std::string Document(const std::string& programmes) {
@@ -341,6 +343,61 @@ TEST(XmltvTest, RefusalsWriteNothing) {
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
   }
+}
+
+// `command` of skedtool in `dir` with the zone data of Europe/Dublin replaced
+// by the file `damaged`: on Linux bind-mounted over the system's in a mount
+// namespace of its own; on Windows in the tzdata folder beside a copy of
+// skedtool.
+RunResult WithZoneData(const TempDir& dir, const std::string& damaged, const Names& command) {
+  if (!IsPosix()) {
+    const std::filesystem::path copy = dir / ("with-" + damaged);
+    const std::filesystem::path tool = SKEDTOOL_BINARY;
+    if (!std::filesystem::exists(copy)) {
+      std::filesystem::create_directories(copy / "tzdata");
+      std::filesystem::copy(tool.parent_path() / "tzdata", copy / "tzdata",
+                            std::filesystem::copy_options::recursive);
+      std::filesystem::copy_file(tool, copy / tool.filename());
+      WriteFile((copy / "tzdata" / "europe").string(), ReadFile(dir / damaged));
+    }
+    return RunProgram((copy / tool.filename()).string().c_str(), dir.path(), command);
+  }
+  std::string script =
+      "mount --bind " + (dir / damaged) + " " + kDublinZoneFile + " && exec " + SKEDTOOL_BINARY;
+  for (const std::string& arg : command) script += " " + arg;
+  return RunProgram("/usr/bin/unshare", dir.path(), {"-m", "sh", "-c", script});
+}
+
+// Zone data is read by the date library, which trusts it: damaged data must
+// still end in one line and exit 1, never an abort, a hang or its raw text.
+TEST(XmltvTest, DamagedZoneDataIsRefusedInOneLine) {
+  if (!kToolHasXmltv) GTEST_SKIP() << kNoXmltvReason;
+  if (IsPosix() && RunProgram("/usr/bin/unshare", ".", {"-m", "true"}).exit_code != 0)
+    GTEST_SKIP() << "needs a mount namespace of its own (unshare -m)";
+  TempDir dir;
+  WriteFile(dir / "tv.xml", Document(Programme("c", "20261201190000 +0000", "News")));
+  const std::filesystem::path tzdata =
+      std::filesystem::path(SKEDTOOL_BINARY).parent_path() / "tzdata";
+  const std::string real = ReadFile(IsPosix() ? kDublinZoneFile : (tzdata / "europe").string());
+  // Cut within the zone's own data: half the compiled file, or the text
+  // database's first line of the zone.
+  const std::size_t cut = IsPosix() ? real.size() / 2 : real.find("Europe/Dublin") + 20;
+  WriteFile(dir / "cut", real.substr(0, cut));
+  WriteFile(dir / "empty", "");
+  WriteFile(dir / "junk", "Zone Europe/Dublin -0:25 - LMT 1880 Aug\nRule Bogus Bogus\n");
+  Names kinds = {"cut", "empty", "junk"};
+  if (MakeFifo(dir / "fifo")) kinds.push_back("fifo");
+  for (const std::string& damaged : kinds) {
+    for (const Names& command : {Names{"import", "--tz", "Europe/Dublin", "tv.xml", "."},
+                                 Names{"export", "--tz", "Europe/Dublin", "none"}}) {
+      const RunResult run = WithZoneData(dir, damaged, command);
+      EXPECT_EQ(run.exit_code, 1) << damaged << " " << command[0] << ": " << run.err;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+      EXPECT_EQ(run.err.find("Bogus"), std::string::npos) << run.err;
+      EXPECT_EQ(run.out, "");
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "c.ndx"));
 }
 
 // An XMLTV file comes from the network: it must not reach beyond itself, nor

@@ -4,6 +4,11 @@
 
 #include <chrono>
 #include <exception>
+#include <iostream>
+#include <sstream>
+
+#include "platform/read_file.h"
+#include "xmltv/zone_file.h"
 
 namespace {
 
@@ -11,30 +16,69 @@ const date::time_zone* Zone(const TimeZone& zone) {
   return static_cast<const date::time_zone*>(zone.zone);
 }
 
+// The date library writes the lines of zone data it fails on to standard
+// error before it throws: raw text of a file, no message for a user.
+struct QuietStandardError {
+  std::ostringstream kept;
+  std::streambuf* before = std::cerr.rdbuf(kept.rdbuf());
+  ~QuietStandardError() { std::cerr.rdbuf(before); }
+};
+
+// The library trusts a zone's compiled file and reads it at the zone's first
+// use, where a damaged one aborts the run: it is checked first, then read
+// at once, while a failure can still be caught.
+bool ReadZoneData(const date::time_zone& zone, const std::string& shown, std::string* error) {
+  const std::string path = ZoneFilePath(std::string(zone.name()));
+  const std::string place =
+      "the time-zone data of '" + shown + "'" + (path.empty() ? std::string() : " (" + path + ")");
+  if (!path.empty()) {
+    std::string bytes;
+    const ReadFileResult read = ReadWholeFile(path, kZoneFileLimit, &bytes);
+    if (read != ReadFileResult::kOk && read != ReadFileResult::kTooLarge) {
+      *error = "cannot read " + place;
+      return false;
+    }
+    const std::string fault =
+        read == ReadFileResult::kTooLarge ? kZoneFileTooLarge : ZoneFileFault(bytes);
+    if (!fault.empty()) {
+      *error = place + " cannot be used: " + fault;
+      return false;
+    }
+  }
+  try {
+    zone.get_info(date::sys_seconds{});
+    return true;
+  } catch (const std::exception&) {
+    *error = "cannot read " + place;
+    return false;
+  }
+}
+
 }  // namespace
 
 bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error) {
   const std::string wanted = name.empty() ? ChosenLocalZone() : name;
+  const QuietStandardError quiet;
   try {
     PrepareZoneDatabase();
     date::get_tzdb();  // a database that cannot be read is no unknown name
-  } catch (const std::exception& failure) {
-    *error = "cannot read the time-zone database: " + std::string(failure.what());
+  } catch (const std::exception&) {
+    *error = "cannot read the time-zone database in " + ZoneDatabasePlace() +
+             ": it is missing or damaged";
     return false;
   }
+  const date::time_zone* found = nullptr;
   try {
-    const date::time_zone* found =
-        wanted.empty() ? date::current_zone() : date::locate_zone(wanted);
-    zone->zone = found;
-    // As the user named it: the database may know it as a link to another name.
-    zone->name = wanted.empty() ? std::string(found->name()) : wanted;
-    return true;
-  } catch (const std::exception& failure) {
-    *error = wanted.empty()
-                 ? "the system's local time zone is unknown (" + std::string(failure.what()) + ")"
-                 : "unknown time zone '" + wanted + "'";
+    found = wanted.empty() ? date::current_zone() : date::locate_zone(wanted);
+  } catch (const std::exception&) {
+    *error = wanted.empty() ? "the system's local time zone is not one the time-zone database knows"
+                            : "unknown time zone '" + wanted + "'";
     return false;
   }
+  // As the user named it: the database may know it as a link to another name.
+  zone->name = wanted.empty() ? std::string(found->name()) : wanted;
+  zone->zone = found;
+  return ReadZoneData(*found, zone->name, error);
 }
 
 std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc) {

@@ -23,8 +23,13 @@ bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error);
 // the name of the local zone when the user chose one for this run (TZ on
 // Linux), or "" for the system's own setting;
 std::string ChosenLocalZone();
-// ... and makes the database ready to be read; may throw, as the database does.
+// ... where the database is kept, for messages;
+std::string ZoneDatabasePlace();
+// ... makes the database ready to be read; may throw, as the database does;
 void PrepareZoneDatabase();
+// ... and the compiled file that holds the zone `name` (as the database
+// lists it), or "" where the database is read whole from text at once.
+std::string ZoneFilePath(const std::string& name);
 
 // The wall-clock time of `zone` at the UTC time `utc`.
 std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc);

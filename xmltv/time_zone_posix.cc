@@ -12,3 +12,8 @@ std::string ChosenLocalZone() {
 }
 
 void PrepareZoneDatabase() {}
+
+// Where the date library reads it on Debian.
+std::string ZoneDatabasePlace() { return "/usr/share/zoneinfo"; }
+
+std::string ZoneFilePath(const std::string& name) { return ZoneDatabasePlace() + "/" + name; }

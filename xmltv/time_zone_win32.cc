@@ -10,10 +10,14 @@
 // local zone is the system's setting.
 std::string ChosenLocalZone() { return {}; }
 
+std::string ZoneDatabasePlace() { return ProgramFolder() + "\\tzdata"; }
+
 void PrepareZoneDatabase() {
   static const bool prepared = [] {
-    date::set_install(ProgramFolder() + "\\tzdata");
+    date::set_install(ZoneDatabasePlace());
     return true;
   }();
   (void)prepared;
 }
+
+std::string ZoneFilePath(const std::string&) { return {}; }

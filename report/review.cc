@@ -179,11 +179,11 @@ void MarkNeighbours(ReviewPage* page) {
   }
 }
 
-// Rows times lanes of the grid the page draws: a row for each day with
-// programmes, and for each empty day up to kEmptyDaysShown in a row (one for
-// a longer run, folded).
-long long GridCells(const ReviewPage& page) {
-  long long rows = 0;
+// The rows of the grid the page draws: one for each day with programmes, and
+// for each empty day up to kEmptyDaysShown in a row (one for a longer run,
+// folded).
+std::size_t GridRows(const ReviewPage& page) {
+  std::size_t rows = 0;
   bool first = true;
   std::chrono::sys_days previous{};
   for (const ReviewProgram& program : page.programs) {
@@ -191,14 +191,40 @@ long long GridCells(const ReviewPage& page) {
     if (!first && day == previous) continue;
     if (!first) {
       const long long empty = (day - previous).count() - 1;
-      rows += empty > kEmptyDaysShown ? 1 : empty;
+      rows += static_cast<std::size_t>(empty > kEmptyDaysShown ? 1 : empty);
     }
     ++rows;
     previous = day;
     first = false;
   }
-  const long long lanes = page.composed ? 1 : std::max<long long>(1, page.sources.size());
-  return rows * lanes;
+  return rows;
+}
+
+// A row of the grid: a cell a lane, and on a page of bases, each lane's name
+// in its label.
+std::size_t RowWeight(const ReviewPage& page) {
+  if (page.composed) return kCellBytes;
+  std::size_t weight = std::max<std::size_t>(1, page.sources.size()) * kCellBytes;
+  for (const ReviewSource& source : page.sources) weight += EscapeHtml(source.name).size();
+  return weight;
+}
+
+// The title in the block's details, the block and the listing; the source
+// in the details and the listing.
+std::size_t ProgramWeight(const ReviewPage& page, const ReviewProgram& program) {
+  return kProgramBytes + 3 * EscapeHtml(program.title).size() +
+         2 * EscapeHtml(page.sources[static_cast<std::size_t>(program.source)].name).size();
+}
+
+// Its name in the legend and the header.
+std::size_t SourceWeight(const ReviewSource& source) {
+  return kSourceBytes + 2 * EscapeHtml(source.name).size();
+}
+
+std::string PageTooHeavyText(std::size_t bases) {
+  return "the " + std::to_string(bases) + " bases would make a page of more than " +
+         std::to_string(kMaxPageBytes >> 20) +
+         " MiB, too heavy to open; review fewer bases at once, or bases of fewer days";
 }
 
 }  // namespace
@@ -266,12 +292,17 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
 bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
                  std::string* error) {
   page->name = "bases";
+  // Counted as the bases are read, so that too many are refused in the
+  // memory a page's worth takes; the grid counts once they are in order.
+  std::size_t weight = kPageFrameBytes;
   for (std::size_t b = 0; b < names.size(); ++b) {
     StoredBase base;
     BaseDamage damage = BaseDamage::kNone;
     std::size_t damaged_at = 0;
     Status status = ReadStoredBase(names[b], &base, &damage);
     const std::size_t first = page->programs.size();
+    page->sources.push_back({shown.Name(names[b]), 0});
+    weight += SourceWeight(page->sources.back());
     if (status == Status::kOk) {
       status = DecodeStoredPrograms(base, &damage, &damaged_at,
                                     [&](std::size_t, const StoredProgram& stored) {
@@ -280,6 +311,7 @@ bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, 
                                       program.title = shown(std::string(stored.title));
                                       program.source = static_cast<int>(b);
                                       program.title_damaged = TitleDamaged(stored.title);
+                                      weight += ProgramWeight(*page, program);
                                       page->programs.push_back(std::move(program));
                                     });
     }
@@ -287,8 +319,11 @@ bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, 
       *error = BaseErrorText("skedtool review --bases", names[b], status, damage);
       return false;
     }
-    page->sources.push_back(
-        {shown.Name(names[b]), static_cast<int>(page->programs.size() - first)});
+    page->sources.back().count = static_cast<int>(page->programs.size() - first);
+    if (weight > kMaxPageBytes) {
+      *error = PageTooHeavyText(names.size());
+      return false;
+    }
   }
   std::stable_sort(page->programs.begin(), page->programs.end(),
                    [](const ReviewProgram& a, const ReviewProgram& b) {
@@ -297,13 +332,17 @@ bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, 
                      };
                      return key(a.start) < key(b.start);
                    });
-  if (const long long cells = GridCells(*page); cells > kMaxGridCells) {
-    *error = std::to_string(names.size()) + " bases over their days make a grid of " +
-             std::to_string(cells) + " cells (days times bases), more than the " +
-             std::to_string(kMaxGridCells) +
-             " a page can show; review fewer bases at once, or bases of fewer days";
+  if (PageWeightBound(*page) > kMaxPageBytes) {
+    *error = PageTooHeavyText(names.size());
     return false;
   }
   MarkNeighbours(page);
   return true;
+}
+
+std::size_t PageWeightBound(const ReviewPage& page) {
+  std::size_t weight = kPageFrameBytes + GridRows(page) * RowWeight(page);
+  for (const ReviewSource& source : page.sources) weight += SourceWeight(source);
+  for (const ReviewProgram& program : page.programs) weight += ProgramWeight(page, program);
+  return weight;
 }

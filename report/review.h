@@ -4,6 +4,7 @@
 #ifndef SKEDCOMP_REPORT_REVIEW_H_
 #define SKEDCOMP_REPORT_REVIEW_H_
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,20 @@ inline constexpr int kLongGapMinutes = 3 * 60;
 // Empty days beyond this many in a row are folded into one row of the grid.
 inline constexpr int kEmptyDaysShown = 7;
 
-// The grid has a row a day and a lane a source in each row: more cells than
-// this would make a page too large to open (hundreds of megabytes), so a
-// review of bases that far apart, or that many, is refused.
-inline constexpr long long kMaxGridCells = 200'000;
+// The most a page of bases may weigh: one that a browser still opens in
+// seconds. Bases that would make a heavier page (many of them, or far apart in
+// time) are refused before it is made, in the memory that much takes.
+inline constexpr std::size_t kMaxPageBytes = std::size_t{48} << 20;
+// The most the page spends, beyond its texts, on its frame, on each source (a
+// colour, the legend), on each programme (a block in the grid and a row in
+// the listing, every mark told) and on each cell of the grid (a day's row
+// times the lanes, an empty day drawn as a gap, the lane's name in the row's
+// label), each text as long as it is escaped. The page's own test holds it
+// to them.
+inline constexpr std::size_t kPageFrameBytes = std::size_t{16} << 10;
+inline constexpr std::size_t kSourceBytes = 256;
+inline constexpr std::size_t kProgramBytes = 1152;
+inline constexpr std::size_t kCellBytes = 288;
 
 struct ReviewProgram {
   ProgramStart start;
@@ -75,8 +86,12 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
                        ReviewPage* page, std::string* error);
 
 // The page of the bases `names`, a lane each. False, with why in `*error`,
-// when one does not read.
+// when one does not read or the page would weigh more than kMaxPageBytes.
 bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
                  std::string* error);
+
+// The most `page` may weigh, drawn: its frame, sources, programmes and grid
+// (the findings and changes of a composed page aside).
+std::size_t PageWeightBound(const ReviewPage& page);
 
 #endif  // SKEDCOMP_REPORT_REVIEW_H_

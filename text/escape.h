@@ -1,5 +1,6 @@
-// Control bytes written so that text shows whole on one line: a zero byte
-// cannot cut it short, a line end cannot break it.
+// Text from files written so that it shows as it is: control bytes on one
+// line, where a zero byte cannot cut it short nor a line end break it; and
+// any text on an HTML page, where it cannot become markup.
 #ifndef SKEDCOMP_TEXT_ESCAPE_H_
 #define SKEDCOMP_TEXT_ESCAPE_H_
 
@@ -14,5 +15,12 @@ enum class Backslash {
 // `text` with tab, CR and LF written \t \r \n, other bytes below 0x20 \xHH,
 // and a backslash as `backslash` says; every other byte as it is.
 std::string EscapeControlBytes(std::string_view text, Backslash backslash);
+
+// `text` (UTF-8) for HTML text and attribute values alike: &, <, >, " and '
+// as character references, control bytes but tab and line feed as U+FFFD,
+// and each character that reorders or hides text around it unseen (marks of
+// direction, zero-width ones) as "[U+XXXX]", so that no name passes for
+// another.
+std::string EscapeHtml(const std::string& text);
 
 #endif  // SKEDCOMP_TEXT_ESCAPE_H_

@@ -19,7 +19,9 @@ const char kReviewHelp[] =
     "its channel, its start there, the shift, and the range that took it; it\n"
     "says whether NAME.ndx and NAME.pdt on disk hold that guide, and lists what\n"
     "skedtool check finds. With --bases it shows what the bases hold, a colour\n"
-    "and a lane each.\n"
+    "and a lane each. A page of bases weighs at most 48 MiB: bases that would\n"
+    "make a heavier one (many, or far apart in time) are refused before it is\n"
+    "made.\n"
     "\n"
     "A week grid shows each date as a 24-hour line, each programme a block from\n"
     "its start to the next start; a listing follows. Marked: a programme its\n"
@@ -28,6 +30,8 @@ const char kReviewHelp[] =
     "and more than three hours with no programme starting.\n"
     "\n"
     "  --codepage CP  the code page of titles and names (default cp1252).\n";
+
+static_assert(kMaxPageBytes == std::size_t{48} << 20, "kReviewHelp states the bound");
 
 int RunReview(const Arguments& given) {
   Arguments args = given;

@@ -13,8 +13,4 @@
 // The page, UTF-8.
 std::string RenderReviewPage(const ReviewPage& page);
 
-// `text` with &, <, >, " and ' as character references, for HTML text and
-// attribute values alike.
-std::string EscapeHtml(const std::string& text);
-
 #endif  // SKEDCOMP_TOOL_REVIEW_PAGE_H_

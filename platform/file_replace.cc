@@ -10,6 +10,7 @@
 #include "platform/base_path.h"
 #include "platform/file_ops.h"
 #include "platform/our_files.h"
+#include "platform/replace_exchange.h"
 #include "platform/replace_record.h"
 #include "platform/replace_repair.h"
 
@@ -20,12 +21,9 @@ std::chrono::milliseconds lock_wait = kLockWait;
 
 struct PendingFile {
   ReplaceTarget target;
-  std::size_t base = 0;       // its base among the replacement's bases
-  std::string temporary;      // the new file, until it is swapped in
-  FileIdentity identity;      // the new file's
-  bool swapped = false;       // the target now holds the new file
-  std::string old_copy;       // where the old file is kept meanwhile; "" when there is none
-  bool renamed_away = false;  // the old file left the target's name for old_copy
+  std::size_t base = 0;   // its base among the replacement's bases
+  FileIdentity identity;  // the new file's
+  Exchange swap;
 };
 
 // The record of each base the replacement changes.
@@ -40,13 +38,6 @@ struct Replacement {
   std::vector<PendingBase> bases;
   ReplaceReport* report;
 };
-
-// Removes a file of ours; one that stays is named for the user (memory for
-// the name was reserved before the first file was made).
-void Remove(const std::string& path, Replacement& r) {
-  std::vector<std::string>& left = r.report->left_behind;
-  if (!Ops().remove_file(path) && left.size() < left.capacity()) left.push_back(path);
-}
 
 // Two targets that are one file would leave it holding only the last one's
 // bytes.
@@ -85,76 +76,17 @@ bool WriteAndClose(FileHandle file, std::string_view bytes, FileIdentity* identi
   return Ops().close_file(file) && written;
 }
 
-// Gives the old file a second name, as the exchange would have, where the
-// system cannot exchange names: a hard link where it can, otherwise the old
-// file is renamed away (so that a kill right after leaves the target absent,
-// the old file under its ".old" name, and the record to finish the job).
-bool KeepOldFile(PendingFile& file, const BaseKey& key) {
-  const std::string name = OldFilePath(key, file.target.path);
-  FileIdentity found;
-  // Whatever a stopped run left there, or a link planted there, goes.
-  if (Ops().identity_of_path(name, &found, nullptr)) Ops().remove_file(name);
-  const FileOpResult linked = Ops().link_file(file.target.path, name);
-  if (linked == FileOpResult::kOk) {
-    file.old_copy = name;
-    return true;
-  }
-  // A rename replaces whatever stands at the name, a link too, in one step.
-  if (linked != FileOpResult::kUnsupported || !Ops().rename_file(file.target.path, name)) {
-    return false;
-  }
-  file.old_copy = name;
-  file.renamed_away = true;
-  return true;
-}
-
-// Puts the new file in the target's place, keeping the old one reachable.
-bool SwapIn(PendingFile& file, const BaseKey& key, Replacement& r) {
-  if (file.target.exists) {
-    const FileOpResult exchanged = Ops().exchange_files(file.temporary, file.target.path);
-    if (exchanged == FileOpResult::kOk) {
-      file.old_copy = file.temporary;  // the temporary name now holds the old file
-      file.temporary.clear();
-      file.swapped = true;
-      return true;
-    }
-    if (exchanged != FileOpResult::kUnsupported || !KeepOldFile(file, key)) return false;
-  }
-  if (Ops().rename_file(file.temporary, file.target.path)) {
-    file.temporary.clear();
-    file.swapped = true;
-    return true;
-  }
-  if (file.renamed_away) {
-    // The target is gone: the old file must come back at once.
-    if (Ops().rename_file(file.old_copy, file.target.path)) file.old_copy.clear();
-  } else if (!file.old_copy.empty()) {
-    Remove(file.old_copy, r);  // a second link only; the target still holds the file
-    file.old_copy.clear();
-  }
-  return false;
-}
-
 // Undoes everything: new files not swapped in are removed, swapped ones are
 // replaced by their old files again. True when every old file is back. The
 // records go last: while one stays, a kill leaves the next run to finish.
 bool PutBack(Replacement& r) {
   bool all_back = true;
-  std::vector<std::string>& left = r.report->left_behind;
+  std::vector<std::string>* left = &r.report->left_behind;
   for (auto file = r.pending.rbegin(); file != r.pending.rend(); ++file) {
-    if (!file->temporary.empty()) Remove(file->temporary, r);
-    const bool back = !file->swapped ? file->old_copy.empty()
-                      : file->old_copy.empty()
-                          ? Ops().remove_file(file->target.path)
-                          : Ops().rename_file(file->old_copy, file->target.path);
-    if (!back) {
-      // An old file renamed away whose new one never came keeps its copy.
-      all_back = false;
-      if (!file->old_copy.empty() && left.size() < left.capacity()) left.push_back(file->old_copy);
-    }
+    if (!SwapBack(&file->swap, left)) all_back = false;
   }
   for (const PendingBase& base : r.bases) {
-    if (!base.record.empty()) Remove(base.record, r);
+    if (!base.record.empty()) RemoveOurs(base.record, left);
   }
   return all_back;
 }
@@ -182,7 +114,10 @@ ReplaceResult WriteNewFiles(std::span<const FileReplacement> files, Replacement&
         made != ReplaceResult::kOk) {
       return made;
     }
-    file.temporary = name;
+    file.swap = Exchange{};
+    file.swap.target = file.target.path;
+    file.swap.target_exists = file.target.exists;
+    file.swap.temporary = name;
     if (!WriteAndClose(handle, files[i].contents, &file.identity)) {
       return ReplaceResult::kWriteError;
     }
@@ -208,15 +143,17 @@ ReplaceResult SwapAll(Replacement& r) {
       if (!Ops().sync_directory(directory)) return ReplaceResult::kWriteError;
     }
   }
+  std::vector<std::string>* left = &r.report->left_behind;
   for (PendingFile& file : r.pending) {
-    if (!SwapIn(file, r.bases[file.base].key, r)) return ReplaceResult::kWriteError;
+    const std::string old_name = OldFilePath(r.bases[file.base].key, file.target.path);
+    if (!SwapIn(old_name, &file.swap, left)) return ReplaceResult::kWriteError;
   }
   // Every new file is in place: only now may the old ones go, and then the
   // records.
   for (const PendingFile& file : r.pending) {
-    if (!file.old_copy.empty()) Remove(file.old_copy, r);
+    if (!file.swap.old_copy.empty()) RemoveOurs(file.swap.old_copy, left);
   }
-  for (const PendingBase& base : r.bases) Remove(base.record, r);
+  for (const PendingBase& base : r.bases) RemoveOurs(base.record, left);
   for (const std::string& directory : directories) Ops().sync_directory(directory);
   return ReplaceResult::kOk;
 }

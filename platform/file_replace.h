@@ -14,12 +14,8 @@
 //   written in full to a file of ours beside its target first.
 // - A reported failure: every target holds exactly its old bytes, or is
 //   still absent if it was absent. The old files stay reachable until every
-//   new file is in place: each new file is swapped in with a single exchange
-//   of names, so that its temporary name then holds the old file, and on a
-//   failure every old file is swapped back. Where the system has no such
-//   exchange the old file is first given a second name (a hard link, or
-//   where there are none it is renamed away) and the new file is renamed
-//   over the target.
+//   new file is in place, and on a failure every old file is put back
+//   (platform/replace_exchange.h).
 // - kPutBackFailed: a step failed and then so did putting an old file back.
 //   Every old file still exists, either at its own name or, where the
 //   put-back failed, in a file `.skedcomp-HASH.EXT.old` or `.new` beside its

@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/file_ops.h"
+#include "platform/file_ops_system.h"
 
-namespace {
+// Helpers and operations alike, so that the table in file_ops.cc finds them.
+namespace system_file_ops {
 
 // The composer never changes its user, and a system call a file adds up over
 // many names.
@@ -255,16 +256,7 @@ LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t le
   }
 }
 
-constexpr FileOps kSystem = {
-    ResolveLink,    InspectTarget, CreateNewFile, WriteToFile, CloseFile,
-    ExchangeFiles,  LinkFile,      RenameFile,    RemoveFile,  IdentityOfPath,
-    IdentityOfFile, OpenToAppend,  ReadSmallFile, SyncFile,    SyncDirectory,
-    ListDirectory,  OpenLockFile,  TryLockBytes,  UnlockBytes,
-};
-
-}  // namespace
-
-const FileOps& SystemFileOps() { return kSystem; }
+}  // namespace system_file_ops
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');

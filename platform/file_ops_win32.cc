@@ -1,9 +1,10 @@
 #include <windows.h>
 
-#include "platform/file_ops.h"
+#include "platform/file_ops_system.h"
 #include "platform/wide_name_win32.h"
 
-namespace {
+// Helpers and operations alike, so that the table in file_ops.cc finds them.
+namespace system_file_ops {
 
 HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
 
@@ -172,6 +173,13 @@ FileOpResult OpenToAppend(const std::string& path, FileHandle* file) {
   return FileOpResult::kOk;
 }
 
+// An open file that is a file on a disk: no folder, link, device or pipe.
+bool IsPlainFile(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return ::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &info) &&
+         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
 SmallRead ReadSmallFile(const std::string& path, std::size_t limit, std::string* text) {
   text->clear();
   const HANDLE file = ::CreateFileW(
@@ -183,9 +191,7 @@ SmallRead ReadSmallFile(const std::string& path, std::size_t limit, std::string*
            : error == ERROR_ACCESS_DENIED                                 ? SmallRead::kNotRegular
                                                                           : SmallRead::kFailed;
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+  if (!IsPlainFile(file)) {
     ::CloseHandle(file);
     return SmallRead::kNotRegular;
   }
@@ -245,9 +251,7 @@ LockFileOpen OpenLockFile(const std::string& path, FileHandle* handle) {
     return ::GetLastError() == ERROR_ACCESS_DENIED ? LockFileOpen::kNotWritable
                                                    : LockFileOpen::kFailed;
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+  if (!IsPlainFile(file)) {
     ::CloseHandle(file);
     return LockFileOpen::kNotRegular;
   }
@@ -279,16 +283,7 @@ LockAttempt TryLockBytes(FileHandle file, std::uint64_t offset, std::uint64_t le
   return ::GetLastError() == ERROR_LOCK_VIOLATION ? LockAttempt::kBusy : LockAttempt::kFailed;
 }
 
-constexpr FileOps kSystem = {
-    ResolveLink,    InspectTarget, CreateNewFile, WriteToFile, CloseFile,
-    ExchangeFiles,  LinkFile,      RenameFile,    RemoveFile,  IdentityOfPath,
-    IdentityOfFile, OpenToAppend,  ReadSmallFile, SyncFile,    SyncDirectory,
-    ListDirectory,  OpenLockFile,  TryLockBytes,  UnlockBytes,
-};
-
-}  // namespace
-
-const FileOps& SystemFileOps() { return kSystem; }
+}  // namespace system_file_ops
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");

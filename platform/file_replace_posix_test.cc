@@ -9,6 +9,7 @@
 
 #include "platform/file_replace.h"
 #include "platform/our_files.h"
+#include "platform/replace_record.h"
 #include "tests/faulty_file_ops.h"
 #include "tests/file_replace_fixture.h"
 #include "tests/test_support.h"
@@ -124,3 +125,23 @@ TEST_F(FileReplaceTest, ALinkToAnotherTargetIsRefused) {
 }
 
 }  // namespace
+
+// A hand-made committed record whose new file is a link to a file with the
+// recorded identity: the link is not put at the base's name.
+TEST(HandMadeRecordsTest, ALinkForANewFileIsNotPutInPlace) {
+  TempDir dir;
+  for (const char* name : {"b.ndx", "b.pdt", "victim"}) WriteFile(dir / name, name);
+  const BaseKey key = BaseKeyOf(dir / "b.ndx");
+  FileIdentity identity;
+  ASSERT_TRUE(Ops().identity_of_path(dir / "victim", &identity, nullptr));
+  ASSERT_EQ(::symlink("victim", NewFilePath(key, dir / "b.ndx").c_str()), 0);
+  WriteFile(RecordPath(key), RecordStart({"b.ndx"}) + RecordCommit({identity}));
+  const FileReplacement files[] = {{dir / "b.pdt", "new pdt"}};
+  ReplaceReport report;
+  EXPECT_EQ(ReplaceFiles(files, &report), ReplaceResult::kOk) << ReplaceFailureText(report);
+  struct stat info;
+  ASSERT_EQ(::lstat((dir / "b.ndx").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(ReadFile(dir / "b.ndx"), "b.ndx");
+  EXPECT_EQ(ReadFile(dir / "victim"), "victim");
+}

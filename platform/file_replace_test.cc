@@ -3,6 +3,7 @@
 
 #include "platform/base_lock.h"
 #include "platform/read_version.h"
+#include "platform/replace_record.h"
 #include "platform/replace_repair.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +328,50 @@ TEST(SurelyMissingTest, ListsABoundedNumberOfFolders) {
     EXPECT_EQ(SurelyMissing(&listings, folder + "/gone.ndx"), i < kListedFolders) << i;
   }
   EXPECT_EQ(listings.folders.size(), kListedFolders);
+}
+
+}  // namespace
+
+namespace {
+
+// What stands at a record's name but is no record of ours is never followed:
+// a folder there, ignored by readers, is left alone with a message naming
+// it; a hand-made committed record that names a file no record of ours could
+// name, or whose new file is no regular file, moves nothing.
+TEST(HandMadeRecordsTest, AreNeverFollowed) {
+  TempDir dir;
+  for (const char* name : {"b.ndx", "b.pdt", "b.cfg"}) WriteFile(dir / name, name);
+  const BaseKey key = BaseKeyOf(dir / "b.ndx");
+  const FileReplacement files[] = {{dir / "b.ndx", "new ndx"}, {dir / "b.pdt", "new pdt"}};
+  const auto read = [&] {
+    std::string bytes[2];
+    std::size_t lengths[2] = {};
+    FileStamp stamps[2];
+    VersionedFile versioned[] = {{dir / "b.ndx", 100, &bytes[0], &lengths[0], &stamps[0]},
+                                 {dir / "b.pdt", 100, &bytes[1], &lengths[1], &stamps[1]}};
+    EXPECT_TRUE(ReadOneVersion(versioned));
+    return bytes[0].substr(0, lengths[0]) + " " + bytes[1].substr(0, lengths[1]);
+  };
+
+  MakeDirectory(RecordPath(key));
+  EXPECT_EQ(read(), "b.ndx b.pdt");
+  ReplaceReport report;
+  EXPECT_EQ(ReplaceFiles(files, &report), ReplaceResult::kInTheWay);
+  EXPECT_NE(ReplaceFailureText(report).find(RecordPath(key)), std::string::npos);
+  EXPECT_EQ(read(), "b.ndx b.pdt");
+  std::filesystem::remove(RecordPath(key));
+
+  // A committed record of b.cfg, whose planted new file is the record's own
+  // identity: whole, but no record of ours names a .cfg.
+  const std::string planted = NewFilePath(key, dir / "b.cfg");
+  WriteFile(planted, "planted");
+  FileIdentity identity;
+  ASSERT_TRUE(Ops().identity_of_path(planted, &identity, nullptr));
+  WriteFile(RecordPath(key), RecordStart({"b.cfg"}) + RecordCommit({identity}));
+  EXPECT_EQ(read(), "b.ndx b.pdt");
+  EXPECT_EQ(ReplaceFiles(files, &report), ReplaceResult::kOk) << ReplaceFailureText(report);
+  EXPECT_EQ(ReadFile(dir / "b.cfg"), "b.cfg");
+  EXPECT_EQ(read(), "new ndx new pdt");
 }
 
 }  // namespace

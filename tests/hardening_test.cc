@@ -15,6 +15,7 @@
 #include <random>
 #include <thread>
 
+#include "platform/our_files.h"
 #include "tests/guide_fixture.h"
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
@@ -263,6 +264,150 @@ TEST_F(HardeningTest, ConcurrentWritersNeverMixABase) {
     EXPECT_TRUE(from_composer || from_make) << "round " << round;
   }
   for (const std::string& name : dir_.List()) EXPECT_NE(name.rfind(".skedcomp-", 0), 0u) << name;
+}
+
+// A lock file that cannot be locked for writing is never taken as held: make
+// refuses, naming it, and changes nothing, whatever stands there.
+TEST(LockFileTest, AnUnusableLockFileIsARefusal) {
+  const bool nobody = ::geteuid() == 0 && NobodyCanRun(SKEDTOOL_BINARY);
+  struct Kind {
+    const char* what;
+    std::function<void(const std::string& lock)> make;
+    bool as_nobody;  // the permissions bite only another user
+  };
+  const Kind kinds[] = {
+      {"link to a file", [](const std::string& lock) { MakeSymlink("elsewhere", lock); }, false},
+      {"dangling link", [](const std::string& lock) { MakeSymlink("nowhere", lock); }, false},
+      {"folder", [](const std::string& lock) { MakeDirectory(lock); }, false},
+      {"FIFO", [](const std::string& lock) { MakeFifo(lock); }, false},
+      {"mode 000", [](const std::string& lock) { WriteFile(lock, ""), ::chmod(lock.c_str(), 0); },
+       true},
+      {"mode 0444",
+       [](const std::string& lock) { WriteFile(lock, ""), ::chmod(lock.c_str(), 0444); }, true},
+      {"another user's 0644",
+       [](const std::string& lock) { WriteFile(lock, ""), ::chmod(lock.c_str(), 0644); }, true},
+  };
+  for (const Kind& kind : kinds) {
+    if (kind.as_nobody && !nobody) continue;
+    SCOPED_TRACE(kind.what);
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    WriteBase(dir / "g", {{FileTimeOf(2026, 12, 7, 6, 0), "Old"}});
+    WriteFile(dir / "elsewhere", "not a lock");
+    WriteFile(dir / "g.listing", "2026-12-08\t09:00\tTue\tNew\n");
+    for (const char* file : {"g.ndx", "g.pdt", "g.listing"}) ::chmod((dir / file).c_str(), 0666);
+    kind.make(dir / kLockFileName);
+    const std::string old_index = ReadFile(dir / "g.ndx");
+    RunOptions options;
+    options.as_nobody = kind.as_nobody;
+    const RunResult run =
+        RunProgram(SKEDTOOL_BINARY, dir.path(), {"make", "g", "g.listing"}, options);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.err.find(kLockFileName), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(dir / "g.ndx"), old_index);
+    EXPECT_EQ(ReadFile(dir / "elsewhere"), "not a lock");
+    EXPECT_EQ(dir.List(), (Names{"elsewhere", "g.listing", "g.ndx", "g.pdt"}));
+  }
+}
+
+// Two users who share a folder lock each other out, whatever their umask:
+// the lock file the first makes, the second may lock too.
+TEST(LockFileTest, UsersSharingAFolderLockItAlike) {
+  if (::geteuid() != 0 || !NobodyCanRun(SKEDTOOL_BINARY))
+    GTEST_SKIP() << "needs root to run as another user";
+  TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  WriteFile(dir / "g.listing", "2026-12-08\t09:00\tTue\tNew\n");
+  const mode_t umask_before = ::umask(022);
+  const RunResult first = RunSkedtool(dir.path(), {"make", "g", "g.listing"});
+  ::umask(umask_before);
+  ASSERT_EQ(first.exit_code, 0) << first.err;
+  for (const char* file : {"g.ndx", "g.pdt"}) ::chmod((dir / file).c_str(), 0666);
+  RunOptions as_nobody;
+  as_nobody.as_nobody = true;
+  const RunResult second =
+      RunProgram(SKEDTOOL_BINARY, dir.path(), {"make", "g", "g.listing"}, as_nobody);
+  EXPECT_EQ(second.exit_code, 0) << second.err;
+}
+
+// Every reader works on bases of a read-only medium, as on any other, and
+// changes nothing there: no lock file, no record, no mending. The folder is
+// bind-mounted read-only over itself in a mount namespace of its own.
+TEST(ReadOnlyMediumTest, ReadersReadAsElsewhereAndWriteNothing) {
+  if (RunProgram("/usr/bin/unshare", ".", {"-m", "true"}).exit_code != 0)
+    GTEST_SKIP() << "needs a mount namespace of its own (unshare -m)";
+  TempDir dir;
+  TempDir out;
+  WriteBase(dir / "g", {{FileTimeOf(2026, 12, 7, 6, 0), "Morning"}});
+  WriteBase(dir / "h", {{FileTimeOf(2026, 12, 7, 9, 0), "Later"}});
+  WriteFile(dir / "guide.cfg", "[g]\n[h]\n");
+  WriteFile(out / "guide.cfg", "[" + (dir / "g") + "]\n");
+  std::vector<Names> readers = {{"dump", "g"},       {"week", "g"},
+                                {"diff", "g", "h"},  {"check", "guide"},
+                                {"review", "guide"}, {"review", "--bases", "g", "h"}};
+  if (kToolHasXmltv) readers.push_back({"export", "--tz", "UTC", "g", "h"});
+  const Names names = dir.ListAll();
+
+  const std::string mount = "mount --bind " + dir.path() + " " + dir.path() +
+                            " && mount -o remount,ro,bind " + dir.path() + " " + dir.path() +
+                            " && cd " + dir.path() + " && exec ";
+  for (const Names& reader : readers) {
+    std::string script = mount + SKEDTOOL_BINARY;
+    for (const std::string& arg : reader) script += " '" + arg + "'";
+    const RunResult read_only = RunProgram("/usr/bin/unshare", ".", {"-m", "sh", "-c", script});
+    const RunResult writable = RunSkedtool(dir.path(), reader);
+    EXPECT_EQ(read_only.exit_code, writable.exit_code) << reader[0] << ": " << read_only.err;
+    EXPECT_EQ(read_only.out, writable.out) << reader[0];
+  }
+  // skedcomp reads its channel there and writes its guide elsewhere.
+  const RunResult composed =
+      RunProgram("/usr/bin/unshare", ".",
+                 {"-m", "sh", "-c",
+                  mount.substr(0, mount.find(" && cd ")) + " && cd " + out.path() + " && exec " +
+                      SKEDCOMP_BINARY + " guide"});
+  EXPECT_EQ(composed.exit_code, 0) << composed.out;
+  EXPECT_TRUE(FileExists(out / "guide.ndx"));
+
+  EXPECT_EQ(dir.ListAll(), names);
+}
+
+// Two writers that reach one base through links of their own, from two
+// folders, lock and record it where its files are: each time, both files
+// come from one of them, and nothing of ours is left in either folder.
+TEST_F(HardeningTest, WritersThroughLinksNeverMixABase) {
+  constexpr int kRounds = 40;
+  for (const char* folder : {"real", "a", "b"}) MakeDirectory(dir_ / folder);
+  WriteFile(dir_ / "a/g.cfg", "[../one]\n");
+  WriteFile(dir_ / "b/g.listing", "2001-01-01\t10:00\tMon\tOther\n");
+  for (const char* extension : {".ndx", ".pdt"}) WriteFile(dir_ / "real/g" + extension, "old");
+  for (const char* folder : {"a", "b"}) {
+    for (const char* extension : {".ndx", ".pdt"}) {
+      ASSERT_TRUE(MakeSymlink(std::string("../real/g") + extension,
+                              dir_ / (std::string(folder) + "/g" + extension)));
+    }
+  }
+  ASSERT_EQ(RunSkedcomp(dir_ / "a", {"g"}).exit_code, 0);
+  const std::string composed = ReadFile(dir_ / "real/g.ndx") + ReadFile(dir_ / "real/g.pdt");
+  ASSERT_EQ(RunSkedtool(dir_ / "b", {"make", "g", "g.listing"}).exit_code, 0);
+  const std::string made = ReadFile(dir_ / "real/g.ndx") + ReadFile(dir_ / "real/g.pdt");
+  for (int round = 0; round < kRounds; ++round) {
+    const pid_t composer = StartSkedcomp(dir_ / "a", {"g"});
+    const RunResult make = RunSkedtool(dir_ / "b", {"make", "g", "g.listing"});
+    int status = 0;
+    ::waitpid(composer, &status, 0);
+    EXPECT_EQ(make.exit_code, 0) << make.err;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string both = ReadFile(dir_ / "real/g.ndx") + ReadFile(dir_ / "real/g.pdt");
+    EXPECT_TRUE(both == composed || both == made) << "round " << round;
+  }
+  for (const char* folder : {"real", "a", "b"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_ / folder)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_NE(name.rfind(".skedcomp-", 0), 0u) << folder << "/" << name;
+    }
+  }
+  // make wrote only where the links lead.
+  EXPECT_FALSE(FileExists(dir_ / "b/.skedcomp.lock"));
 }
 
 }  // namespace

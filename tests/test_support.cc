@@ -40,11 +40,15 @@ TempDir::~TempDir() {
 }
 
 std::vector<std::string> TempDir::List() const {
+  std::vector<std::string> names = ListAll();
+  names.erase(std::remove(names.begin(), names.end(), kLockFileName), names.end());
+  return names;
+}
+
+std::vector<std::string> TempDir::ListAll() const {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-    std::string name = entry.path().filename().string();
-    if (name != kLockFileName) names.push_back(std::move(name));
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(path_))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -24,6 +24,8 @@ class TempDir {
   // Names of the entries in the directory, sorted; all but the lock file
   // that every reader and writer of bases leaves (empty) in their folder.
   std::vector<std::string> List() const;
+  // ... and every one, the lock file too.
+  std::vector<std::string> ListAll() const;
 
  private:
   std::string path_;

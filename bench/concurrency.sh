@@ -10,8 +10,10 @@
 #   two documents.
 # - KILLS (default 300) times each writer: started, killed with SIGKILL at a
 #   random moment of a run's length, then `skedtool dump` of a base in the
-#   folder. Counts, after that next run, mixed bases and files of ours left,
-#   and the mendings it reported.
+#   folder (a reader, which must write nothing), then `skedtool make` of
+#   another base there (a writer, which mends what the kill left). Counts the
+#   readers that wrote, and after the next writer, mixed bases, files of ours
+#   left and the mendings it reported.
 # Uses the default preset's build (made when missing).
 set -euo pipefail
 rounds=${1:-1000}
@@ -126,7 +128,7 @@ timed() {
   echo "$(((end - start) / 1000))"
 }
 
-echo "== $kills kills of each writer, each followed by one run of skedtool dump"
+echo "== $kills kills of each writer, each followed by skedtool dump, then skedtool make"
 # writer NAME: the command, in the folder $run, and the bases it writes.
 for writer in skedcomp make import; do
   rm -rf "$run" && mkdir -p "$run"
@@ -156,7 +158,7 @@ for writer in skedcomp make import; do
     for ext in ndx pdt log; do [ -f "$run/$b.$ext" ] && cp "$run/$b.$ext" "$run/new/"; done
   done
   length=$(timed "${command[@]}")
-  mixed=0 left=0 mended=0 left_by_kill=0
+  mixed=0 left=0 mended=0 left_by_kill=0 reader_wrote=0
   for ((k = 0; k < kills; k++)); do
     # Old bases: the new ones with three bytes more.
     for file in "$run"/new/*; do
@@ -168,7 +170,10 @@ for writer in skedcomp make import; do
     kill -9 $victim 2>/dev/null || true
     wait $victim 2>/dev/null || true
     [ "$(ours "$run")" -gt 0 ] && left_by_kill=$((left_by_kill + 1))
-    said=$(env -C "$run" "$skedtool" dump "$reader" 2>&1 >/dev/null || true)
+    before=$(ls -A "$run")
+    env -C "$run" "$skedtool" dump "$reader" >/dev/null 2>&1 || true
+    [ "$(ls -A "$run")" = "$before" ] || reader_wrote=$((reader_wrote + 1))
+    said=$(env -C "$run" "$skedtool" make next-run "$work/in/second.listing" 2>&1 >/dev/null || true)
     mended=$((mended + $(grep -c 'that a stopped run left' <<<"$said" || true)))
     for b in "${bases[@]}"; do
       # A base (a guide with its log) whose files are not all new or all old.
@@ -179,5 +184,5 @@ for writer in skedcomp make import; do
     done
     left=$((left + $(ours "$run")))
   done
-  echo "$writer: $kills kills ($left_by_kill left files of ours); after the next run: $mixed mixed bases, $left files of ours; $mended mendings reported"
+  echo "$writer: $kills kills ($left_by_kill left files of ours); readers that wrote: $reader_wrote; after the next writer: $mixed mixed bases, $left files of ours; $mended mendings reported"
 done

@@ -52,7 +52,21 @@ bool MakeRoom(BaseCache* cache, const BaseCache::Entry& entry) {
 
 }  // namespace
 
-void StartComposition(BaseCache* cache) { ++cache->composition; }
+void StartComposition(BaseCache* cache) {
+  ++cache->composition;
+  cache->batching = true;
+}
+
+bool ConfirmComposition(BaseCache* cache) {
+  if (ConfirmBatch(&cache->batch)) return true;
+  const auto read_now = [cache](BaseCache::Entry& entry) {
+    if (entry.composition == cache->composition) entry.name.clear();
+  };
+  read_now(cache->last);
+  for (BaseCache::Entry& kept : cache->kept) read_now(kept);
+  cache->batching = false;
+  return false;
+}
 
 Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base) {
   ++cache->clock;
@@ -78,7 +92,9 @@ Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase*
   BaseCache::Entry& entry = again ? fresh : cache->last;
   entry.name.clear();
   BaseDamage damage;
-  if (const Status status = ReadStoredBase(name, &entry.base, &damage); status != Status::kOk) {
+  if (const Status status =
+          ReadStoredBase(name, &entry.base, &damage, cache->batching ? &cache->batch : nullptr);
+      status != Status::kOk) {
     return status;
   }
   entry.name = name;

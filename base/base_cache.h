@@ -38,10 +38,15 @@ struct BaseCache {
   std::unordered_set<std::string> named;  // the names read so far
   std::uint64_t composition = 1;
   std::uint64_t clock = 0;
+  // The bases this composition read, to be confirmed one version each
+  // before what it selects is used; off while a composition is read again.
+  ReadBatch batch;
+  bool batching = true;
 };
 
 // A new composition begins: bases read before are used again only where
-// both their files still have the stamp they had when read.
+// both their files still have the stamp they had when read. Its bases are
+// read into a batch, where they can be, until ConfirmComposition.
 void StartComposition(BaseCache* cache);
 
 // The base `name` as ReadStoredBase reads it. Within one composition a base
@@ -50,6 +55,12 @@ void StartComposition(BaseCache* cache);
 // later composition it is read again unless both files have kept their
 // stamps. `*base` stays valid until the next call.
 Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base);
+
+// Whether every base this composition read was one version as it was read
+// (platform/read_batch.h). When not, the bases it read are forgotten and
+// read base by base until the next composition starts: the caller selects
+// the composition again.
+bool ConfirmComposition(BaseCache* cache);
 
 // This run has written the base `name`: what was read of it, under any name
 // for the same file, is read again. (A file made in the same tick of the

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_ops.h"
+#include "platform/read_file.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -81,6 +82,25 @@ TEST_F(BaseCacheTest, AFailedReadKeepsNothing) {
   EXPECT_EQ(ReadCachedBase(&cache_, dir_ / "none", &base), Status::kCantOpenBase);
   EXPECT_EQ(Title("good"), "fine");
   EXPECT_EQ(cache_.kept.size() + (cache_.last.name.empty() ? 0 : 1), 1u);
+}
+
+// A base read into the composition's batch and changed before the batch is
+// confirmed is not confirmed; it is then read again, base by base, for the
+// rest of the composition. (Where listings give no file numbers, bases are
+// read base by base from the start, and there is nothing to confirm.)
+TEST_F(BaseCacheTest, ABaseChangedBeforeItIsConfirmedIsReadAgain) {
+  WriteBase("a", "First");
+  WriteBase("b", "Steady");
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "First");
+  EXPECT_EQ(Title("b"), "Steady");
+  EXPECT_TRUE(ConfirmComposition(&cache_));
+  StartComposition(&cache_);
+  EXPECT_EQ(Title("a"), "First");
+  ReplaceBase("a", "Other");
+  EXPECT_EQ(ConfirmComposition(&cache_), !ListingsGiveFileNumbers());
+  EXPECT_EQ(Title("a"), "Other");
+  EXPECT_TRUE(ConfirmComposition(&cache_));
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
   base->titles_length = base->titles_buffer.size();
 }
 
-Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage) {
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage,
+                      ReadBatch* batch) {
   *damage = BaseDamage::kNone;
   base->count = 0;
   const std::string index_path = BaseFilePath(name, kIndexExtension);
@@ -52,7 +53,9 @@ Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damag
       {BaseFilePath(name, kTitleExtension), kTitleReadLimit, &base->titles_buffer,
        &base->titles_length, &base->titles_stamp},
   };
-  if (!ReadOneVersion(files)) return Status::kBaseLocked;
+  if ((batch == nullptr || !ReadIntoBatch(files, batch)) && !ReadOneVersion(files)) {
+    return Status::kBaseLocked;
+  }
   const ReadFileResult index_read = files[0].result;
   const ReadFileResult titles_read = files[1].result;
   // Without its index a base cannot open, whatever its title file is.

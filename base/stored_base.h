@@ -15,6 +15,7 @@
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/status.h"
+#include "platform/read_batch.h"
 #include "platform/read_file.h"
 
 // One index entry with its title, as stored.
@@ -68,8 +69,10 @@ void SetStoredBytes(StoredBase* base, std::string_view index, std::string_view t
 // the index file's length. Fails with kCantOpenBase, kReadError,
 // kTooManyInBase, kDamagedBase (then `damage` says why), kUnusableName, or
 // kBaseLocked where writers kept changing it. Reads the two files as one
-// version and writes nothing.
-Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage);
+// version and writes nothing. With `batch`, the files are read into it where
+// they can be, to be confirmed one version later (platform/read_batch.h).
+Status ReadStoredBase(std::string_view name, StoredBase* base, BaseDamage* damage,
+                      ReadBatch* batch = nullptr);
 
 // The count check of ReadStoredBase on bytes already in `base` (index and
 // titles cut to the read limits): sets base->count.

@@ -1,3 +1,4 @@
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -16,4 +17,11 @@ std::string ProgramFolder() {
   const std::size_t slash = program.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : program.substr(0, slash);
+}
+
+std::size_t OpenFileLimit() {
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+  return limit.rlim_cur == RLIM_INFINITY ? static_cast<std::size_t>(-1)
+                                         : static_cast<std::size_t>(limit.rlim_cur);
 }

@@ -23,3 +23,6 @@ std::string ProgramFolder() {
   const std::size_t separator = path.find_last_of("\\/");
   return separator == std::string::npos ? "." : path.substr(0, separator);
 }
+
+// The C runtime's default; the Windows handles themselves are not so bounded.
+std::size_t OpenFileLimit() { return 512; }

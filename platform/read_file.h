@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/file_ops.h"
 
@@ -58,10 +60,11 @@ ReadFileResult ReadWholeFile(const std::string& path, std::size_t limit, std::st
 // `limit` bytes as ReadFileInto does, but first refuses with kTooLarge a file
 // whose size is above `refuse_above`. The path has no zero byte: the callers
 // above have refused that. With `no_follow`, a link at `path` is not
-// followed but refused (kCantOpen).
+// followed but refused (kCantOpen). With `held`, a file read whole (kOk)
+// stays open, its handle there, for the caller to let go (Ops().close_file).
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, FileStamp* stamp,
-                               bool no_follow = false);
+                               bool no_follow = false, FileHandle* held = nullptr);
 
 // The stamp of what stands at `path` itself, a symbolic link not followed
 // (`*link` then true); false when nothing stands there.
@@ -80,5 +83,24 @@ std::FILE* OpenReadStream(const std::string& path);
 // neither file nor folder; kUnknown: the system cannot say (no permission).
 enum class PathKind { kMissing, kFile, kFolder, kStream, kDevice, kUnknown };
 PathKind KindOfPath(const std::string& path);
+
+// One entry of a folder as its listing gives it, without a look at the file:
+// its name, its file's number on the folder's device, and whether the
+// listing says it is a plain file (false where it cannot tell).
+struct FolderEntry {
+  std::string_view name;
+  std::uint64_t file = 0;
+  bool plain = false;
+};
+
+// Gives `each` every entry of the folder `directory`, and `*device` the
+// folder's device. False when it cannot be listed so, or holds more than
+// `limit` entries (then it stops there). Only where
+// ListingsGiveFileNumbers() is true.
+bool ListFolderEntries(const std::string& directory, std::size_t limit, std::uint64_t* device,
+                       const std::function<void(const FolderEntry&)>& each);
+// Whether this system's folder listings give each entry's file number and
+// kind (Linux's do; Windows' are not used so).
+bool ListingsGiveFileNumbers();
 
 #endif  // SKEDCOMP_PLATFORM_READ_FILE_H_

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,7 +48,7 @@ bool RealPathOf(const std::string& path, std::string* real) {
 
 ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::size_t refuse_above,
                                std::string* buffer, std::size_t* length, FileStamp* stamp,
-                               bool no_follow) {
+                               bool no_follow, FileHandle* held) {
   *length = 0;
   // O_NONBLOCK keeps a FIFO from holding the open until a writer appears.
   const int fd =
@@ -85,7 +86,11 @@ ReadFileResult ReadRegularFile(const std::string& path, std::size_t limit, std::
     filled += static_cast<std::size_t>(got);
   }
   *length = filled;
-  ::close(fd);
+  if (held != nullptr && result == ReadFileResult::kOk) {
+    *held = static_cast<FileHandle>(fd);
+  } else {
+    ::close(fd);
+  }
   return result;
 }
 
@@ -115,3 +120,22 @@ PathKind KindOfPath(const std::string& path) {
   return S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) ? PathKind::kStream
                                                               : PathKind::kDevice;
 }
+
+bool ListFolderEntries(const std::string& directory, std::size_t limit, std::uint64_t* device,
+                       const std::function<void(const FolderEntry&)>& each) {
+  DIR* folder = ::opendir(directory.c_str());
+  if (folder == nullptr) return false;
+  struct stat info;
+  bool listed = ::fstat(::dirfd(folder), &info) == 0;
+  *device = static_cast<std::uint64_t>(info.st_dev);
+  std::size_t count = 0;
+  for (const struct dirent* entry = nullptr; listed && (entry = ::readdir(folder)) != nullptr;) {
+    listed = ++count <= limit;
+    if (listed)
+      each({entry->d_name, static_cast<std::uint64_t>(entry->d_ino), entry->d_type == DT_REG});
+  }
+  ::closedir(folder);
+  return listed;
+}
+
+bool ListingsGiveFileNumbers() { return true; }

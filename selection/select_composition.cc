@@ -11,12 +11,12 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables,
   return SelectComposition(composition, tables, &cache, failed_section, trace);
 }
 
-Status SelectComposition(const IniProfile& composition, ProgramTables& tables, BaseCache* cache,
-                         std::string* failed_section, std::vector<Provenance>* trace) {
+namespace {
+
+Status SelectSections(const IniProfile& composition, ProgramTables& tables, BaseCache* cache,
+                      std::string* failed_section, std::vector<Provenance>* trace) {
   tables.guide.count = 0;
   tables.channel.count = 0;
-  if (composition.sections.empty()) return Status::kNoSections;
-  StartComposition(cache);
   ChannelSelection selection;  // its storage used again by every channel
   StartFilter kept;
   Status keys = Status::kOk;
@@ -50,4 +50,26 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables, B
     }
   }
   return Status::kOk;
+}
+
+}  // namespace
+
+Status SelectComposition(const IniProfile& composition, ProgramTables& tables, BaseCache* cache,
+                         std::string* failed_section, std::vector<Provenance>* trace) {
+  tables.guide.count = 0;
+  tables.channel.count = 0;
+  if (composition.sections.empty()) return Status::kNoSections;
+  StartComposition(cache);
+  const std::size_t traced = trace != nullptr ? trace->size() : 0;
+  Status status = SelectSections(composition, tables, cache, failed_section, trace);
+  // What was read counts only once each base is known to have been read as
+  // one version; otherwise the composition is selected again, its bases
+  // read base by base.
+  if (!ConfirmComposition(cache)) {
+    if (trace != nullptr) trace->resize(traced);
+    failed_section->clear();
+    status = SelectSections(composition, tables, cache, failed_section, trace);
+    ConfirmComposition(cache);
+  }
+  return status;
 }

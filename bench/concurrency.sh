@@ -18,13 +18,8 @@
 set -euo pipefail
 rounds=${1:-1000}
 kills=${2:-300}
-cd "$(dirname "$0")/.."
-build=$(pwd)/build
-[ -x "$build/skedcomp" ] && [ -x "$build/skedtool" ] || cmake --workflow --preset default >/dev/null
-skedcomp=$build/skedcomp
-skedtool=$build/skedtool
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/programs.sh
+. "$(dirname "$0")/programs.sh"
 
 # A listing of N programmes titled with WORD.
 listing() {

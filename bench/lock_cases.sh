@@ -17,14 +17,9 @@
 set -euo pipefail
 rounds=${1:-500}
 link_rounds=${2:-300}
-cd "$(dirname "$0")/.."
-build=$(pwd)/build
-[ -x "$build/skedcomp" ] && [ -x "$build/skedtool" ] || cmake --workflow --preset default >/dev/null
-skedcomp=$build/skedcomp
-skedtool=$build/skedtool
-work=$(mktemp -d)
+# shellcheck source=bench/programs.sh
+. "$(dirname "$0")/programs.sh"
 chmod 755 "$work"
-trap 'rm -rf "$work"' EXIT
 as_root=$([ "$(id -u)" = 0 ] && echo yes || echo no)
 nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
 

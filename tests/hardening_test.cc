@@ -334,8 +334,7 @@ TEST(LockFileTest, UsersSharingAFolderLockItAlike) {
 // changes nothing there: no lock file, no record, no mending. The folder is
 // bind-mounted read-only over itself in a mount namespace of its own.
 TEST(ReadOnlyMediumTest, ReadersReadAsElsewhereAndWriteNothing) {
-  if (RunProgram("/usr/bin/unshare", ".", {"-m", "true"}).exit_code != 0)
-    GTEST_SKIP() << "needs a mount namespace of its own (unshare -m)";
+  if (!CanMountPrivately()) GTEST_SKIP() << "needs a mount namespace of its own (unshare -m)";
   TempDir dir;
   TempDir out;
   WriteBase(dir / "g", {{FileTimeOf(2026, 12, 7, 6, 0), "Morning"}});
@@ -349,22 +348,15 @@ TEST(ReadOnlyMediumTest, ReadersReadAsElsewhereAndWriteNothing) {
   const Names names = dir.ListAll();
 
   const std::string mount = "mount --bind " + dir.path() + " " + dir.path() +
-                            " && mount -o remount,ro,bind " + dir.path() + " " + dir.path() +
-                            " && cd " + dir.path() + " && exec ";
+                            " && mount -o remount,ro,bind " + dir.path() + " " + dir.path();
   for (const Names& reader : readers) {
-    std::string script = mount + SKEDTOOL_BINARY;
-    for (const std::string& arg : reader) script += " '" + arg + "'";
-    const RunResult read_only = RunProgram("/usr/bin/unshare", ".", {"-m", "sh", "-c", script});
+    const RunResult read_only = RunAfterMounts(mount, dir.path(), SKEDTOOL_BINARY, reader);
     const RunResult writable = RunSkedtool(dir.path(), reader);
     EXPECT_EQ(read_only.exit_code, writable.exit_code) << reader[0] << ": " << read_only.err;
     EXPECT_EQ(read_only.out, writable.out) << reader[0];
   }
   // skedcomp reads its channel there and writes its guide elsewhere.
-  const RunResult composed =
-      RunProgram("/usr/bin/unshare", ".",
-                 {"-m", "sh", "-c",
-                  mount.substr(0, mount.find(" && cd ")) + " && cd " + out.path() + " && exec " +
-                      SKEDCOMP_BINARY + " guide"});
+  const RunResult composed = RunAfterMounts(mount, out.path(), SKEDCOMP_BINARY, {"guide"});
   EXPECT_EQ(composed.exit_code, 0) << composed.out;
   EXPECT_TRUE(FileExists(out / "guide.ndx"));
 

@@ -38,6 +38,8 @@ struct RunOptions {
   bool as_nobody = false;
   // Set in the process's environment, "NAME=VALUE" each (POSIX only).
   std::vector<std::string> environment;
+  // Not under SKEDCOMP_TEST_WRAPPER: for a program that runs ours in turn.
+  bool unwrapped = false;
 };
 
 // Whether skedtool has import and export: a build without libxml2 or the
@@ -63,6 +65,14 @@ RunResult RunSkedcomp(const std::string& dir, const std::vector<std::string>& ar
                       long file_size_limit = 0);
 RunResult RunSkedtool(const std::string& dir, const std::vector<std::string>& args,
                       const std::string& input = "");
+
+// `binary` with `args` in `dir`, run in a mount namespace of its own after
+// the shell commands `mounts` (bind mounts over the files it reads), under
+// SKEDCOMP_TEST_WRAPPER as RunProgram runs it (POSIX only). And whether this
+// system lets the tests make such namespaces.
+RunResult RunAfterMounts(const std::string& mounts, const std::string& dir, const char* binary,
+                         const std::vector<std::string>& args);
+bool CanMountPrivately();
 
 // What only a POSIX system has; the tests that need it pass over it elsewhere.
 bool IsPosix();

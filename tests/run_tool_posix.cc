@@ -96,7 +96,7 @@ std::vector<std::string> WrapperWords() {
     ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
   }
   ::alarm(kWatchdogSeconds);  // survives exec: a hanging tool is killed
-  std::vector<std::string> words = WrapperWords();
+  std::vector<std::string> words = options.unwrapped ? std::vector<std::string>{} : WrapperWords();
   words.push_back(binary);
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;

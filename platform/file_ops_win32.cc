@@ -140,10 +140,7 @@ bool RemoveFile(const std::string& path) {
 }
 
 bool IdentityOfPath(const std::string& path, FileIdentity* identity, bool* regular) {
-  const HANDLE file =
-      ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = OpenAtName(path);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = IdentityOf(file, identity) && ::GetFileInformationByHandle(file, &info);

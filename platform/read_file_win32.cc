@@ -36,11 +36,15 @@ bool StampOfPath(const std::string& path, FileStamp* stamp) {
   return known;
 }
 
+HANDLE OpenAtName(const std::string& path) {
+  return ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                       nullptr);
+}
+
 bool LinkStampOfPath(const std::string& path, FileStamp* stamp, bool* link) {
-  const HANDLE file =
-      ::CreateFileW(WideName(path).c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const HANDLE file = OpenAtName(path);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   const bool known = StampOf(file, stamp) && ::GetFileInformationByHandle(file, &info);

@@ -68,6 +68,17 @@ bool ConfirmComposition(BaseCache* cache) {
   return false;
 }
 
+namespace {
+
+void RememberName(BaseCache* cache, std::string_view name) {
+  if (cache->named.size() >= kBaseCacheNames) cache->named.clear();
+  cache->named.emplace(name);
+}
+
+}  // namespace
+
+void ExpectBaseAgain(BaseCache* cache, std::string_view name) { RememberName(cache, name); }
+
 Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase** base) {
   ++cache->clock;
   if (Usable(*cache, cache->last, name)) {
@@ -84,10 +95,7 @@ Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase*
   // A base named before, read again, is kept; one named the first time only
   // takes the place of the last.
   const bool again = cache->named.contains(std::string(name));
-  if (!again) {
-    if (cache->named.size() >= kBaseCacheNames) cache->named.clear();
-    cache->named.emplace(name);
-  }
+  if (!again) RememberName(cache, name);
   BaseCache::Entry fresh;
   BaseCache::Entry& entry = again ? fresh : cache->last;
   entry.name.clear();

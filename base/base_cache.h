@@ -62,6 +62,10 @@ Status ReadCachedBase(BaseCache* cache, std::string_view name, const StoredBase*
 // the composition again.
 bool ConfirmComposition(BaseCache* cache);
 
+// The composition names the base `name` more than once: its first read is
+// kept, where there is room, so that it is read once.
+void ExpectBaseAgain(BaseCache* cache, std::string_view name);
+
 // This run has written the base `name`: what was read of it, under any name
 // for the same file, is read again. (A file made in the same tick of the
 // clock as the last one, of the same size, may reuse its number.)

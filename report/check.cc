@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/base_cache.h"
 #include "base/load_program_base.h"
 #include "base/write_program_base.h"
 #include "composition/composition_file.h"
@@ -22,6 +23,7 @@
 #include "report/listing.h"
 #include "report/range_report.h"
 #include "selection/select_channel.h"
+#include "selection/select_composition.h"
 #include "selection/select_programs.h"
 #include "text/escape.h"
 
@@ -35,7 +37,9 @@ struct Tally {
   const ShownText* shown;
   long long& errors;
   long long& warnings;
-  bool quiet = false;                                // past the sections shown
+  BaseCache* bases;             // each base read once, as one version
+  CheckedSelection* selection;  // the guide's provenance and the selection's first failure
+  bool quiet = false;           // past the sections shown
   std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
   FolderListings folders = {};                       // bases not there are known from these
 };
@@ -98,6 +102,13 @@ void SumUp(const Tally& tally, const FindingKind& kind, const std::string& where
                                    "... " + std::to_string(kind.found - kShownPerKind) + " more " +
                                        kind.what + " in " + where + " not shown"});
   }
+}
+
+// The selection's first failure, and the section it failed in as written.
+void Selected(Status status, std::string_view section, CheckedSelection* selection) {
+  if (selection->status != Status::kOk || status == Status::kOk) return;
+  selection->status = status;
+  selection->failed_section = section;
 }
 
 void ComposerStops(Tally* tally, Status status, const std::string& where) {
@@ -413,9 +424,12 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   const std::string base = NameFromComposition(section);
   // A file of a million sections naming bases that are not there costs a
   // listing of their folder, not a million failed opens.
-  const Status load = SurelyMissing(&tally->folders, BaseFilePath(base, kIndexExtension))
-                          ? Status::kCantOpenBase
-                          : LoadProgramBase(base, tally->tables->channel);
+  tally->tables->channel.count = 0;
+  const StoredBase* stored = nullptr;
+  Status load = SurelyMissing(&tally->folders, BaseFilePath(base, kIndexExtension))
+                    ? Status::kCantOpenBase
+                    : ReadCachedBase(tally->bases, base, &stored);
+  if (load == Status::kOk) load = LoadStoredBase(*stored, tally->tables->channel);
   const bool loaded = load == Status::kOk;
   if (!loaded) {
     Error(tally, "bases that do not load",
@@ -437,11 +451,15 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   // a million empty sections is checked at the cost of trying their bases.
   bool no_keys = true;
   ForEachProfileKey(profile, first, [&](std::string_view, std::string_view) { no_keys = false; });
-  if (tally->quiet && !loaded && no_keys) return 0;
+  if (tally->quiet && !loaded && no_keys) {
+    if (tally->selection->status == Status::kOk) Selected(load, section, tally->selection);
+    return 0;
+  }
 
   int shift = 0;
   const std::string shift_text = ProfileString(profile, section, kTimeshiftKey, "");
-  if (ReadTimeShift(section, profile, &shift) != Status::kOk) {
+  const bool shift_refused = ReadTimeShift(section, profile, &shift) != Status::kOk;
+  if (shift_refused) {
     Error(tally, "timeshifts the composer refuses",
           "timeshift \"" + Shown(*tally, shift_text) + "\" is no whole number from -" +
               std::to_string(kMaxShift) + " to " + std::to_string(kMaxShift));
@@ -457,39 +475,58 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   }
   // The composer's own selection, for the failures it would meet with the
   // guide; counts above are by the same test.
-  if (loaded && tally->report->composer == Status::kOk) {
-    if (const Status status =
-            SelectChannel(section, profile, tally->tables->channel, tally->tables->guide);
-        status != Status::kOk) {
-      ComposerStops(tally, status, where);
+  CheckedSelection& selection = *tally->selection;
+  if (selection.status == Status::kOk && !loaded) Selected(load, section, &selection);
+  if (selection.status == Status::kOk && shift_refused) {
+    Selected(Status::kWrongTimeshift, section, &selection);
+  }
+  if (selection.status == Status::kOk) {
+    const std::size_t traced = selection.provenance.size();
+    const Status status = SelectChannel(section, profile, tally->tables->channel,
+                                        tally->tables->guide, &selection.provenance);
+    for (std::size_t k = traced; k < selection.provenance.size(); ++k) {
+      selection.provenance[k].section = position;
     }
+    Selected(status, section, &selection);
+    if (status != Status::kOk) ComposerStops(tally, status, where);
   }
   return taken;
 }
 
-}  // namespace
-
-CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
-                             const ShownText& shown) {
-  CheckReport report;
-  Tally tally{&report, &tables, &shown, report.errors, report.warnings, false, {}};
-  const std::string path = CompositionFilePath(name);
-  report.path = shown.Name(EscapeControlBytes(path, Backslash::kAsItIs));
-  std::string text;
-  const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
-  if (read != ReadFileResult::kOk) {
-    report.unreadable = ReadFailureText(read, path, "composition file");
-    return report;
+// What only the guide as a whole can fail at: being written, and its size.
+void CheckGuide(Tally* tally) {
+  CheckReport& report = *tally->report;
+  if (report.composer == Status::kOk) {
+    GuideFiles files;
+    const Status status = BuildGuideFiles(tally->tables->guide, &files);
+    if (status != Status::kOk) ComposerStops(tally, status, "writing the guide");
   }
-  const IniProfile profile = ParseIniProfile(std::move(text));
-  report.sections = profile.sections.size();
+  const auto closing_error = [&](std::string message) {
+    ++report.errors;
+    report.closing.push_back({CheckLine::Kind::kFinding, Severity::kError, "", std::move(message)});
+  };
+  if (report.programmes > kProgramTableCapacity) {
+    closing_error("more than " + std::to_string(kProgramTableCapacity) +
+                  " programmes: " + StatusText(Status::kTooManyInGuide));
+  } else if (report.composer == Status::kGuideTooBig ||
+             report.composer == Status::kCantConvertTime) {
+    closing_error(StatusText(report.composer));
+  }
+}
 
+// The sections of `profile`, then the guide as a whole, into `report`.
+void CheckSections(const IniProfile& profile, ProgramTables& tables, const ShownText& shown,
+                   BaseCache* bases, CheckedSelection* selection, CheckReport* report) {
+  Tally tally{report,    &tables, &shown, report->errors, report->warnings, bases,
+              selection, false,   {}};
+  report->sections = profile.sections.size();
   tables.channel.count = 0;
   tables.guide.count = 0;
   long long total = 0;
   if (profile.sections.empty()) {
     Error(&tally, "", "no sections: " + StatusText(Status::kNoSections));
-    ComposerStops(&tally, Status::kNoSections, path);
+    ComposerStops(&tally, Status::kNoSections, report->path);
+    Selected(Status::kNoSections, "", selection);
   }
   // A section whose name stood just before, both not the first of the name,
   // finds what that one found: its base and keys are the same.
@@ -508,47 +545,113 @@ CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
     const bool repeat = FindProfileSection(profile, section) != i;
     if (tally.quiet && repeat && i > kSectionsShown && last.position + 1 == i &&
         CompareProfileNames(ProfileSectionName(profile, last.position), section) == 0 &&
-        (report.composer != Status::kOk || last.taken == 0)) {
-      report.errors += last.errors;
-      report.warnings += last.warnings;
+        (report->composer != Status::kOk || last.taken == 0)) {
+      report->errors += last.errors;
+      report->warnings += last.warnings;
       total += last.taken;
       for (const auto& [kind, count] : last.counted) counted[kind] += count;
       last.position = i;
       continue;
     }
-    const long long errors = report.errors;
-    const long long warnings = report.warnings;
+    const long long errors = report->errors;
+    const long long warnings = report->warnings;
     tally.counted_quietly.clear();
     const long long taken = CheckChannel(profile, i, &tally);
     total += taken;
     for (const auto& [kind, count] : tally.counted_quietly) counted[kind] += count;
-    last = {i, report.errors - errors, report.warnings - warnings, taken,
+    last = {i, report->errors - errors, report->warnings - warnings, taken,
             repeat ? std::move(tally.counted_quietly) : std::map<std::string, long long>{}};
     if (!repeat) last.position = profile.sections.size();  // never reused
   }
   if (profile.sections.size() > kSectionsShown) {
-    report.sections_not_shown = profile.sections.size() - kSectionsShown;
-    report.counted = std::move(counted);
+    report->sections_not_shown = profile.sections.size() - kSectionsShown;
+    report->counted = std::move(counted);
   }
+  report->programmes = total;
+  CheckGuide(&tally);
+}
 
-  if (report.composer == Status::kOk) {
-    GuideFiles files;
-    const Status status = BuildGuideFiles(tables.guide, &files);
-    if (status != Status::kOk) ComposerStops(&tally, status, "writing the guide");
+}  // namespace
+
+CheckReport CheckComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
+                             CheckedSelection* selection) {
+  CheckReport report;
+  CheckedSelection kept;
+  if (selection == nullptr) selection = &kept;
+  *selection = {};
+  const std::string path = CompositionFilePath(name);
+  report.path = shown.Name(EscapeControlBytes(path, Backslash::kAsItIs));
+  std::string text;
+  const ReadFileResult read = ReadWholeFile(path, kTextFileLimit, &text);
+  if (read != ReadFileResult::kOk) {
+    report.unreadable = ReadFailureText(read, path, "composition file");
+    selection->status = Status::kNoSections;
+    return report;
   }
-  report.programmes = total;
-  const auto closing_error = [&](std::string message) {
-    ++report.errors;
-    report.closing.push_back({CheckLine::Kind::kFinding, Severity::kError, "", std::move(message)});
-  };
-  if (total > kProgramTableCapacity) {
-    closing_error("more than " + std::to_string(kProgramTableCapacity) +
-                  " programmes: " + StatusText(Status::kTooManyInGuide));
-  } else if (report.composer == Status::kGuideTooBig ||
-             report.composer == Status::kCantConvertTime) {
-    closing_error(StatusText(report.composer));
+  selection->composition = ParseIniProfile(std::move(text));
+  const CheckReport empty = report;
+  BaseCache bases;
+  StartComposition(&bases);
+  ExpectRepeatedBases(selection->composition, &bases);
+  CheckSections(selection->composition, tables, shown, &bases, selection, &report);
+  // As a composition, the report counts only once each base is known to
+  // have been read as one version; otherwise it is made again, base by base.
+  if (!ConfirmComposition(&bases)) {
+    report = empty;
+    IniProfile composition = std::move(selection->composition);
+    *selection = {};
+    selection->composition = std::move(composition);
+    CheckSections(selection->composition, tables, shown, &bases, selection, &report);
+    ConfirmComposition(&bases);
   }
   return report;
+}
+
+std::vector<ReportLine> CheckReportLines(const CheckReport& report) {
+  std::vector<ReportLine> lines;
+  lines.push_back({false, false, false, "",
+                   report.path + ": " + std::to_string(report.sections) + " channel sections"});
+  std::string section;
+  const auto add = [&](const CheckLine& line) {
+    switch (line.kind) {
+      case CheckLine::Kind::kSection:
+        section = line.text;
+        lines.push_back({true, false, false, section, line.text});
+        break;
+      case CheckLine::Kind::kFinding:
+        lines.push_back(
+            {false, true, true, section,
+             (line.severity == Severity::kError ? "error: " : "warning: ") + line.text});
+        break;
+      case CheckLine::Kind::kNotShown:
+        lines.push_back({false, true, true, section, line.text});
+        break;
+      case CheckLine::Kind::kFact:
+        lines.push_back({false, true, false, section, line.text});
+        break;
+    }
+  };
+  for (const CheckLine& line : report.lines) add(line);
+  section.clear();
+  if (report.sections_not_shown > 0) {
+    lines.push_back({true, false, true, "",
+                     "... " + std::to_string(report.sections_not_shown) +
+                         " more sections, not shown; what was found in them:"});
+    if (report.counted.empty()) lines.push_back({false, true, true, "", "nothing"});
+    for (const auto& [kind, count] : report.counted) {
+      lines.push_back({false, true, true, "", std::to_string(count) + " " + kind});
+    }
+  }
+  lines.push_back({true, false, false, "",
+                   "The guide would hold " + std::to_string(report.programmes) +
+                       " programmes (at most " + std::to_string(kProgramTableCapacity) + ")."});
+  for (const CheckLine& line : report.closing) add(line);
+  lines.push_back({false, false, false, "", CheckVerdict(report)});
+  lines.push_back({false, false, false, "",
+                   std::to_string(report.errors) + (report.errors == 1 ? " error, " : " errors, ") +
+                       std::to_string(report.warnings) +
+                       (report.warnings == 1 ? " warning." : " warnings.")});
+  return lines;
 }
 
 std::string CheckVerdict(const CheckReport& report) {

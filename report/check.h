@@ -11,6 +11,8 @@
 
 #include "base/program_tables.h"
 #include "base/status.h"
+#include "composition/ini_profile.h"
+#include "selection/select_programs.h"
 #include "xmltv/code_page.h"
 
 // Only the first sections are reported in full; of the others, findings are
@@ -50,10 +52,34 @@ struct CheckReport {
   std::string composer_where;     // ... and where
 };
 
+// What the composition selects, kept for a page of it; the guide itself is
+// left in tables.guide.
+struct CheckedSelection {
+  IniProfile composition;              // as read, for its section names
+  std::vector<Provenance> provenance;  // where each programme of the guide came from
+  Status status = Status::kOk;         // the selection's first failure (kNoSections: unreadable)
+  std::string failed_section;          // ... in the section of this name, as written
+};
+
 // Checks NAME.cfg (found as skedcomp finds it), loading its bases into
-// `tables`. `shown` converts the file's text for showing.
-CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
-                             const ShownText& shown);
+// `tables` and selecting the guide as skedcomp would, into tables.guide and,
+// when given, `*selection`. The file is read once and each base once, as
+// one version. `shown` converts the file's text for showing.
+CheckReport CheckComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
+                             CheckedSelection* selection = nullptr);
+
+// One line of the report as `skedtool check` prints it.
+struct ReportLine {
+  bool blank_before = false;  // a paragraph starts with it
+  bool indented = false;      // under a section or a heading
+  bool finding = false;       // an error, a warning, or what was not shown of them
+  std::string section;        // the heading of the section it stands under, or ""
+  std::string text;
+};
+
+// The whole report of a readable composition, line by line: what check
+// prints, and what the review page lists of it (the findings).
+std::vector<ReportLine> CheckReportLines(const CheckReport& report);
 
 // "skedcomp would write the guide." or where and how it would stop.
 std::string CheckVerdict(const CheckReport& report);

@@ -18,7 +18,6 @@
 #include "report/base_diff.h"
 #include "report/check.h"
 #include "report/listing.h"
-#include "selection/select_composition.h"
 #include "text/ascii.h"
 #include "text/escape.h"
 #include "text/utf8.h"
@@ -126,26 +125,12 @@ void CompareWithDisk(const std::string& name, const GuideFiles& files, const Sho
 // Each error and warning check finds, one line with the section it stands
 // under ("[bases\one] warning: ..."), and what is not shown.
 std::vector<std::string> Findings(const CheckReport& report) {
+  if (!report.unreadable.empty()) return {"error: " + report.unreadable};
   std::vector<std::string> findings;
-  if (!report.unreadable.empty()) findings.push_back("error: " + report.unreadable);
-  std::string section;
-  const auto add = [&](const CheckLine& line, const std::string& where) {
-    if (line.kind == CheckLine::Kind::kFinding) {
-      findings.push_back(where + (line.severity == Severity::kError ? "error: " : "warning: ") +
-                         line.text);
-    } else if (line.kind == CheckLine::Kind::kNotShown) {
-      findings.push_back(where + line.text);
-    }
-  };
-  for (const CheckLine& line : report.lines) {
-    if (line.kind == CheckLine::Kind::kSection) section = line.text + " ";
-    add(line, section);
+  for (const ReportLine& line : CheckReportLines(report)) {
+    if (line.finding)
+      findings.push_back((line.section.empty() ? "" : line.section + " ") + line.text);
   }
-  if (report.sections_not_shown > 0) {
-    findings.push_back("... " + std::to_string(report.sections_not_shown) +
-                       " more sections, not shown; what was found in them:");
-  }
-  for (const CheckLine& line : report.closing) add(line, "");
   return findings;
 }
 
@@ -233,13 +218,14 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
                        ReviewPage* page, std::string* error) {
   page->name = shown.Name(name);
   page->composed = true;
-  const CheckReport check = CheckComposition(name, tables, shown);
+  CheckedSelection selection;
+  const CheckReport check = CheckComposition(name, tables, shown, &selection);
   page->findings = Findings(check);
   if (check.unreadable.empty()) page->verdict = CheckVerdict(check);
-  const IniProfile composition = ReadIniProfile(CompositionFilePath(name));
-  std::string section;
-  std::vector<Provenance> provenance;
-  const Status status = SelectComposition(composition, tables, &section, &provenance);
+  const IniProfile& composition = selection.composition;
+  const std::string& section = selection.failed_section;
+  const std::vector<Provenance>& provenance = selection.provenance;
+  const Status status = selection.status;
   if (status != Status::kOk) {
     const std::string hint = ExtensionHint("skedtool review", name);
     *error =

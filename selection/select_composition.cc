@@ -60,6 +60,7 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables, B
   tables.channel.count = 0;
   if (composition.sections.empty()) return Status::kNoSections;
   StartComposition(cache);
+  ExpectRepeatedBases(composition, cache);
   const std::size_t traced = trace != nullptr ? trace->size() : 0;
   Status status = SelectSections(composition, tables, cache, failed_section, trace);
   // What was read counts only once each base is known to have been read as
@@ -72,4 +73,13 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables, B
     ConfirmComposition(cache);
   }
   return status;
+}
+
+void ExpectRepeatedBases(const IniProfile& composition, BaseCache* cache) {
+  for (std::size_t i = 0; i < composition.sections.size(); ++i) {
+    const std::string_view section = ProfileSectionName(composition, i);
+    if (FindProfileSection(composition, section) != i) {
+      ExpectBaseAgain(cache, NameFromComposition(section));
+    }
+  }
 }

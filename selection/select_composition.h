@@ -26,4 +26,8 @@ Status SelectComposition(const IniProfile& composition, ProgramTables& tables,
 Status SelectComposition(const IniProfile& composition, ProgramTables& tables, BaseCache* cache,
                          std::string* failed_section, std::vector<Provenance>* trace = nullptr);
 
+// Tells `cache` which bases the composition names more than once, so that
+// each is read once.
+void ExpectRepeatedBases(const IniProfile& composition, BaseCache* cache);
+
 #endif  // SKEDCOMP_SELECTION_SELECT_COMPOSITION_H_

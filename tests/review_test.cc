@@ -3,6 +3,10 @@
 // (review_browser_test.py).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
 #include "tests/run_tool.h"
 #include "tests/test_support.h"
 
@@ -156,6 +160,59 @@ TEST_F(ReviewTest, RefusalsSayWhy) {
     EXPECT_EQ(run.exit_code, entry.exit_code) << entry.err;
     EXPECT_EQ(run.err.substr(0, entry.err.size()), entry.err);
     EXPECT_EQ(run.out, "");
+  }
+}
+
+// A composition of more than 50 sections: the page said "... 10 more
+// sections, not shown; what was found in them:" and then listed nothing.
+// It lists what check counts there, line for line.
+TEST_F(ReviewTest, ListsWhatWasFoundInTheSectionsNotShown) {
+  WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 6, 0), "News"}});
+  std::string composition;
+  for (int i = 0; i < 60; ++i) composition += "[one]\nrange" + std::to_string(i) + "=1:00-2:00\n";
+  WriteFile(dir_ / "guide.cfg", composition);
+  const RunResult check = Tool({"check", "guide"});
+  const std::string heading = "... 10 more sections, not shown; what was found in them:\n";
+  const std::size_t counted = check.out.find(heading);
+  ASSERT_NE(counted, std::string::npos) << check.out;
+  std::vector<std::string> expected;
+  for (std::size_t at = counted + heading.size(); check.out.compare(at, 2, "  ") == 0;
+       at = check.out.find('\n', at) + 1) {
+    expected.push_back(check.out.substr(at + 2, check.out.find('\n', at) - at - 2));
+  }
+  ASSERT_FALSE(expected.empty());
+  const RunResult review = Tool({"review", "guide"});
+  ASSERT_EQ(review.exit_code, 0) << review.err;
+  std::size_t at = review.out.find("<li>" + heading.substr(0, heading.size() - 1) + "</li>");
+  ASSERT_NE(at, std::string::npos);
+  for (const std::string& line : expected) {
+    at = review.out.find("<li>", at + 1);
+    EXPECT_EQ(review.out.compare(at, line.size() + 9, "<li>" + line + "</li>"), 0) << line;
+  }
+}
+
+// Review made check's report, which read the composition file and every
+// base, and then read them all again to compose.
+TEST_F(ReviewTest, ReadsItsCompositionAndEachBaseOnce) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  if (std::getenv("SKEDCOMP_TEST_WRAPPER") != nullptr) GTEST_SKIP() << "runs under a wrapper";
+  for (const char* name : {"one", "two"}) {
+    WriteBase(dir_ / name, {{FileTimeOf(2026, 12, 7, 6, 0), name}});
+  }
+  WriteFile(dir_ / "guide.cfg", "[one]\n[two]\n[one]\nrange1=0:00-12:00\n");
+  const std::string trace = dir_ / "trace";
+  const RunResult run =
+      RunProgram("strace", dir_.path(),
+                 {"-o", trace, "-e", "trace=openat", SKEDTOOL_BINARY, "review", "guide"});
+  if (run.exit_code != 0) GTEST_SKIP() << "strace cannot trace here: " << run.err;
+  const std::string calls = ReadFile(trace);
+  for (const char* file : {"\"./guide.cfg\"", "\"one.ndx\"", "\"one.pdt\"", "\"two.ndx\""}) {
+    std::size_t opens = 0;
+    for (std::size_t at = calls.find(file); at != std::string::npos;
+         at = calls.find(file, at + 1)) {
+      ++opens;
+    }
+    EXPECT_EQ(opens, 1u) << file << "\n" << calls;
   }
 }
 

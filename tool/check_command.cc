@@ -29,26 +29,6 @@ const char kCheckHelp[] =
     "could not run (usage, NAME.cfg missing or unreadable).\n";
 static_assert(kSectionsShown == 50, "check's help states it");
 
-namespace {
-
-void PrintLine(const CheckLine& line) {
-  switch (line.kind) {
-    case CheckLine::Kind::kSection:
-      std::printf("\n%s\n", line.text.c_str());
-      break;
-    case CheckLine::Kind::kFinding:
-      std::printf("  %s: %s\n", line.severity == Severity::kError ? "error" : "warning",
-                  line.text.c_str());
-      break;
-    case CheckLine::Kind::kFact:
-    case CheckLine::Kind::kNotShown:
-      std::printf("  %s\n", line.text.c_str());
-      break;
-  }
-}
-
-}  // namespace
-
 int RunCheck(const Arguments& given) {
   Arguments args = given;
   ShownText shown;
@@ -62,20 +42,9 @@ int RunCheck(const Arguments& given) {
     PrintError("check", report.unreadable + ExtensionHint("skedtool check", name));
     return 2;
   }
-  std::printf("%s: %zu channel sections\n", report.path.c_str(), report.sections);
-  for (const CheckLine& line : report.lines) PrintLine(line);
-  if (report.sections_not_shown > 0) {
-    std::printf("\n... %zu more sections, not shown; what was found in them:\n",
-                report.sections_not_shown);
-    if (report.counted.empty()) std::printf("  nothing\n");
-    for (const auto& [kind, count] : report.counted)
-      std::printf("  %lld %s\n", count, kind.c_str());
+  for (const ReportLine& line : CheckReportLines(report)) {
+    std::printf("%s%s%s\n", line.blank_before ? "\n" : "", line.indented ? "  " : "",
+                line.text.c_str());
   }
-  std::printf("\nThe guide would hold %lld programmes (at most %d).\n", report.programmes,
-              kProgramTableCapacity);
-  for (const CheckLine& line : report.closing) PrintLine(line);
-  std::printf("%s\n", CheckVerdict(report).c_str());
-  std::printf("%lld error%s, %lld warning%s.\n", report.errors, report.errors == 1 ? "" : "s",
-              report.warnings, report.warnings == 1 ? "" : "s");
   return report.errors + report.warnings > 0 ? 1 : 0;
 }

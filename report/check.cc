@@ -118,7 +118,7 @@ void ComposerStops(Tally* tally, Status status, const std::string& where) {
   }
 }
 
-std::size_t EditDistance(const std::string& a, const std::string& b) {
+std::size_t EditDistance(std::string_view a, std::string_view b) {
   std::vector<std::size_t> row(b.size() + 1);
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
@@ -133,16 +133,8 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
   return row[b.size()];
 }
 
-std::vector<std::string> KnownKeys() {
-  std::vector<std::string> keys;
-  for (int weekday = 1; weekday <= 7; ++weekday) keys.push_back(RangeKey(weekday));
-  keys.emplace_back(kTimeshiftKey);
-  return keys;
-}
-
 // Keys the composer never reads, and keys that stand twice.
 void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
-  const std::vector<std::string> known = KnownKeys();
   // The keys as places in the file, 8 bytes each whatever their number:
   // sorted by name to find the repeated ones, then back into file order.
   struct Place {
@@ -193,12 +185,13 @@ void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
       continue;
     }
     const std::string lower = ProfileNameKey(name);
-    const bool is_known = std::find(known.begin(), known.end(), lower) != known.end();
+    const bool is_known =
+        std::find(kChannelKeys.begin(), kChannelKeys.end(), lower) != kChannelKeys.end();
     if (is_known || !ShowNext(tally, &unknown)) continue;
     std::string message = "unknown key '" + Shown(*tally, name) + "' is ignored";
-    for (const std::string& candidate : known) {
+    for (const std::string_view candidate : kChannelKeys) {
       if (EditDistance(lower, candidate) <= 2) {
-        message += "; did you mean '" + candidate + "'?";
+        message += "; did you mean '" + std::string(candidate) + "'?";
         break;
       }
     }

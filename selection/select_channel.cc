@@ -9,11 +9,6 @@
 
 namespace {
 
-// A section's keys, read together: the shift, then Monday's to Sunday's ranges.
-constexpr std::array<std::string_view, 8> kChannelKeys = {
-    kTimeshiftKey, "range1", "range2", "range3", "range4", "range5", "range6", "range7"};
-static_assert(kMonday == 1 && kSunday == 7);
-
 Status CheckTimeShift(ProfileIntResult read, int shift) {
   return read != ProfileIntResult::kOk || shift < -kMaxShift || shift > kMaxShift
              ? Status::kWrongTimeshift
@@ -21,10 +16,6 @@ Status CheckTimeShift(ProfileIntResult read, int shift) {
 }
 
 }  // namespace
-
-std::string RangeKey(int weekday) {
-  return std::string(kChannelKeys[static_cast<std::size_t>(weekday)]);
-}
 
 Status ReadTimeShift(std::string_view section, const IniProfile& composition, int* shift) {
   const ProfileIntResult read = ProfileInt(composition, section, kTimeshiftKey, 0, shift);

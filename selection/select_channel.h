@@ -11,16 +11,9 @@
 #include "base/load_program_base.h"
 
 #include "base/status.h"
+#include "composition/channel_keys.h"
 #include "composition/ini_profile.h"
 #include "selection/select_programs.h"
-
-// What a channel section's keys mean, for everything that reads them.
-inline constexpr std::string_view kTimeshiftKey = "timeshift";
-inline constexpr std::string_view kWholeDay = "0:00-24:00";  // a missing range key
-inline constexpr int kMaxShift = 24;  // more would move a start by more than a day
-
-// "range1" (Monday) to "range7" (Sunday).
-std::string RangeKey(int weekday);
 
 // The channel's time shift: kWrongTimeshift unless it is a whole number
 // from -kMaxShift to kMaxShift (a missing key is 0).

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "composition/channel_keys.h"
 #include "report/listing.h"
 #include "text/escape.h"
 #include "text/utf8.h"
@@ -183,7 +184,7 @@ std::string Details(const ReviewPage& page, const ReviewProgram& program,
                      page.sources[static_cast<std::size_t>(program.source)].name;
   if (program.composed) {
     text += ", at " + WhenText(program.source_start) + " there, shift " + ShiftText(program.shift) +
-            ", taken by range" + std::to_string(program.weekday_key) + " " + program.range;
+            ", taken by " + RangeKey(program.weekday_key) + " " + program.range;
   }
   for (std::size_t i = 0; i < marks.size(); ++i)
     text += (i == 0 ? "; " : ", ") + std::string(marks[i]->meaning);
@@ -462,8 +463,8 @@ std::string RenderReviewPage(const ReviewPage& page) {
             EscapeHtml(page.sources[static_cast<std::size_t>(program.source)].name) + "</td>";
     if (page.composed) {
       html += "<td class=\"t\">" + WhenText(program.source_start) + "</td><td class=\"t\">" +
-              ShiftText(program.shift) + "</td><td>range" + std::to_string(program.weekday_key) +
-              " " + program.range + "</td>";
+              ShiftText(program.shift) + "</td><td>" + RangeKey(program.weekday_key) + " " +
+              program.range + "</td>";
     }
     html += "<td>";
     for (std::size_t m = 0; m < found.size(); ++m)

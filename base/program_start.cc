@@ -1,18 +1,12 @@
 #include "base/program_start.h"
 
-#include <cstdio>
+#include "text/clock_text.h"
 
 namespace {
 
 constexpr const char* kWeekdayNames[] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
                                          "Friday", "Saturday", "Sunday"};
 static_assert(std::size(kWeekdayNames) == kSunday - kMonday + 1);
-
-std::string Two(int value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d", value);
-  return text;
-}
 
 }  // namespace
 
@@ -31,11 +25,9 @@ const char* WeekdayFullName(int weekday) {
 std::string WeekdayName(int weekday) { return std::string(WeekdayFullName(weekday)).substr(0, 3); }
 
 std::string FormatDate(const ProgramStart& start) {
-  char year[16];
-  std::snprintf(year, sizeof year, "%04d", start.year);
-  return year + ("-" + Two(start.month)) + "-" + Two(start.day);
+  return DateText(start.year, start.month, start.day);
 }
 
 std::string FormatClock(const ProgramStart& start) {
-  return Two(start.hour) + ":" + Two(start.minute);
+  return PaddedClockText(start.hour, start.minute);
 }

@@ -45,11 +45,7 @@ std::string_view NextLine(std::string_view* text) {
 
 }  // namespace
 
-std::string ProfileNameKey(std::string_view name) {
-  std::string key(name);
-  for (char& c : key) c = AsciiLower(c);
-  return key;
-}
+std::string ProfileNameKey(std::string_view name) { return AsciiLowerCase(name); }
 
 int CompareProfileNames(std::string_view a, std::string_view b) {
   return CompareIgnoringAsciiCase(a, b);

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "base/base_cache.h"
+#include "base/folder_listing.h"
 #include "base/load_program_base.h"
 #include "base/write_program_base.h"
 #include "composition/composition_file.h"
 #include "composition/ini_profile.h"
 #include "platform/base_path.h"
-#include "platform/folder_listing.h"
 #include "platform/names.h"
 #include "platform/read_file.h"
 #include "report/listing.h"
@@ -25,6 +25,7 @@
 #include "selection/select_channel.h"
 #include "selection/select_composition.h"
 #include "selection/select_programs.h"
+#include "text/ascii.h"
 #include "text/escape.h"
 
 namespace {
@@ -375,14 +376,10 @@ std::string Hours(int shift) {
 // The composer reads a timeshift up to the end of its digits: "1:30" is one
 // hour. Text after them other than a ';' comment is most likely meant.
 void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
-  std::string_view text = value;
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  const std::string_view text = TrimBlanks(value);
   std::size_t at = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
-  while (at < text.size() && IsDecimalDigit(text[at])) ++at;
-  std::string_view rest = text.substr(at);
-  while (!rest.empty() && blank(rest.front())) rest.remove_prefix(1);
-  while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+  while (at < text.size() && IsAsciiDigit(text[at])) ++at;
+  const std::string_view rest = TrimBlanks(text.substr(at));
   if (rest.empty() || rest.front() == ';') return;
   const char* why = "only the number is read";
   switch (rest.front()) {

@@ -13,7 +13,7 @@
 #include "base/status.h"
 #include "composition/ini_profile.h"
 #include "selection/select_programs.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 // Only the first sections are reported in full; of the others, findings are
 // only counted, kind by kind, so that a file of a million sections still gives

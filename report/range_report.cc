@@ -1,5 +1,8 @@
 #include "report/range_report.h"
 
+#include "text/ascii.h"
+#include "text/clock_text.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -19,7 +22,7 @@ std::string Quoted(char c) {
 
 bool StartsTimeValue(const char* at) {
   if (*at == '-') ++at;
-  return IsDecimalDigit(*at) || *at == ':';
+  return IsAsciiDigit(*at) || *at == ':';
 }
 
 // Why ParseTimeRange stopped, from where it stopped.
@@ -79,14 +82,7 @@ void CheckTimeText(std::string_view text, const ClockTime& time, std::vector<std
 
 }  // namespace
 
-std::string FormatClockTime(const ClockTime& time) {
-  const bool negative = time.hours < 0 || time.minutes < 0;
-  const long long hours = time.hours < 0 ? -static_cast<long long>(time.hours) : time.hours;
-  const long long minutes = time.minutes < 0 ? -static_cast<long long>(time.minutes) : time.minutes;
-  std::string text = (negative ? "-" : "") + std::to_string(hours) + ":";
-  if (minutes < 10) text += "0";
-  return text + std::to_string(minutes);
-}
+std::string FormatClockTime(const ClockTime& time) { return ClockText(time.hours, time.minutes); }
 
 RangeListReport ReadRangeList(const std::string& value,
                               const std::function<void(const ListedRange&)>& visit) {

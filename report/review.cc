@@ -18,6 +18,7 @@
 #include "report/base_diff.h"
 #include "report/check.h"
 #include "report/listing.h"
+#include "report/range_report.h"
 #include "text/ascii.h"
 #include "text/escape.h"
 #include "text/utf8.h"
@@ -46,10 +47,7 @@ bool TitleDamaged(std::string_view title) {
 }
 
 std::string RangeText(const TimeRange& range) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d:%02d-%d:%02d", range.start.hours, range.start.minutes,
-                range.end.hours, range.end.minutes);
-  return text;
+  return FormatClockTime(range.start) + "-" + FormatClockTime(range.end);
 }
 
 // The programmes of `base`, as far as they decode.

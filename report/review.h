@@ -10,7 +10,7 @@
 
 #include "base/program_start.h"
 #include "base/program_tables.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 // Stretches of more than this with no programme starting are marked.
 inline constexpr int kLongGapMinutes = 3 * 60;

@@ -6,8 +6,6 @@
 #include <limits>
 #include <string>
 
-bool IsDecimalDigit(char c) { return IsAsciiDigit(c); }
-
 bool ParseClockTime(const char** cursor, ClockTime* result) {
   const char* at = *cursor;
   int sign = 1;
@@ -22,7 +20,7 @@ bool ParseClockTime(const char** cursor, ClockTime* result) {
   // The value is read as hours with the minutes as a decimal fraction: "7:30"
   // is 7.30, so ":" stands for the decimal point.
   std::string number;
-  for (; IsDecimalDigit(*at) || *at == ':'; ++at) number.push_back(*at == ':' ? '.' : *at);
+  for (; IsAsciiDigit(*at) || *at == ':'; ++at) number.push_back(*at == ':' ? '.' : *at);
   *cursor = at;
   if (number.empty()) return false;
 

@@ -16,8 +16,6 @@ struct TimeRange {
   ClockTime end;
 };
 
-bool IsDecimalDigit(char c);
-
 // Reads one time value at *cursor (a zero-terminated text) and moves the
 // cursor past it; on failure the cursor may have moved part of the way.
 // Fails on an empty value and when the hours do not fit 32 bits.

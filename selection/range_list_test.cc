@@ -7,12 +7,6 @@
 
 namespace {
 
-TEST(RangeListTest, DecimalDigitsAreExactlyZeroToNine) {
-  for (int c = 0; c < 256; ++c) {
-    EXPECT_EQ(IsDecimalDigit(static_cast<char>(c)), c >= '0' && c <= '9') << c;
-  }
-}
-
 TEST(RangeListTest, TimeValues) {
   struct Case {
     const char* text;

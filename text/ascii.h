@@ -4,6 +4,7 @@
 #ifndef SKEDCOMP_TEXT_ASCII_H_
 #define SKEDCOMP_TEXT_ASCII_H_
 
+#include <string>
 #include <string_view>
 
 constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
@@ -12,6 +13,14 @@ constexpr bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a
 
 constexpr char AsciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// `text` with its ASCII letters in lower case: the key of a name that
+// letter case does not tell apart.
+inline std::string AsciiLowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = AsciiLower(c);
+  return lower;
 }
 
 // Whether `text` is one or more digits and nothing else.

@@ -85,3 +85,8 @@ std::string EscapeHtml(const std::string& text) {
   }
   return escaped;
 }
+
+std::string BriefText(std::string_view text, std::size_t shown) {
+  if (text.size() <= shown) return std::string(text);
+  return std::string(CutUtf8(text, shown)) + "... (" + std::to_string(text.size()) + " bytes)";
+}

@@ -23,4 +23,9 @@ std::string EscapeControlBytes(std::string_view text, Backslash backslash);
 // another.
 std::string EscapeHtml(const std::string& text);
 
+// What a message quotes of a text from a file: enough to find it, and never
+// so much that a hostile file makes a huge message. Cut between characters,
+// with the text's size.
+std::string BriefText(std::string_view text, std::size_t shown = 60);
+
 #endif  // SKEDCOMP_TEXT_ESCAPE_H_

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "text/ascii.h"
+#include "text/clock_text.h"
 #include "text/escape.h"
+#include "text/hash.h"
 #include "text/utf8.h"
 
 namespace {
@@ -48,6 +50,31 @@ TEST(TextTest, AsciiCaseAndBlanks) {
   EXPECT_TRUE(AllAsciiDigits("0123"));
   EXPECT_FALSE(AllAsciiDigits(""));
   EXPECT_FALSE(AllAsciiDigits("12a"));
+  // Whatever the locale: no byte past ASCII is a digit or changes case.
+  for (int c = 0; c < 256; ++c) {
+    EXPECT_EQ(IsAsciiDigit(static_cast<char>(c)), c >= '0' && c <= '9') << c;
+  }
+  EXPECT_EQ(AsciiLowerCase("News ÉTÉ Zz"), "news ÉtÉ zz");
+}
+
+// Times as every message writes them; a time before midnight has one sign.
+TEST(TextTest, ClockAndDate) {
+  const struct {
+    int hours, minutes;
+    const char* clock;
+    const char* padded;
+  } kCases[] = {{7, 5, "7:05", "07:05"},
+                {24, 0, "24:00", "24:00"},
+                {-1, -30, "-1:30", ""},
+                {0, -5, "-0:05", ""}};
+  for (const auto& entry : kCases) {
+    EXPECT_EQ(ClockText(entry.hours, entry.minutes), entry.clock);
+    if (*entry.padded != '\0') {
+      EXPECT_EQ(PaddedClockText(entry.hours, entry.minutes), entry.padded);
+    }
+  }
+  EXPECT_EQ(DateText(2026, 12, 7), "2026-12-07");
+  static_assert(TextHash("") == 2166136261u && TextHash("a") == 0xE40C292Cu);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 #include "base/stored_base.h"
 #include "report/guide_stops.h"
 #include "report/listing.h"
+#include "text/code_page.h"
 #include "text/utf8.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
-#include "xmltv/code_page.h"
 #include "xmltv/time_zone.h"
 #include "xmltv/write_xmltv.h"
 #include "xmltv/xmltv_time.h"
@@ -67,7 +67,7 @@ std::string BaseFileName(const std::string& base) {
 
 int RunExport(const Arguments& args) {
   std::string zone_name;
-  std::string code_page = "cp1252";
+  std::string code_page(kDefaultCodePage);
   std::string channel_id;
   std::string composition;  // the guide's name, with --composition
   std::vector<std::string> names;

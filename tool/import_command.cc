@@ -15,7 +15,7 @@
 #include "platform/read_file.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 #include "xmltv/import_layout.h"
 #include "xmltv/read_xmltv.h"
 #include "xmltv/time_zone.h"

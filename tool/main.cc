@@ -14,7 +14,7 @@
 #include "platform/replace_repair.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 namespace {
 

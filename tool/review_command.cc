@@ -38,7 +38,7 @@ int RunReview(const Arguments& given) {
   ShownText shown;
   int exit_code = 0;
   if (!TakeCodePageOption("review", &args, &shown, &exit_code)) return exit_code;
-  if (shown.code_page.empty()) shown.code_page = "cp1252";
+  if (shown.code_page.empty()) shown.code_page = kDefaultCodePage;
   ReviewPage page;
   std::string error;
   if (!args.empty() && args[0] == "--bases") {

@@ -11,7 +11,10 @@
 
 #include "composition/channel_keys.h"
 #include "report/listing.h"
+#include "text/ascii.h"
+#include "text/clock_text.h"
 #include "text/escape.h"
+#include "text/hash.h"
 #include "text/utf8.h"
 
 namespace {
@@ -73,12 +76,6 @@ tbody tr:nth-child(even){background:var(--row)}td.t{font-variant-numeric:tabular
 @media print{@page{size:landscape;margin:10mm}body{margin:0}.b,.sw,.gap,th{-webkit-print-color-adjust:exact;print-color-adjust:exact}
 .day{break-inside:avoid}th{position:static}}
 )";
-
-std::string Two(int value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d", value);
-  return text;
-}
 
 std::string WhenText(const ProgramStart& time) {
   return WeekdayName(time.weekday) + " " + FormatDate(time) + " " + FormatClock(time);
@@ -203,8 +200,7 @@ std::vector<int> SourceColours(const ReviewPage& page) {
   std::vector<std::string> keys;
   for (const ReviewSource& source : page.sources) {
     std::string key = source.name.substr(source.name.find_last_of("/\\") + 1);
-    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    keys.push_back(key);
+    keys.push_back(AsciiLowerCase(key));
   }
   std::vector<std::size_t> order(keys.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -214,9 +210,7 @@ std::vector<int> SourceColours(const ReviewPage& page) {
   std::vector<int> colours(keys.size());
   std::vector<bool> taken(kColours, false);
   for (const std::size_t i : order) {
-    std::uint32_t hash = 2166136261u;
-    for (const char c : keys[i]) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-    int colour = static_cast<int>(hash % kColours);
+    int colour = static_cast<int>(TextHash(keys[i]) % kColours);
     for (int tried = 0; tried < kColours && taken[static_cast<std::size_t>(colour)]; ++tried) {
       colour = (colour + 1) % kColours;
     }
@@ -301,8 +295,8 @@ void AppendLegend(const ReviewPage& page, std::string* html) {
 void AppendGap(const TimeAxis& axis, long long from, long long to, std::string* html) {
   *html += "<div class=\"gap\" style=\"" + Span(axis, from, to) +
            "\" role=\"img\" aria-label=\"no programme starts from " +
-           Two(static_cast<int>(from / 60)) + ":" + Two(static_cast<int>(from % 60)) + " to " +
-           Two(static_cast<int>(to / 60)) + ":" + Two(static_cast<int>(to % 60)) + "\"></div>";
+           PaddedClockText(static_cast<int>(from / 60), static_cast<int>(from % 60)) + " to " +
+           PaddedClockText(static_cast<int>(to / 60), static_cast<int>(to % 60)) + "\"></div>";
 }
 
 }  // namespace

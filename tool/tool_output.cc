@@ -7,7 +7,7 @@
 
 #include "base/program_base_format.h"
 #include "composition/composition_file.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 void PrintError(std::string_view command, std::string_view message) {
   std::fprintf(stderr, "skedtool: %.*s: %.*s\n", static_cast<int>(command.size()), command.data(),

@@ -13,7 +13,7 @@
 #include "platform/read_file.h"
 #include "platform/replace_repair.h"
 #include "tool/commands.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 // Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
 void PrintError(std::string_view command, std::string_view message);

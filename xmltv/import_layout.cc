@@ -8,6 +8,7 @@
 #include "base/stored_base.h"
 #include "platform/file_ops.h"
 #include "text/ascii.h"
+#include "text/escape.h"
 
 std::string BaseFileNameOf(const std::string& id) {
   std::string name = id.empty() ? "_" : id;

@@ -11,14 +11,10 @@
 #include <unordered_map>
 
 #include "base/program_tables.h"
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
+#include "text/escape.h"
 #include "xmltv/xml_encodings.h"
 #include "xmltv/xmltv_time.h"
-
-std::string BriefText(std::string_view text, std::size_t shown) {
-  if (text.size() <= shown) return std::string(text);
-  return std::string(CutUtf8(text, shown)) + "... (" + std::to_string(text.size()) + " bytes)";
-}
 
 namespace {
 

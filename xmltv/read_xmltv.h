@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/code_page.h"
 #include "xmltv/time_zone.h"
 
 // A channel id becomes a file name, which most file systems keep under 256
@@ -33,7 +34,7 @@ inline constexpr int kMaxAttributes = 64;
 // What to read.
 struct XmltvReading {
   TimeZone zone;  // whose wall time the starts become
-  std::string code_page = "cp1252";
+  std::string code_page{kDefaultCodePage};
   std::string lang;                   // the title in this language, when there is one
   std::vector<std::string> channels;  // only these, when any
   bool has_from = false;
@@ -66,9 +67,5 @@ struct XmltvListing {
 // line named, on the first failure. Nothing beyond `file` is ever loaded.
 bool ReadXmltv(std::FILE* file, const XmltvReading& reading, XmltvListing* listing,
                std::string* error);
-
-// What a message shows of a text from the file: enough to find it, and never
-// so much that a hostile file makes a huge message.
-std::string BriefText(std::string_view text, std::size_t shown = 60);
 
 #endif  // SKEDCOMP_XMLTV_READ_XMLTV_H_

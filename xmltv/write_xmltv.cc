@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 #include "xmltv/xmltv_time.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 namespace {
 
@@ -16,38 +16,13 @@ namespace {
 // other single-byte page a listing may be declared in is read through our
 // own tables, so that a document reads the same on every system: in place of
 // iconv on Linux, and of the parser's own ISO 8859 tables on Windows (whose
-// ISO-8859-7 lacks the euro). Each name is followed by its other spellings.
-struct Encoding {
-  const char* name;
-  const char* aliases[2];
-};
-constexpr Encoding kEncodings[] = {
-    {"windows-1250", {"cp1250"}},
-    {"windows-1251", {"cp1251"}},
-    {"windows-1252", {"cp1252"}},
-    {"windows-1253", {"cp1253"}},
-    {"windows-1254", {"cp1254"}},
-    {"windows-1255", {"cp1255"}},
-    {"windows-1256", {"cp1256"}},
-    {"windows-1257", {"cp1257"}},
-    {"windows-1258", {"cp1258"}},
-    {"KOI8-R", {}},
-    {"KOI8-U", {}},
-    {"IBM866", {"cp866"}},
-    {"ISO-8859-2", {}},
-    {"ISO-8859-3", {}},
-    {"ISO-8859-4", {}},
-    {"ISO-8859-5", {}},
-    {"ISO-8859-6", {}},
-    {"ISO-8859-7", {}},
-    {"ISO-8859-8", {}},
-    {"ISO-8859-9", {}},
-    {"ISO-8859-10", {}},
-    {"ISO-8859-11", {}},
-    {"ISO-8859-13", {}},
-    {"ISO-8859-14", {}},
-    {"ISO-8859-15", {}},
-    {"ISO-8859-16", {}},
+// ISO-8859-7 lacks the euro). Each is also known by the page's "cp" name.
+constexpr const char* kEncodings[] = {
+    "windows-1250", "windows-1251", "windows-1252", "windows-1253", "windows-1254", "windows-1255",
+    "windows-1256", "windows-1257", "windows-1258", "KOI8-R",       "KOI8-U",       "IBM866",
+    "ISO-8859-2",   "ISO-8859-3",   "ISO-8859-4",   "ISO-8859-5",   "ISO-8859-6",   "ISO-8859-7",
+    "ISO-8859-8",   "ISO-8859-9",   "ISO-8859-10",  "ISO-8859-11",  "ISO-8859-13",  "ISO-8859-14",
+    "ISO-8859-15",  "ISO-8859-16",
 };
 // The parser looks a name up among its aliases before its handlers, so ours
 // are registered under names of our own that every spelling is an alias of:
@@ -91,13 +66,14 @@ void RegisterCodePageEncodings() {
     for (std::size_t page = 0; page < kEncodingCount; ++page) {
       // Every name is one of our pages, so each byte reads as on every system.
       for (unsigned byte = 0; byte < 256; ++byte) {
-        utf8_of[page][byte] =
-            ToUtf8(kEncodings[page].name, std::string(1, static_cast<char>(byte)));
+        utf8_of[page][byte] = ToUtf8(kEncodings[page], std::string(1, static_cast<char>(byte)));
       }
-      own_names[page] = std::string(kOwnPrefix) + kEncodings[page].name;
-      xmlAddEncodingAlias(own_names[page].c_str(), kEncodings[page].name);
-      for (const char* alias : kEncodings[page].aliases) {
-        if (alias != nullptr) xmlAddEncodingAlias(own_names[page].c_str(), alias);
+      own_names[page] = std::string(kOwnPrefix) + kEncodings[page];
+      xmlAddEncodingAlias(own_names[page].c_str(), kEncodings[page]);
+      for (const char* alias : FindCodePage(kEncodings[page])->aliases) {
+        if (alias != nullptr && std::string_view(alias).starts_with("cp")) {
+          xmlAddEncodingAlias(own_names[page].c_str(), alias);
+        }
       }
     }
     RegisterAll(std::make_index_sequence<kEncodingCount>());

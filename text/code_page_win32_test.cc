@@ -8,7 +8,7 @@
 #include <string>
 #include <tuple>
 
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 namespace {
 

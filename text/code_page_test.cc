@@ -1,4 +1,4 @@
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 #include <gtest/gtest.h>
 

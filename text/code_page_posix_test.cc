@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // One conversion for every system: each page a table of its 256 characters.
-#include "xmltv/code_page.h"
+#include "text/code_page.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace {
 
-#include "xmltv/code_page_tables.inc"
+#include "text/code_page_tables.inc"
 
 constexpr std::size_t kPageCount = std::size(kCodePageTables);
 
@@ -92,6 +92,15 @@ std::size_t PageIndex(const CodePageTable* page) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr std::size_t kDefaultPage = 3;
+static_assert(std::string_view(kCodePageTables[kDefaultPage].name) == "windows-1252");
+
+}  // namespace
+
+const std::string_view kDefaultCodePage = kCodePageTables[kDefaultPage].aliases[0];
 
 const CodePageTable* FindCodePage(std::string_view name) {
   for (const CodePageTable& page : kCodePageTables) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes xmltv/code_page_tables.inc: the single-byte code pages that titles
+"""Writes text/code_page_tables.inc: the single-byte code pages that titles
 may be in, each as the character of every byte, and the characters a page
 lacks but holds the canonical decomposition of (Vietnamese letters in cp1258
 are a letter and a tone mark).
@@ -11,7 +11,7 @@ with these tables alone, so one input gives one output everywhere. The unit
 tests compare every table with iconv on Linux and with Windows' converters
 under Wine, and name each byte where they differ.
 
-Run: python3 xmltv/make_code_page_tables.py > xmltv/code_page_tables.inc
+Run: python3 text/make_code_page_tables.py > text/code_page_tables.inc
 """
 import ctypes
 import itertools
@@ -141,7 +141,7 @@ def decompositions(characters):
 
 def main():
     out = sys.stdout
-    out.write("// Written by xmltv/make_code_page_tables.py from glibc's iconv and Unicode's\n"
+    out.write("// Written by text/make_code_page_tables.py from glibc's iconv and Unicode's\n"
               "// decompositions (Unicode %s); run it again rather than edit.\n\n"
               % unicodedata.unidata_version)
     longest = 0

@@ -2,8 +2,8 @@
 // program bases. Every page is a table of 256 characters built in (see
 // code_page_tables.inc), so one input gives the same bytes on every system;
 // pages are named as kCodePageNames lists them, in any letter case.
-#ifndef SKEDCOMP_XMLTV_CODE_PAGE_H_
-#define SKEDCOMP_XMLTV_CODE_PAGE_H_
+#ifndef SKEDCOMP_TEXT_CODE_PAGE_H_
+#define SKEDCOMP_TEXT_CODE_PAGE_H_
 
 #include <array>
 #include <cstddef>
@@ -26,6 +26,10 @@ struct CodePageTable {
   const char16_t* characters;              // of each byte; U+FFFD for none
   std::span<const Decomposed> decomposed;  // by character
 };
+
+// The page that bases are taken to hold where no other is named: the old
+// tool's Western European one, under the name its users give it.
+extern const std::string_view kDefaultCodePage;
 
 // Every page, for help texts and messages: its name and then its aliases in
 // brackets, one page after another.
@@ -66,4 +70,4 @@ struct ShownText {
   }
 };
 
-#endif  // SKEDCOMP_XMLTV_CODE_PAGE_H_
+#endif  // SKEDCOMP_TEXT_CODE_PAGE_H_

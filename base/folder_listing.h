@@ -1,7 +1,7 @@
 // What folders hold, each listed once, so that a reader of many names
 // knows a base that is not there without a look-up of its own.
-#ifndef SKEDCOMP_PLATFORM_FOLDER_LISTING_H_
-#define SKEDCOMP_PLATFORM_FOLDER_LISTING_H_
+#ifndef SKEDCOMP_BASE_FOLDER_LISTING_H_
+#define SKEDCOMP_BASE_FOLDER_LISTING_H_
 
 #include <cstddef>
 #include <map>
@@ -23,4 +23,4 @@ struct FolderListings {
 // A listing is as old as the first question about its folder.
 bool SurelyMissing(FolderListings* listings, const std::string& path);
 
-#endif  // SKEDCOMP_PLATFORM_FOLDER_LISTING_H_
+#endif  // SKEDCOMP_BASE_FOLDER_LISTING_H_

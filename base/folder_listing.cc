@@ -1,4 +1,4 @@
-#include "platform/folder_listing.h"
+#include "base/folder_listing.h"
 
 #include <algorithm>
 #include <string_view>
@@ -6,6 +6,7 @@
 
 #include "platform/file_ops.h"
 #include "platform/our_files.h"
+#include "text/ascii.h"
 
 namespace {
 
@@ -15,17 +16,8 @@ namespace {
 bool PlainName(std::string_view name) {
   if (name.empty() || name.back() == '.' || name.back() == ' ') return false;
   return std::all_of(name.begin(), name.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ' ';
+    return IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '-' || c == '.' || c == ' ';
   });
-}
-
-std::string FoldedCase(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
 }
 
 }  // namespace
@@ -44,10 +36,10 @@ bool SurelyMissing(FolderListings* listings, const std::string& path) {
     std::vector<std::string> names;
     if (SystemFileOps().list_directory(key.directory, "", &names)) {
       folder->second.emplace();
-      for (const std::string& held : names) folder->second->insert(FoldedCase(held));
+      for (const std::string& held : names) folder->second->insert(AsciiLowerCase(held));
     }
   }
   if (!folder->second.has_value()) return false;
-  return !folder->second->contains(FoldedCase(name)) &&
-         !folder->second->contains(FoldedCase(FileNameOf(RecordPath(key))));
+  return !folder->second->contains(AsciiLowerCase(name)) &&
+         !folder->second->contains(AsciiLowerCase(FileNameOf(RecordPath(key))));
 }

@@ -12,6 +12,10 @@
 // Weekdays are numbered 1 = Monday ... 7 = Sunday everywhere: in records, in
 // the keys range1 to range7, in check logs and on every page. (A
 // CalendarTime's wDayOfWeek counts 0 = Sunday; WeekdayNumber converts.)
+// The most hours a channel's starts may be shifted: more would move a start
+// by more than a day.
+inline constexpr int kMaxShift = 24;
+
 inline constexpr int kMonday = 1;
 inline constexpr int kSunday = 7;
 

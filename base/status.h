@@ -27,8 +27,18 @@ enum class Status {
 // The message printed for a failure, ending in a newline; "Ok\n" for kOk.
 const char* StatusMessage(Status status);
 
+// What a failure means, for a person, and where it stands: whether it
+// concerns a section (its base or keys), the composition file, or the
+// guide's files. Fixed text, so that it can be told when memory ran out.
+enum class FailurePlace { kCompositionFile, kSection, kGuide };
+struct FailureReason {
+  FailurePlace place;
+  const char* text;  // no line end
+};
+FailureReason ExplainFailure(Status status);
+
 // Why a base could not be read, where the message alone does not say:
-// "another run kept its base locked for 10 s"; "" for the other statuses.
+// "other runs kept replacing its base for 10 s"; "" for the other statuses.
 const char* StatusReason(Status status);
 
 // The same without its line feed, to stand inside other text.

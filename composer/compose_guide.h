@@ -29,13 +29,4 @@ Status ComposeGuide(std::string_view name, ProgramTables& tables, ComposeReport*
 Status ComposeGuide(std::string_view name, ProgramTables& tables, BaseCache* cache,
                     ComposeReport* report);
 
-// What a failure means, for a person, and where it stands: whether it
-// concerns the report's section, the composition file, or the guide's files.
-enum class FailurePlace { kCompositionFile, kSection, kGuide };
-struct FailureReason {
-  FailurePlace place;
-  const char* text;  // no line end
-};
-FailureReason ExplainFailure(Status status);
-
 #endif  // SKEDCOMP_COMPOSER_COMPOSE_GUIDE_H_

@@ -12,7 +12,6 @@
 
 inline constexpr std::string_view kTimeshiftKey = "timeshift";
 inline constexpr std::string_view kWholeDay = "0:00-24:00";  // a missing range key
-inline constexpr int kMaxShift = 24;  // more would move a start by more than a day
 
 // Every key of a channel section, read together: the shift, then Monday's
 // to Sunday's range lists, at the weekday's number.

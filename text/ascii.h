@@ -58,4 +58,14 @@ constexpr std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
+// Whether `part` stands in `text`, for tying a text to the constant it
+// states (string_view's own find is not a constant expression on every
+// compiler and optimisation level).
+constexpr bool Mentions(std::string_view text, std::string_view part) {
+  for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
+    if (text.substr(at, part.size()) == part) return true;
+  }
+  return false;
+}
+
 #endif  // SKEDCOMP_TEXT_ASCII_H_

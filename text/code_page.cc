@@ -95,12 +95,16 @@ std::size_t PageIndex(const CodePageTable* page) {
 
 namespace {
 
-constexpr std::size_t kDefaultPage = 3;
-static_assert(std::string_view(kCodePageTables[kDefaultPage].name) == "windows-1252");
+// The default names a page of the tables.
+constexpr bool NamesAPage(std::string_view name) {
+  for (const CodePageTable& page : kCodePageTables) {
+    if (page.name == name || page.aliases[0] == name) return true;
+  }
+  return false;
+}
+static_assert(NamesAPage(kDefaultCodePage));
 
 }  // namespace
-
-const std::string_view kDefaultCodePage = kCodePageTables[kDefaultPage].aliases[0];
 
 const CodePageTable* FindCodePage(std::string_view name) {
   for (const CodePageTable& page : kCodePageTables) {

@@ -29,7 +29,7 @@ struct CodePageTable {
 
 // The page that bases are taken to hold where no other is named: the old
 // tool's Western European one, under the name its users give it.
-extern const std::string_view kDefaultCodePage;
+inline constexpr std::string_view kDefaultCodePage = "cp1252";
 
 // Every page, for help texts and messages: its name and then its aliases in
 // brackets, one page after another.

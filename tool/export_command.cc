@@ -8,6 +8,7 @@
 #include "base/stored_base.h"
 #include "report/guide_stops.h"
 #include "report/listing.h"
+#include "text/ascii.h"
 #include "text/code_page.h"
 #include "text/utf8.h"
 #include "tool/tool_output.h"
@@ -16,7 +17,7 @@
 #include "xmltv/write_xmltv.h"
 #include "xmltv/xmltv_time.h"
 
-const char kExportHelp[] =
+constexpr char kExportHelp[] =
     "Usage: skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] BASE...\n"
     "       skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] --composition NAME\n"
     "\n"
@@ -49,6 +50,7 @@ const char kExportHelp[] =
     "                 ISO-8859-15, KOI8-R or 1252;\n"
     "                 bytes CP leaves undefined, and control characters XML cannot\n"
     "                 hold, become U+FFFD.\n";
+static_assert(Mentions(kExportHelp, kDefaultCodePage), "the help states the default");
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include "platform/base_path.h"
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
+#include "text/ascii.h"
+#include "text/code_page.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
-#include "text/code_page.h"
 #include "xmltv/import_layout.h"
 #include "xmltv/read_xmltv.h"
 #include "xmltv/time_zone.h"
@@ -94,6 +95,7 @@ constexpr bool HelpNamesEveryZone() {
   return true;
 }
 static_assert(HelpNamesEveryZone());
+static_assert(Mentions(kImportHelpText, kDefaultCodePage), "the help states the default");
 static_assert(kProgramTableCapacity == 400 && kMaxTitleLength == 1999 && kMaxChannels == 10'000 &&
                   kMaxChannelIdLength == 250 && kMaxAttributes == 64,
               "the help above states these limits");

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "composer/banner.h"
+#include "base/version.h"
 #include "platform/base_lock.h"
 #include "platform/file_replace.h"
 #include "platform/names.h"
 #include "platform/process.h"
 #include "platform/replace_repair.h"
+#include "text/code_page.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
-#include "text/code_page.h"
 
 namespace {
 

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "report/review.h"
+#include "text/ascii.h"
+#include "text/code_page.h"
 #include "tool/commands.h"
 #include "tool/review_page.h"
 #include "tool/tool_output.h"
 
-const char kReviewHelp[] =
+constexpr char kReviewHelp[] =
     "Usage: skedtool review [--codepage CP] NAME > NAME.html\n"
     "       skedtool review [--codepage CP] --bases BASE... > bases.html\n"
     "\n"
@@ -32,6 +34,7 @@ const char kReviewHelp[] =
     "  --codepage CP  the code page of titles and names (default cp1252).\n";
 
 static_assert(kMaxPageBytes == std::size_t{48} << 20, "kReviewHelp states the bound");
+static_assert(Mentions(kReviewHelp, kDefaultCodePage), "kReviewHelp states the default");
 
 int RunReview(const Arguments& given) {
   Arguments args = given;

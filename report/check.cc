@@ -265,6 +265,35 @@ long long OverlappingPairs(const std::vector<ListedRange>& ranges,
   return pairs;
 }
 
+// The pairs of ranges of one weekday's list that take a programme twice: the
+// first few told, all counted. `day` names the weekday where the base
+// loaded, and is empty where it did not.
+FindingKind CheckOverlaps(const std::vector<ListedRange>& may_overlap, const std::string& key,
+                          const std::vector<ClockTime>& starts, int weekday, const std::string& day,
+                          Tally* tally) {
+  FindingKind overlapping{"pairs of overlapping ranges"};
+  const long long pairs = OverlappingPairs(may_overlap, [&](std::size_t i, std::size_t j) {
+    const ListedRange& a = may_overlap[i];
+    const ListedRange& b = may_overlap[j];
+    TimeRange common;
+    RangesOverlap(a.range, b.range, &common);
+    const int twice = CountInRange(starts, weekday, common);
+    Warning(
+        tally, overlapping.what,
+        key + " ranges " + std::string(a.text) + " and " + std::string(b.text) + " overlap (" +
+            FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
+            (day.empty()  ? "programmes there are taken twice"
+             : twice == 1 ? "1 programme of " + day + " is taken twice"
+                          : std::to_string(twice) + " programmes of " + day + " are taken twice"));
+  });
+  overlapping.found = pairs;
+  if (pairs > kShownPerKind) {
+    tally->warnings += pairs - kShownPerKind;
+    if (tally->quiet) tally->counted_quietly[overlapping.what] += pairs - kShownPerKind;
+  }
+  return overlapping;
+}
+
 // Past this many ranges that can take programmes, a list is not searched for
 // overlaps: it would hold memory for each.
 constexpr std::size_t kRangesPaired = 100'000;
@@ -326,7 +355,6 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
     Fact(tally, line + shown);
   }
 
-  const std::string day = WeekdayFullName(weekday);
   if (const std::size_t zero = value.find('\0'); zero != std::string::npos) {
     Warning(tally, "range lists that stop early",
             key + " holds a zero byte: the list is read only up to it, and \"" +
@@ -343,26 +371,8 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
             key + " has more than " + std::to_string(kRangesPaired) +
                 " ranges that can take programmes; they are not checked for overlaps");
   }
-  FindingKind overlapping{"pairs of overlapping ranges"};
-  const long long pairs = OverlappingPairs(may_overlap, [&](std::size_t i, std::size_t j) {
-    const ListedRange& a = may_overlap[i];
-    const ListedRange& b = may_overlap[j];
-    TimeRange common;
-    RangesOverlap(a.range, b.range, &common);
-    const int twice = CountInRange(starts, weekday, common);
-    Warning(
-        tally, overlapping.what,
-        key + " ranges " + std::string(a.text) + " and " + std::string(b.text) + " overlap (" +
-            FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
-            (!loaded      ? "programmes there are taken twice"
-             : twice == 1 ? "1 programme of " + day + " is taken twice"
-                          : std::to_string(twice) + " programmes of " + day + " are taken twice"));
-  });
-  overlapping.found = pairs;
-  if (pairs > kShownPerKind) {
-    tally->warnings += pairs - kShownPerKind;
-    if (tally->quiet) tally->counted_quietly[overlapping.what] += pairs - kShownPerKind;
-  }
+  FindingKind overlapping = CheckOverlaps(may_overlap, key, starts, weekday,
+                                          loaded ? WeekdayFullName(weekday) : "", tally);
   for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*tally, *kind, key);
   return taken;
 }

@@ -65,86 +65,96 @@ std::string BaseFileName(const std::string& base) {
   return slash == std::string::npos ? base : base.substr(slash + 1);
 }
 
-}  // namespace
-
-int RunExport(const Arguments& args) {
+struct ExportOptions {
   std::string zone_name;
-  std::string code_page(kDefaultCodePage);
+  std::string code_page{kDefaultCodePage};
   std::string channel_id;
   std::string composition;  // the guide's name, with --composition
   std::vector<std::string> names;
+};
+
+// Reads the options; false with the usage error's exit code.
+bool ParseExportOptions(const Arguments& args, ExportOptions* options, int* exit_code) {
+  const auto usage = [&](const std::string& message) {
+    *exit_code = UsageError("export", message);
+    return false;
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--tz" || arg == "--codepage" || arg == "--channel-id" || arg == "--composition") {
-      if (i + 1 == args.size()) return UsageError("export", arg + " needs a value");
-      (arg == "--tz"           ? zone_name
-       : arg == "--codepage"   ? code_page
-       : arg == "--channel-id" ? channel_id
-                               : composition) = args[++i];
-      if (arg == "--composition") names.push_back(composition);
-      if (arg == "--tz" && zone_name.empty()) {
-        return UsageError("export", "--tz needs a zone name (without it: the system's zone)");
+      if (i + 1 == args.size()) return usage(arg + " needs a value");
+      (arg == "--tz"           ? options->zone_name
+       : arg == "--codepage"   ? options->code_page
+       : arg == "--channel-id" ? options->channel_id
+                               : options->composition) = args[++i];
+      if (arg == "--composition") options->names.push_back(options->composition);
+      if (arg == "--tz" && options->zone_name.empty()) {
+        return usage("--tz needs a zone name (without it: the system's zone)");
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return UsageError("export", "unknown option '" + arg + "'");
+      return usage("unknown option '" + arg + "'");
     } else {
-      names.push_back(arg);
+      options->names.push_back(arg);
     }
   }
-  if (names.empty()) return UsageError("export", "expects at least one BASE");
-  if (!composition.empty() && names.size() != 1) {
-    return UsageError("export", "--composition NAME exports that guide alone");
+  const std::size_t bases = options->names.size();
+  if (bases == 0) return usage("expects at least one BASE");
+  if (!options->composition.empty() && bases != 1) {
+    return usage("--composition NAME exports that guide alone");
   }
-  if (!channel_id.empty() && names.size() != 1) {
-    return UsageError("export", "--channel-id goes with one BASE only");
+  if (!options->channel_id.empty() && bases != 1) {
+    return usage("--channel-id goes with one BASE only");
   }
-  if (!IsUtf8(channel_id)) return UsageError("export", "--channel-id must be UTF-8 text");
-  TimeZone zone;
-  std::string error;
-  if (!FindTimeZone(zone_name, &zone, &error)) {
-    PrintError("export", error);
-    return 1;
-  }
-  if (const std::string problem = CodePageProblem(code_page); !problem.empty()) {
-    PrintError("export", problem);
-    return 1;
-  }
+  if (!IsUtf8(options->channel_id)) return usage("--channel-id must be UTF-8 text");
+  return true;
+}
 
-  std::vector<ExportedBase> bases(names.size());
-  for (std::size_t b = 0; b < names.size(); ++b) {
-    ExportedBase& base = bases[b];
+// Reads the base `name` whole, as channel `id`.
+bool ReadExportedBase(const std::string& name, const std::string& id, ExportedBase* base,
+                      std::string* error) {
+  base->id = id;
+  BaseDamage damage = BaseDamage::kNone;
+  Status status = ReadStoredBase(name, &base->stored, &damage);
+  std::size_t damaged_at = 0;
+  if (status == Status::kOk) {
+    status = DecodeStoredPrograms(
+        base->stored, &damage, &damaged_at,
+        [&](std::size_t, const StoredProgram& program) { base->programs.push_back(program); });
+  }
+  if (status != Status::kOk) {
+    *error = BaseErrorText("skedtool export", name, status, damage);
+    return false;
+  }
+  for (std::size_t k = 0; k < base->programs.size(); ++k) {
+    if (WallTimeOfTicks(base->programs[k].start) > kLatestXmltvWallTime) {
+      *error = name + ": programme " + std::to_string(k + 1) +
+               " starts after 9999-12-31 23:59:59, past any XMLTV time";
+      return false;
+    }
+  }
+  return true;
+}
+
+// The channels of the document: every base read into `bases`, which the
+// channels' titles stand in, and with --composition the stops its
+// composition gives; nothing printed.
+bool PlanExport(const ExportOptions& options, std::vector<ExportedBase>& bases,
+                std::vector<XmltvChannelOut>* channels, std::string* error) {
+  bases.resize(options.names.size());
+  for (std::size_t b = 0; b < bases.size(); ++b) {
     // A file name is text of the system: UTF-8 as a rule on Linux, the code
     // page on Windows.
-    const std::string file_name = BaseFileName(names[b]);
-    base.id = !channel_id.empty() ? channel_id
-              : IsUtf8(file_name) ? file_name
-                                  : ToUtf8(code_page, file_name);
-    BaseDamage damage = BaseDamage::kNone;
-    Status status = ReadStoredBase(names[b], &base.stored, &damage);
-    std::size_t damaged_at = 0;
-    if (status == Status::kOk) {
-      status = DecodeStoredPrograms(
-          base.stored, &damage, &damaged_at,
-          [&](std::size_t, const StoredProgram& program) { base.programs.push_back(program); });
-    }
-    if (status != Status::kOk) {
-      PrintError("export", BaseErrorText("skedtool export", names[b], status, damage));
-      return 1;
-    }
-    for (std::size_t k = 0; k < base.programs.size(); ++k) {
-      if (WallTimeOfTicks(base.programs[k].start) > kLatestXmltvWallTime) {
-        PrintError("export", names[b] + ": programme " + std::to_string(k + 1) +
-                                 " starts after 9999-12-31 23:59:59, past any XMLTV time");
-        return 1;
-      }
-    }
+    const std::string file_name = BaseFileName(options.names[b]);
+    const std::string id = !options.channel_id.empty() ? options.channel_id
+                           : IsUtf8(file_name)         ? file_name
+                                                       : ToUtf8(options.code_page, file_name);
+    if (!ReadExportedBase(options.names[b], id, &bases[b], error)) return false;
   }
-
   std::vector<std::uint64_t> stops;
-  if (!composition.empty()) {
-    if (!ComposedStops(composition, bases.front().stored, TablesInTableMemory(), &stops, &error)) {
-      PrintError("export", error);
-      return 1;
+  if (!options.composition.empty()) {
+    if (!ComposedStops(options.composition, bases.front().stored, TablesInTableMemory(), &stops,
+                       error)) {
+      return false;
     }
     // A stop past any XMLTV time is left out; the next start, if any, stands.
     for (std::size_t k = 0; k < stops.size(); ++k) {
@@ -154,12 +164,30 @@ int RunExport(const Arguments& args) {
       }
     }
   }
-  std::vector<XmltvChannelOut> channels;
   for (ExportedBase& base : bases) {
-    channels.push_back({base.id, std::move(base.programs), std::move(stops)});
+    channels->push_back({base.id, std::move(base.programs), std::move(stops)});
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunExport(const Arguments& args) {
+  ExportOptions options;
+  int exit_code = 0;
+  if (!ParseExportOptions(args, &options, &exit_code)) return exit_code;
+  TimeZone zone;
+  std::string error;
+  std::vector<ExportedBase> bases;
+  std::vector<XmltvChannelOut> channels;
+  if (!FindTimeZone(options.zone_name, &zone, &error) ||
+      !(error = CodePageProblem(options.code_page)).empty() ||
+      !PlanExport(options, bases, &channels, &error)) {
+    PrintError("export", error);
+    return 1;
   }
   std::string document;
-  if (!WriteXmltv(channels, zone, code_page, &document)) {
+  if (!WriteXmltv(channels, zone, options.code_page, &document)) {
     PrintError("export", "cannot build the XMLTV document");
     return 1;
   }

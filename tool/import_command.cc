@@ -199,75 +199,68 @@ std::string DirectoryProblem(const std::string& dir) {
   return {};
 }
 
-}  // namespace
-
-int RunImport(const Arguments& given) {
-  Arguments args = given;
-  TakeSyncOption(&args);
-  ImportOptions options;
-  int exit_code = 0;
-  if (!ParseImportOptions(args, &options, &exit_code)) return exit_code;
-  const XmltvReading& reading = options.reading;
-  std::string error;
-  if (!FindTimeZone(options.zone, &options.reading.zone, &error) ||
-      !(error = CodePageProblem(reading.code_page)).empty()) {
-    PrintError("import", error);
-    return 1;
-  }
-  std::FILE* file = OpenXmltv(options, &error);
-  if (file == nullptr) {
-    PrintError("import", error);
-    return 1;
-  }
+// What an import will write and say, worked out in full before anything is
+// printed or written.
+struct ImportPlan {
   XmltvListing listing;
-  const bool read = ReadXmltv(file, reading, &listing, &error);
-  if (file != stdin) std::fclose(file);
-  if (!read) {
-    PrintError("import", error);
-    return 1;
-  }
+  std::vector<LaidOutBase> outputs;    // each channel's base, in the listing's order
+  std::vector<std::string> paths;      // ... as the report names it
+  std::vector<FileReplacement> files;  // ... its files, holding the bytes of `outputs`
+};
 
-  // Everything is checked and laid out before the first file is written.
+// Reads the listing as `options` ask.
+bool ReadListing(ImportOptions& options, XmltvListing* listing, std::string* error) {
+  XmltvReading& reading = options.reading;
+  if (!FindTimeZone(options.zone, &reading.zone, error) ||
+      !(*error = CodePageProblem(reading.code_page)).empty()) {
+    return false;
+  }
+  std::FILE* file = OpenXmltv(options, error);
+  if (file == nullptr) return false;
+  const bool read = ReadXmltv(file, reading, listing, error);
+  if (file != stdin) std::fclose(file);
+  return read;
+}
+
+// Reads, checks and lays out every base; nothing is printed or written.
+bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
+  const XmltvReading& reading = options.reading;
+  XmltvListing& listing = plan->listing;
+  if (!ReadListing(options, &listing, error)) return false;
   for (std::size_t i = 0; i < reading.channels.size(); ++i) {
     if (!listing.named_held[i]) {
-      PrintError("import", "channel " + reading.channels[i] + ": not in " + reading.shown_file +
-                               " (no <channel> or <programme> has that id); nothing written");
-      return 1;
+      *error = "channel " + reading.channels[i] + ": not in " + reading.shown_file +
+               " (no <channel> or <programme> has that id); nothing written";
+      return false;
     }
   }
-  std::vector<LaidOutBase> outputs;
-  if (!LayOutBases(&listing.channels, &outputs, &error)) {
-    PrintError("import", error);
-    return 1;
-  }
-  if (const std::string problem = DirectoryProblem(options.dir); !problem.empty()) {
-    PrintError("import", problem);
-    return 1;
-  }
-  // (Channels asked for by name are each told of below.)
+  std::vector<LaidOutBase>& outputs = plan->outputs;
+  if (!LayOutBases(&listing.channels, &outputs, error)) return false;
+  if (*error = DirectoryProblem(options.dir); !error->empty()) return false;
+  // (Channels asked for by name are each told of in the report.)
   if (listing.channels.empty() && reading.channels.empty()) {
-    PrintError("import", reading.shown_file + " holds no programmes" +
-                             (reading.has_from || reading.has_to ? " in the window" : "") +
-                             " of a channel; nothing written");
-    return 1;
+    *error = reading.shown_file + " holds no programmes" +
+             (reading.has_from || reading.has_to ? " in the window" : "") +
+             " of a channel; nothing written";
+    return false;
   }
-  std::vector<FileReplacement> files;
-  std::vector<std::string> paths;
   for (std::size_t i = 0; i < outputs.size(); ++i) {
-    const LaidOutBase& output = outputs[i];
-    paths.push_back(options.dir + "/" + output.file_name);
-    const std::string index = BaseFilePath(paths.back(), kIndexExtension);
+    plan->paths.push_back(options.dir + "/" + outputs[i].file_name);
+    const std::string index = BaseFilePath(plan->paths.back(), kIndexExtension);
     if (const std::string problem = FileNameProblem(index); !problem.empty()) {
-      PrintError("import", "channel " + listing.channels[i].id + ": " + index + " " + problem +
-                               "; nothing written");
-      return 1;
+      *error =
+          "channel " + listing.channels[i].id + ": " + index + " " + problem + "; nothing written";
+      return false;
     }
-    files.push_back({BaseFilePath(paths.back(), kIndexExtension), output.index});
-    files.push_back({BaseFilePath(paths.back(), kTitleExtension), output.titles});
+    plan->files.push_back({index, outputs[i].index});
+    plan->files.push_back({BaseFilePath(plan->paths.back(), kTitleExtension), outputs[i].titles});
   }
+  return true;
+}
 
-  // The report first: when it cannot be written (a full disk, a closed
-  // pipe), nothing is replaced, rather than bases changed without a word.
+// The report: a line a base on standard output, warnings on standard error.
+void PrintImportReport(const XmltvReading& reading, const ImportPlan& plan) {
+  const XmltvListing& listing = plan.listing;
   if (listing.without_channel > 0) {
     PrintError("import",
                "warning: " + std::to_string(listing.without_channel) +
@@ -283,10 +276,10 @@ int RunImport(const Arguments& given) {
       PrintError("import", "channel " + wanted + ": no programmes in the window; nothing written");
     }
   }
-  for (std::size_t i = 0; i < outputs.size(); ++i) {
+  for (std::size_t i = 0; i < plan.paths.size(); ++i) {
     const XmltvChannel& channel = listing.channels[i];
     std::printf("%s\t%zu programme%s\t%s\n", channel.id.c_str(), channel.programs.size(),
-                channel.programs.size() == 1 ? "" : "s", paths[i].c_str());
+                channel.programs.size() == 1 ? "" : "s", plan.paths[i].c_str());
     if (channel.replaced > 0) {
       PrintError("import", "channel " + channel.id + ": " + std::to_string(channel.replaced) +
                                " characters not in " + reading.code_page + " became '?'");
@@ -297,13 +290,32 @@ int RunImport(const Arguments& given) {
                                std::to_string(kMaxTitleLength) + " bytes cut there");
     }
   }
+}
+
+}  // namespace
+
+int RunImport(const Arguments& given) {
+  Arguments args = given;
+  TakeSyncOption(&args);
+  ImportOptions options;
+  int exit_code = 0;
+  if (!ParseImportOptions(args, &options, &exit_code)) return exit_code;
+  // Everything is checked and laid out before the first file is written.
+  ImportPlan plan;
+  std::string error;
+  if (!PlanImport(options, &plan, &error)) {
+    PrintError("import", error);
+    return 1;
+  }
+  // The report first: when it cannot be written (a full disk, a closed
+  // pipe), nothing is replaced, rather than bases changed without a word.
+  PrintImportReport(options.reading, plan);
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     PrintError("import", "cannot write to standard output; nothing written");
     std::clearerr(stdout);  // said once, here
     return 1;
   }
   ReplaceReport report;
-  ReplaceFiles(files, &report);
-  if (!ReportReplacement("import", report, options.dir)) return 1;
-  return 0;
+  ReplaceFiles(plan.files, &report);
+  return ReportReplacement("import", report, options.dir) ? 0 : 1;
 }

@@ -317,88 +317,109 @@ std::string DayLabel(const ReviewPage& page, const ProgramStart& day) {
   return label + "</div>";
 }
 
-}  // namespace
+void AppendHead(const ReviewPage& page, std::string* html) {
+  *html +=
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+      "style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
+  *html += EscapeHtml(page.name) + " \xE2\x80\x94 skedtool review</title>\n<style>";
+  *html += kStyle;
+  *html += "</style>\n</head>\n<body>\n";
+}
 
-std::string RenderReviewPage(const ReviewPage& page) {
+// The hour lines and the ruler of hours above the grid.
+void AppendHours(const TimeAxis& axis, std::string* html) {
+  *html += "<style>.hours,.day{grid-template-columns:" + Rem(kLabelRem) + " 1fr}.line{background:";
+  for (int hour = 0; hour <= 24; ++hour) {
+    *html += std::string(hour > 0 ? "," : "") + "linear-gradient(var(--rule),var(--rule)) " +
+             Rem(axis.at[hour]) + " 0/1px 100% no-repeat";
+  }
+  *html += "}</style>\n<div class=\"scroll\"><div class=\"grid\" style=\"width:calc(" +
+           Rem(kLabelRem) + " + " + Rem(axis.at[24]) +
+           ")\"><div class=\"hours\"><div></div><div class=\"line\">";
+  for (int hour = 0; hour <= 24; ++hour) {
+    *html += "<span style=\"left:" + Rem(axis.at[hour]) + "\">" + std::to_string(hour) + "</span>";
+  }
+  *html += "</div></div>\n";
+}
+
+// The days without programmes between two rows: each a row of gaps, or one
+// folded row for more than kEmptyDaysShown.
+void AppendEmptyDays(const ReviewPage& page, const TimeAxis& axis, int lanes,
+                     std::chrono::sys_days before, std::chrono::sys_days day, std::string* html) {
+  const long long empty = (day - before).count() - 1;
+  if (empty > kEmptyDaysShown) {
+    *html += "<div class=\"day\"><div class=\"label\"></div><div class=\"fold\">\xE2\x80\xA6 " +
+             std::to_string(empty) + " days without programmes \xE2\x80\xA6</div></div>\n";
+    return;
+  }
+  for (long long k = 1; k <= empty; ++k) {
+    const std::chrono::year_month_day empty_day{before + std::chrono::days{k}};
+    const std::chrono::weekday weekday{before + std::chrono::days{k}};
+    ProgramStart shown;
+    shown.year = static_cast<int>(empty_day.year());
+    shown.month = static_cast<int>(unsigned(empty_day.month()));
+    shown.day = static_cast<int>(unsigned(empty_day.day()));
+    shown.weekday = static_cast<int>(weekday.iso_encoding());
+    *html += "<div class=\"day\">" + DayLabel(page, shown) + "<div class=\"line\">";
+    for (int lane = 0; lane < lanes; ++lane) {
+      *html += "<div class=\"lane\">";
+      AppendGap(axis, 0, 1440, html);
+      *html += "</div>";
+    }
+    *html += "</div></div>\n";
+  }
+}
+
+// One programme's block in its lane.
+void AppendBlock(const ReviewPage& page, const TimeAxis& axis, const ReviewProgram& program,
+                 const std::string& colour, std::string* html) {
+  const long long from = program.start.hour * 60 + program.start.minute;
+  const long long to = EndInRow(program);
+  const std::vector<const MarkText*> found = MarksOf(program);
+  // One that the next starts with has no length: a sliver, drawn above it.
+  *html += "<div class=\"b " + colour + (to == from ? " point" : "");
+  for (const MarkText* mark : found) *html += std::string(" ") + mark->css;
+  const std::string details = EscapeHtml(Details(page, program, found));
+  *html += "\" style=\"" + Span(axis, from, std::max(to, from)) + "\" role=\"img\" title=\"" +
+           details + "\"><time datetime=\"" + FormatDate(program.start) + "T" +
+           FormatClock(program.start) + "\">" + FormatClock(program.start) +
+           "</time><span class=\"t\">";
+  // The marks first, so that the smallest block still shows them.
+  for (const MarkText* mark : found) {
+    if (*mark->badge != '\0')
+      *html += std::string("<span class=\"badge\">") + mark->badge + "</span>";
+  }
+  *html += EscapeHtml(ShortTitle(program.title)) + "</span></div>";
+}
+
+// The week grid: a row a date, a lane a source of bases.
+void AppendGrid(const ReviewPage& page, const std::vector<int>& colours, std::string* html) {
   const std::size_t count = page.programs.size();
   const int lanes = page.composed ? 1 : std::max<int>(1, static_cast<int>(page.sources.size()));
   const auto lane_of = [&](const ReviewProgram& program) {
     return page.composed ? 0 : program.source;
   };
-
-  std::string html;
-  html.reserve(2048 + count * 700);
-  html +=
-      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-      "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
-      "style-src 'unsafe-inline'; base-uri 'none'; form-action 'none'\">\n"
-      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
-  html += EscapeHtml(page.name) + " \xE2\x80\x94 skedtool review</title>\n<style>";
-  html += kStyle;
-  html += "</style>\n</head>\n<body>\n";
-  const std::vector<int> colours = SourceColours(page);
-  const auto colour_of = [&](const ReviewProgram& program) {
-    return ColourClass(colours[static_cast<std::size_t>(program.source)]);
-  };
-  AppendHeader(page, colours, &html);
-
-  // The week grid: a row a date, a lane a source of bases.
-  html += "<div class=\"week\" role=\"region\" aria-label=\"Week\"><h2>Week</h2>\n";
-  AppendLegend(page, &html);
+  *html += "<div class=\"week\" role=\"region\" aria-label=\"Week\"><h2>Week</h2>\n";
+  AppendLegend(page, html);
   const TimeAxis axis = AxisOf(page);
-  // A line at each hour, where the axis puts it.
-  html += "<style>.hours,.day{grid-template-columns:" + Rem(kLabelRem) + " 1fr}.line{background:";
-  for (int hour = 0; hour <= 24; ++hour) {
-    html += std::string(hour > 0 ? "," : "") + "linear-gradient(var(--rule),var(--rule)) " +
-            Rem(axis.at[hour]) + " 0/1px 100% no-repeat";
-  }
-  html += "}</style>\n<div class=\"scroll\"><div class=\"grid\" style=\"width:calc(" +
-          Rem(kLabelRem) + " + " + Rem(axis.at[24]) +
-          ")\"><div class=\"hours\"><div></div><div class=\"line\">";
-  for (int hour = 0; hour <= 24; ++hour) {
-    html += "<span style=\"left:" + Rem(axis.at[hour]) + "\">" + std::to_string(hour) + "</span>";
-  }
-  html += "</div></div>\n";
-  std::size_t i = 0;
-  std::chrono::sys_days previous_day{};
+  AppendHours(axis, html);
   // Per lane, whether a long stretch without a start runs into the next day.
   std::vector<char> gap_into_next_day(static_cast<std::size_t>(lanes), 0);
   std::vector<std::size_t> lane_first(static_cast<std::size_t>(lanes), count);
   for (std::size_t k = count; k-- > 0;) {
     lane_first[static_cast<std::size_t>(lane_of(page.programs[k]))] = k;
   }
-  while (i < count) {
+  std::chrono::sys_days previous_day{};
+  for (std::size_t i = 0, end = 0; i < count; i = end) {
     const std::chrono::sys_days day = DayOf(page.programs[i].start);
-    if (i > 0) {
-      const long long empty = (day - previous_day).count() - 1;
-      if (empty > kEmptyDaysShown) {
-        html += "<div class=\"day\"><div class=\"label\"></div><div class=\"fold\">\xE2\x80\xA6 " +
-                std::to_string(empty) + " days without programmes \xE2\x80\xA6</div></div>\n";
-      } else {
-        for (long long k = 1; k <= empty; ++k) {
-          const std::chrono::year_month_day empty_day{previous_day + std::chrono::days{k}};
-          const std::chrono::weekday weekday{previous_day + std::chrono::days{k}};
-          ProgramStart shown;
-          shown.year = static_cast<int>(empty_day.year());
-          shown.month = static_cast<int>(unsigned(empty_day.month()));
-          shown.day = static_cast<int>(unsigned(empty_day.day()));
-          shown.weekday = static_cast<int>(weekday.iso_encoding());
-          html += "<div class=\"day\">" + DayLabel(page, shown) + "<div class=\"line\">";
-          for (int lane = 0; lane < lanes; ++lane) {
-            html += "<div class=\"lane\">";
-            AppendGap(axis, 0, 1440, &html);
-            html += "</div>";
-          }
-          html += "</div></div>\n";
-        }
-      }
-    }
-    std::size_t end = i;
+    if (i > 0) AppendEmptyDays(page, axis, lanes, previous_day, day, html);
     while (end < count && DayOf(page.programs[end].start) == day) ++end;
-    const ProgramStart& first = page.programs[i].start;
-    html += "<div class=\"day\">" + DayLabel(page, first) + "<div class=\"line\">";
+    *html +=
+        "<div class=\"day\">" + DayLabel(page, page.programs[i].start) + "<div class=\"line\">";
     for (int lane = 0; lane < lanes; ++lane) {
-      html += "<div class=\"lane\">";
+      *html += "<div class=\"lane\">";
       bool first_in_lane = true;
       char& gap_runs_on = gap_into_next_day[static_cast<std::size_t>(lane)];
       for (std::size_t k = i; k < end; ++k) {
@@ -409,62 +430,114 @@ std::string RenderReviewPage(const ReviewPage& page) {
         // a lane's first programme, the hours from midnight count alike.
         const bool lane_begins = k == lane_first[static_cast<std::size_t>(lane)];
         if (first_in_lane && (gap_runs_on || (lane_begins && from > kLongGapMinutes)) && from > 0) {
-          AppendGap(axis, 0, from, &html);
+          AppendGap(axis, 0, from, html);
         }
         first_in_lane = false;
-        const long long to = EndInRow(program);
-        const std::vector<const MarkText*> found = MarksOf(program);
-        // One that the next starts with has no length: a sliver, drawn above it.
-        html += "<div class=\"b " + colour_of(program) + (to == from ? " point" : "");
-        for (const MarkText* mark : found) html += std::string(" ") + mark->css;
-        const std::string details = EscapeHtml(Details(page, program, found));
-        html += "\" style=\"" + Span(axis, from, std::max(to, from)) + "\" role=\"img\" title=\"" +
-                details + "\"><time datetime=\"" + FormatDate(program.start) + "T" +
-                FormatClock(program.start) + "\">" + FormatClock(program.start) +
-                "</time><span class=\"t\">";
-        // The marks first, so that the smallest block still shows them.
-        for (const MarkText* mark : found) {
-          if (*mark->badge != '\0')
-            html += std::string("<span class=\"badge\">") + mark->badge + "</span>";
-        }
-        html += EscapeHtml(ShortTitle(program.title)) + "</span></div>";
+        AppendBlock(page, axis, program,
+                    ColourClass(colours[static_cast<std::size_t>(program.source)]), html);
         gap_runs_on = program.long_gap && from + program.until > 1440;
       }
-      if (first_in_lane && gap_runs_on) AppendGap(axis, 0, 1440, &html);
-      html += "</div>";
+      if (first_in_lane && gap_runs_on) AppendGap(axis, 0, 1440, html);
+      *html += "</div>";
     }
-    html += "</div></div>\n";
+    *html += "</div></div>\n";
     previous_day = day;
-    i = end;
   }
-  html += "</div></div></div>\n";
+  *html += "</div></div></div>\n";
+}
 
-  // The listing.
-  html +=
+// A row of the listing as its cells see it.
+struct ListingRow {
+  const ReviewPage& page;
+  const ReviewProgram& program;
+  std::string colour;
+  std::vector<const MarkText*> marks;
+};
+
+// The listing's columns, in order, each with the cell it draws; some only
+// for a composed guide.
+struct ListingColumn {
+  const char* heading;
+  bool composed_only;
+  std::string (*cell)(const ListingRow& row);
+};
+const ListingColumn kListingColumns[] = {
+    {"Date", false,
+     [](const ListingRow& row) {
+       return "<td class=\"t\">" + FormatDate(row.program.start) + "</td>";
+     }},
+    {"Day", false,
+     [](const ListingRow& row) {
+       return "<td>" + WeekdayName(row.program.start.weekday) + "</td>";
+     }},
+    {"Time", false,
+     [](const ListingRow& row) {
+       return "<td class=\"t\">" + FormatClock(row.program.start) + "</td>";
+     }},
+    {"Title", false,
+     [](const ListingRow& row) {
+       return std::string(row.program.title_damaged ? "<td class=\"damaged\">" : "<td>") +
+              EscapeHtml(row.program.title) + "</td>";
+     }},
+    {"Source", false,
+     [](const ListingRow& row) {
+       return "<td><span class=\"sw " + row.colour + "\"></span>" +
+              EscapeHtml(row.page.sources[static_cast<std::size_t>(row.program.source)].name) +
+              "</td>";
+     }},
+    {"Time there", true,
+     [](const ListingRow& row) {
+       return "<td class=\"t\">" + WhenText(row.program.source_start) + "</td>";
+     }},
+    {"Shift", true,
+     [](const ListingRow& row) {
+       return "<td class=\"t\">" + ShiftText(row.program.shift) + "</td>";
+     }},
+    {"Taken by", true,
+     [](const ListingRow& row) {
+       return "<td>" + RangeKey(row.program.weekday_key) + " " + row.program.range + "</td>";
+     }},
+    {"Marks", false,
+     [](const ListingRow& row) {
+       std::string cell = "<td>";
+       for (std::size_t m = 0; m < row.marks.size(); ++m)
+         cell += (m == 0 ? "" : "; ") + std::string(row.marks[m]->meaning);
+       return cell + "</td>";
+     }},
+};
+
+void AppendListing(const ReviewPage& page, const std::vector<int>& colours, std::string* html) {
+  *html +=
       "<div class=\"list\" role=\"region\" "
-      "aria-label=\"Listing\"><h2>Listing</h2>\n<table><thead><tr><th>Date</th><th>Day</th>"
-      "<th>Time</th><th>Title</th><th>Source</th>";
-  if (page.composed) html += "<th>Time there</th><th>Shift</th><th>Taken by</th>";
-  html += "<th>Marks</th></tr></thead>\n<tbody>\n";
-  for (std::size_t k = 0; k < count; ++k) {
-    const ReviewProgram& program = page.programs[k];
-    const std::vector<const MarkText*> found = MarksOf(program);
-    html += "<tr><td class=\"t\">" + FormatDate(program.start) + "</td><td>" +
-            WeekdayName(program.start.weekday) + "</td><td class=\"t\">" +
-            FormatClock(program.start) + "</td><td" +
-            (program.title_damaged ? " class=\"damaged\"" : "") + ">" + EscapeHtml(program.title) +
-            "</td><td><span class=\"sw " + colour_of(program) + "\"></span>" +
-            EscapeHtml(page.sources[static_cast<std::size_t>(program.source)].name) + "</td>";
-    if (page.composed) {
-      html += "<td class=\"t\">" + WhenText(program.source_start) + "</td><td class=\"t\">" +
-              ShiftText(program.shift) + "</td><td>" + RangeKey(program.weekday_key) + " " +
-              program.range + "</td>";
-    }
-    html += "<td>";
-    for (std::size_t m = 0; m < found.size(); ++m)
-      html += (m == 0 ? "" : "; ") + std::string(found[m]->meaning);
-    html += "</td></tr>\n";
+      "aria-label=\"Listing\"><h2>Listing</h2>\n<table><thead><tr>";
+  for (const ListingColumn& column : kListingColumns) {
+    if (page.composed || !column.composed_only)
+      *html += std::string("<th>") + column.heading + "</th>";
   }
-  html += "</tbody></table></div>\n</body>\n</html>\n";
+  *html += "</tr></thead>\n<tbody>\n";
+  for (const ReviewProgram& program : page.programs) {
+    const ListingRow row{page, program,
+                         ColourClass(colours[static_cast<std::size_t>(program.source)]),
+                         MarksOf(program)};
+    *html += "<tr>";
+    for (const ListingColumn& column : kListingColumns) {
+      if (page.composed || !column.composed_only) *html += column.cell(row);
+    }
+    *html += "</tr>\n";
+  }
+  *html += "</tbody></table></div>\n";
+}
+
+}  // namespace
+
+std::string RenderReviewPage(const ReviewPage& page) {
+  std::string html;
+  html.reserve(2048 + page.programs.size() * 700);
+  AppendHead(page, &html);
+  const std::vector<int> colours = SourceColours(page);
+  AppendHeader(page, colours, &html);
+  AppendGrid(page, colours, &html);
+  AppendListing(page, colours, &html);
+  html += "</body>\n</html>\n";
   return html;
 }

@@ -162,6 +162,11 @@ struct ReadState {
   std::string parser_error;  // the parser's first error, with its place
 };
 
+// Every message about a place in the document: "FILE:LINE: what".
+std::string ErrorAt(const ReadState& state, long line, const std::string& message) {
+  return state.reading->shown_file + ":" + std::to_string(line) + ": " + message;
+}
+
 // Nothing beyond the named file is ever loaded: a DTD, an external entity,
 // anything named by a URL.
 xmlParserInputPtr RefuseExternal(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
@@ -197,9 +202,10 @@ int ReadFromFile(void* context, char* buffer, int length) {
     if (got == 0 || state->head.size() >= kHead || state->head.find("?>") != std::string::npos) {
       state->head_checked = true;
       if (const std::string declared = ConflictingDeclaration(state->head); !declared.empty()) {
-        state->error = state->reading->shown_file + ":1: a UTF-8 byte-order mark, but encoding=\"" +
-                       BriefText(declared) +
-                       "\" declared: the document cannot be both; save it as one of them";
+        state->error =
+            ErrorAt(*state, 1,
+                    "a UTF-8 byte-order mark, but encoding=\"" + BriefText(declared) +
+                        "\" declared: the document cannot be both; save it as one of them");
         return -1;
       }
       std::string().swap(state->head);
@@ -207,9 +213,9 @@ int ReadFromFile(void* context, char* buffer, int length) {
   }
   if (!WatchMarkup(&state->watch, {buffer, got})) {
     if (state->error.empty()) {
-      state->error = state->reading->shown_file + ":" + std::to_string(state->watch.line) +
-                     ": an element has more than " + std::to_string(kMaxAttributes) +
-                     " attributes; no XMLTV element has so many";
+      state->error = ErrorAt(*state, state->watch.line,
+                             "an element has more than " + std::to_string(kMaxAttributes) +
+                                 " attributes; no XMLTV element has so many");
     }
     return -1;
   }
@@ -224,8 +230,7 @@ int LineNow(const ReadState& state) { return xmlSAX2GetLineNumber(state.parser);
 // current one.
 void Fail(ReadState* state, const std::string& message, int line = 0) {
   if (state->error.empty()) {
-    state->error = state->reading->shown_file + ":" +
-                   std::to_string(line > 0 ? line : LineNow(*state)) + ": " + message;
+    state->error = ErrorAt(*state, line > 0 ? line : LineNow(*state), message);
   }
   xmlStopParser(state->parser);
 }
@@ -235,8 +240,8 @@ void KeepParserError(void* context, xmlErrorPtr error) {
   if (!state->parser_error.empty() || error == nullptr || error->level < XML_ERR_ERROR) return;
   std::string message = error->message != nullptr ? error->message : "unknown error";
   while (!message.empty() && message.back() == '\n') message.pop_back();
-  state->parser_error = state->reading->shown_file + ":" + std::to_string(error->line) +
-                        ": not well-formed XML: " + BriefText(message, 300);
+  state->parser_error =
+      ErrorAt(*state, error->line, "not well-formed XML: " + BriefText(message, 300));
 }
 
 std::string_view Text(const xmlChar* text) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/calendar_time.h"
-#include "base/check_log.h"
 #include "base/compare_program_times.h"
+#include "base/guide_log.h"
 #include "base/program_base_format.h"
 #include "base/program_tables.h"
 #include "base/stored_base.h"
@@ -69,9 +69,9 @@ Status BuildGuideFiles(const ProgramTable& guide, GuideFiles* files) {
   files->log.clear();
   // Each entry is its title and at most 34 more bytes; the header fewer.
   files->log.reserve(files->titles.size() + 34 * programs.size());
-  AppendCheckLogHeader(&files->log);
+  AppendGuideLogHeader(&files->log);
   for (std::size_t i = 0; i < programs.size(); ++i) {
-    AppendCheckLogEntry(&files->log, starts[i],
+    AppendGuideLogEntry(&files->log, starts[i],
                         static_cast<std::uint16_t>(guide.records[order[i]].weekday),
                         programs[i].title);
   }

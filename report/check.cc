@@ -30,12 +30,13 @@
 
 namespace {
 
-// The report being made, and how: the tables the bases load into, how text
-// is shown, and whether the section at hand is past the sections shown.
-struct Tally {
+// A check in progress: the report being made, and how: the tables the bases
+// load into, how text is shown, and whether the section at hand is past the
+// sections shown.
+struct CheckRun {
   CheckReport* report;
   ProgramTables* tables;
-  const ShownText* shown;
+  const DisplayCodePage* shown;
   long long& errors;
   long long& warnings;
   BaseCache* bases;             // each base read once, as one version
@@ -45,35 +46,35 @@ struct Tally {
   FolderListings folders = {};                       // bases not there are known from these
 };
 
-void Fact(Tally* tally, std::string text) {
-  tally->report->lines.push_back({CheckLine::Kind::kFact, Severity::kWarning, "", std::move(text)});
+void Fact(CheckRun* run, std::string text) {
+  run->report->lines.push_back({CheckLine::Kind::kFact, Severity::kWarning, "", std::move(text)});
 }
 
 // Text from the composition file as it can be shown on one line: control
 // bytes escaped, so that a zero byte cannot cut it short nor a line end
 // break it. A backslash stays as it is, as in section names of Windows paths.
 // With --codepage the bytes are converted to UTF-8.
-std::string Shown(const Tally& tally, std::string_view text) {
-  return (*tally.shown)(EscapeControlBytes(text, Backslash::kAsItIs));
+std::string Shown(const CheckRun& run, std::string_view text) {
+  return (*run.shown)(EscapeControlBytes(text, Backslash::kAsItIs));
 }
 
 // A finding of the kind `kind` ("unknown keys"): shown, or counted.
-void Finding(Tally* tally, bool error, const char* kind, const std::string& message) {
-  ++(error ? tally->errors : tally->warnings);
-  if (tally->quiet) {
-    ++tally->counted_quietly[std::string(kind) + (error ? " (errors)" : "")];
+void Finding(CheckRun* run, bool error, const char* kind, const std::string& message) {
+  ++(error ? run->errors : run->warnings);
+  if (run->quiet) {
+    ++run->counted_quietly[std::string(kind) + (error ? " (errors)" : "")];
   } else {
-    tally->report->lines.push_back(
+    run->report->lines.push_back(
         {CheckLine::Kind::kFinding, error ? Severity::kError : Severity::kWarning, kind, message});
   }
 }
 
-void Error(Tally* tally, const char* kind, const std::string& message) {
-  Finding(tally, true, kind, message);
+void Error(CheckRun* run, const char* kind, const std::string& message) {
+  Finding(run, true, kind, message);
 }
 
-void Warning(Tally* tally, const char* kind, const std::string& message) {
-  Finding(tally, false, kind, message);
+void Warning(CheckRun* run, const char* kind, const std::string& message) {
+  Finding(run, false, kind, message);
 }
 
 // Of one kind of finding in one key or section only the first few are shown;
@@ -87,21 +88,21 @@ struct FindingKind {
 };
 
 // Whether the next finding of `kind` is to be shown; counts it either way.
-bool ShowNext(Tally* tally, FindingKind* kind, long long count = 1) {
+bool ShowNext(CheckRun* run, FindingKind* kind, long long count = 1) {
   const bool show = kind->found < kShownPerKind;
   kind->found += count;
   if (!show) {
-    tally->warnings += count;
-    if (tally->quiet) tally->counted_quietly[kind->what] += count;
+    run->warnings += count;
+    if (run->quiet) run->counted_quietly[kind->what] += count;
   }
   return show;
 }
 
-void SumUp(const Tally& tally, const FindingKind& kind, const std::string& where) {
-  if (!tally.quiet && kind.found > kShownPerKind) {
-    tally.report->lines.push_back({CheckLine::Kind::kNotShown, Severity::kWarning, kind.what,
-                                   "... " + std::to_string(kind.found - kShownPerKind) + " more " +
-                                       kind.what + " in " + where + " not shown"});
+void SumUp(const CheckRun& run, const FindingKind& kind, const std::string& where) {
+  if (!run.quiet && kind.found > kShownPerKind) {
+    run.report->lines.push_back({CheckLine::Kind::kNotShown, Severity::kWarning, kind.what,
+                                 "... " + std::to_string(kind.found - kShownPerKind) + " more " +
+                                     kind.what + " in " + where + " not shown"});
   }
 }
 
@@ -112,10 +113,10 @@ void Selected(Status status, std::string_view section, CheckedSelection* selecti
   selection->failed_section = section;
 }
 
-void ComposerStops(Tally* tally, Status status, const std::string& where) {
-  if (tally->report->composer == Status::kOk) {
-    tally->report->composer = status;
-    tally->report->composer_where = where;
+void ComposerStops(CheckRun* run, Status status, const std::string& where) {
+  if (run->report->composer == Status::kOk) {
+    run->report->composer = status;
+    run->report->composer_where = where;
   }
 }
 
@@ -135,7 +136,7 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
 }
 
 // Keys the composer never reads, and keys that stand twice.
-void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
+void CheckKeys(const IniProfile& profile, std::size_t position, CheckRun* run) {
   // The keys as places in the file, 8 bytes each whatever their number:
   // sorted by name to find the repeated ones, then back into file order.
   struct Place {
@@ -167,39 +168,38 @@ void CheckKeys(const IniProfile& profile, std::size_t position, Tally* tally) {
 
   FindingKind ignored{"lines that are ignored"};
   ForEachIgnoredProfileLine(profile, position, [&](std::string_view line, const char* why) {
-    if (ShowNext(tally, &ignored)) {
-      Warning(tally, ignored.what, "\"" + Shown(*tally, line) + "\" is ignored: " + why);
+    if (ShowNext(run, &ignored)) {
+      Warning(run, ignored.what, "\"" + Shown(*run, line) + "\" is ignored: " + why);
     }
   });
-  SumUp(*tally, ignored, "this section");
+  SumUp(*run, ignored, "this section");
 
   FindingKind repeated{"keys that stand more than once"};
   FindingKind unknown{"unknown keys"};
   for (const Place& key : keys) {
     const std::string_view name = name_of(key);
     if ((key.size & kRepeated) != 0) {
-      if (ShowNext(tally, &repeated)) {
-        Warning(
-            tally, repeated.what,
-            "'" + Shown(*tally, name) + "' stands more than once: only its first value is used");
+      if (ShowNext(run, &repeated)) {
+        Warning(run, repeated.what,
+                "'" + Shown(*run, name) + "' stands more than once: only its first value is used");
       }
       continue;
     }
     const std::string lower = ProfileNameKey(name);
     const bool is_known =
         std::find(kChannelKeys.begin(), kChannelKeys.end(), lower) != kChannelKeys.end();
-    if (is_known || !ShowNext(tally, &unknown)) continue;
-    std::string message = "unknown key '" + Shown(*tally, name) + "' is ignored";
+    if (is_known || !ShowNext(run, &unknown)) continue;
+    std::string message = "unknown key '" + Shown(*run, name) + "' is ignored";
     for (const std::string_view candidate : kChannelKeys) {
       if (EditDistance(lower, candidate) <= 2) {
         message += "; did you mean '" + std::string(candidate) + "'?";
         break;
       }
     }
-    Warning(tally, unknown.what, message);
+    Warning(run, unknown.what, message);
   }
-  SumUp(*tally, repeated, "this section");
-  SumUp(*tally, unknown, "this section");
+  SumUp(*run, repeated, "this section");
+  SumUp(*run, unknown, "this section");
 }
 
 // The starts (hour, minute) of the channel's programmes on `weekday`.
@@ -270,7 +270,7 @@ long long OverlappingPairs(const std::vector<ListedRange>& ranges,
 // loaded, and is empty where it did not.
 FindingKind CheckOverlaps(const std::vector<ListedRange>& may_overlap, const std::string& key,
                           const std::vector<ClockTime>& starts, int weekday, const std::string& day,
-                          Tally* tally) {
+                          CheckRun* run) {
   FindingKind overlapping{"pairs of overlapping ranges"};
   const long long pairs = OverlappingPairs(may_overlap, [&](std::size_t i, std::size_t j) {
     const ListedRange& a = may_overlap[i];
@@ -279,7 +279,7 @@ FindingKind CheckOverlaps(const std::vector<ListedRange>& may_overlap, const std
     RangesOverlap(a.range, b.range, &common);
     const int twice = CountInRange(starts, weekday, common);
     Warning(
-        tally, overlapping.what,
+        run, overlapping.what,
         key + " ranges " + std::string(a.text) + " and " + std::string(b.text) + " overlap (" +
             FormatClockTime(common.start) + "-" + FormatClockTime(common.end) + "): " +
             (day.empty()  ? "programmes there are taken twice"
@@ -288,8 +288,8 @@ FindingKind CheckOverlaps(const std::vector<ListedRange>& may_overlap, const std
   });
   overlapping.found = pairs;
   if (pairs > kShownPerKind) {
-    tally->warnings += pairs - kShownPerKind;
-    if (tally->quiet) tally->counted_quietly[overlapping.what] += pairs - kShownPerKind;
+    run->warnings += pairs - kShownPerKind;
+    if (run->quiet) run->counted_quietly[overlapping.what] += pairs - kShownPerKind;
   }
   return overlapping;
 }
@@ -300,12 +300,12 @@ constexpr std::size_t kRangesPaired = 100'000;
 
 // One weekday's range list; returns how many programmes it takes.
 long long CheckWeekday(const IniProfile& profile, const std::string& section, int weekday,
-                       bool loaded, Tally* tally) {
+                       bool loaded, CheckRun* run) {
   const std::string key = RangeKey(weekday);
   const bool present = HasProfileKey(profile, section, key);
   const std::string value = ProfileString(profile, section, key, kWholeDay);
   const std::vector<ClockTime> starts =
-      loaded ? StartsOn(tally->tables->channel, weekday) : std::vector<ClockTime>{};
+      loaded ? StartsOn(run->tables->channel, weekday) : std::vector<ClockTime>{};
 
   // The list is read range by range; of its findings only the first few of
   // each kind are kept, to be shown after the weekday's line. Only the first
@@ -325,12 +325,12 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
     if (count++ < kRangesListed) {
       shown += (shown.empty() ? "" : ", ") + std::string(range.text);
     }
-    if (!why.empty() && ShowNext(tally, &empty)) {
+    if (!why.empty() && ShowNext(run, &empty)) {
       findings.emplace_back(empty.what,
                             key + " range " + std::string(range.text) + " takes nothing: " + why);
     }
     for (const std::string& note : SurprisingTimes(range)) {
-      if (ShowNext(tally, &surprising)) findings.emplace_back(surprising.what, key + ": " + note);
+      if (ShowNext(run, &surprising)) findings.emplace_back(surprising.what, key + ": " + note);
     }
     if (CanOverlap(range.range)) {
       if (may_overlap.size() < kRangesPaired) {
@@ -346,34 +346,34 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
   if (!present) shown += " (no " + key + ": the whole day)";
   if (report.count == 0) shown = value.empty() ? "nothing (" + key + " is empty)" : "nothing";
   if (!report.ignored.empty() && report.why_ignored.empty()) {
-    shown += "  ; ignored: " + Shown(*tally, report.ignored);
+    shown += "  ; ignored: " + Shown(*run, report.ignored);
   }
   const std::string taken_text = loaded ? std::to_string(taken) : "-";
-  if (!tally->quiet) {
+  if (!run->quiet) {
     char line[16];
     std::snprintf(line, sizeof line, "%s %4s  ", WeekdayName(weekday).c_str(), taken_text.c_str());
-    Fact(tally, line + shown);
+    Fact(run, line + shown);
   }
 
   if (const std::size_t zero = value.find('\0'); zero != std::string::npos) {
-    Warning(tally, "range lists that stop early",
+    Warning(run, "range lists that stop early",
             key + " holds a zero byte: the list is read only up to it, and \"" +
-                Shown(*tally, std::string_view(value).substr(zero)) + "\" is ignored");
+                Shown(*run, std::string_view(value).substr(zero)) + "\" is ignored");
   }
   if (!report.why_ignored.empty()) {
-    Warning(tally, "range lists that stop early",
-            key + " stops at \"" + Shown(*tally, report.ignored) + "\": " + report.why_ignored +
+    Warning(run, "range lists that stop early",
+            key + " stops at \"" + Shown(*run, report.ignored) + "\": " + report.why_ignored +
                 "; the rest of the list is ignored");
   }
-  for (const auto& [kind, message] : findings) Warning(tally, kind, message);
+  for (const auto& [kind, message] : findings) Warning(run, kind, message);
   if (too_many_to_pair) {
-    Warning(tally, "range lists too long to look for overlaps",
+    Warning(run, "range lists too long to look for overlaps",
             key + " has more than " + std::to_string(kRangesPaired) +
                 " ranges that can take programmes; they are not checked for overlaps");
   }
-  FindingKind overlapping = CheckOverlaps(may_overlap, key, starts, weekday,
-                                          loaded ? WeekdayFullName(weekday) : "", tally);
-  for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*tally, *kind, key);
+  FindingKind overlapping =
+      CheckOverlaps(may_overlap, key, starts, weekday, loaded ? WeekdayFullName(weekday) : "", run);
+  for (const FindingKind* kind : {&empty, &surprising, &overlapping}) SumUp(*run, *kind, key);
   return taken;
 }
 
@@ -385,7 +385,7 @@ std::string Hours(int shift) {
 
 // The composer reads a timeshift up to the end of its digits: "1:30" is one
 // hour. Text after them other than a ';' comment is most likely meant.
-void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
+void CheckTimeshiftText(const std::string& value, int shift, CheckRun* run) {
   const std::string_view text = TrimBlanks(value);
   std::size_t at = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
   while (at < text.size() && IsAsciiDigit(text[at])) ++at;
@@ -409,50 +409,50 @@ void CheckTimeshiftText(const std::string& value, int shift, Tally* tally) {
       why = "an exponent is not read";
       break;
   }
-  Warning(tally, "timeshifts read otherwise than written",
-          "timeshift \"" + Shown(*tally, value) + "\" is read as " + Hours(shift) + ": \"" +
-              Shown(*tally, rest) + "\" after the number is ignored (" + why + ")");
+  Warning(run, "timeshifts read otherwise than written",
+          "timeshift \"" + Shown(*run, value) + "\" is read as " + Hours(shift) + ": \"" +
+              Shown(*run, rest) + "\" after the number is ignored (" + why + ")");
 }
 
 // One channel section; returns how many programmes it adds to the guide.
-long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* tally) {
+long long CheckChannel(const IniProfile& profile, std::size_t position, CheckRun* run) {
   const std::string section(ProfileSectionName(profile, position));
-  const std::string where = "[" + Shown(*tally, section) + "]";
-  if (!tally->quiet) {
-    tally->report->lines.push_back({CheckLine::Kind::kSection, Severity::kWarning, "", where});
+  const std::string where = "[" + Shown(*run, section) + "]";
+  if (!run->quiet) {
+    run->report->lines.push_back({CheckLine::Kind::kSection, Severity::kWarning, "", where});
   }
   const std::string base = NameFromComposition(section);
   // A file of a million sections naming bases that are not there costs a
   // listing of their folder, not a million failed opens.
-  tally->tables->channel.count = 0;
+  run->tables->channel.count = 0;
   const StoredBase* stored = nullptr;
-  Status load = SurelyMissing(&tally->folders, BaseFilePath(base, kIndexExtension))
+  Status load = SurelyMissing(&run->folders, BaseFilePath(base, kIndexExtension))
                     ? Status::kCantOpenBase
-                    : ReadCachedBase(tally->bases, base, &stored);
-  if (load == Status::kOk) load = LoadStoredBase(*stored, tally->tables->channel);
+                    : ReadCachedBase(run->bases, base, &stored);
+  if (load == Status::kOk) load = LoadStoredBase(*stored, run->tables->channel);
   const bool loaded = load == Status::kOk;
   if (!loaded) {
-    Error(tally, "bases that do not load",
-          "base " + Shown(*tally, NativePath(section)) + ": " + StatusText(load));
-    ComposerStops(tally, load, where);
-  } else if (!tally->quiet) {
-    Fact(tally, "base " + Shown(*tally, NativePath(section)) + ": " +
-                    std::to_string(tally->tables->channel.count) + " programmes");
+    Error(run, "bases that do not load",
+          "base " + Shown(*run, NativePath(section)) + ": " + StatusText(load));
+    ComposerStops(run, load, where);
+  } else if (!run->quiet) {
+    Fact(run, "base " + Shown(*run, NativePath(section)) + ": " +
+                  std::to_string(run->tables->channel.count) + " programmes");
   }
   const std::size_t first = FindProfileSection(profile, section);
   if (first != position) {
-    Warning(tally, "sections whose name stands before",
+    Warning(run, "sections whose name stands before",
             "this section's name stands before: the channel is taken again, "
             "with the keys of the first section of that name");
   } else {
-    CheckKeys(profile, position, tally);
+    CheckKeys(profile, position, run);
   }
   // Without keys and without a base there is nothing more to find; a file of
   // a million empty sections is checked at the cost of trying their bases.
   bool no_keys = true;
   ForEachProfileKey(profile, first, [&](std::string_view, std::string_view) { no_keys = false; });
-  if (tally->quiet && !loaded && no_keys) {
-    if (tally->selection->status == Status::kOk) Selected(load, section, tally->selection);
+  if (run->quiet && !loaded && no_keys) {
+    if (run->selection->status == Status::kOk) Selected(load, section, run->selection);
     return 0;
   }
 
@@ -460,46 +460,46 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, Tally* t
   const std::string shift_text = ProfileString(profile, section, kTimeshiftKey, "");
   const bool shift_refused = ReadTimeShift(section, profile, &shift) != Status::kOk;
   if (shift_refused) {
-    Error(tally, "timeshifts the composer refuses",
-          "timeshift \"" + Shown(*tally, shift_text) + "\" is no whole number from -" +
+    Error(run, "timeshifts the composer refuses",
+          "timeshift \"" + Shown(*run, shift_text) + "\" is no whole number from -" +
               std::to_string(kMaxShift) + " to " + std::to_string(kMaxShift));
-    ComposerStops(tally, Status::kWrongTimeshift, where);
+    ComposerStops(run, Status::kWrongTimeshift, where);
   } else {
-    if (shift != 0 && !tally->quiet) Fact(tally, "timeshift " + Hours(shift));
-    CheckTimeshiftText(shift_text, shift, tally);
+    if (shift != 0 && !run->quiet) Fact(run, "timeshift " + Hours(shift));
+    CheckTimeshiftText(shift_text, shift, run);
   }
 
   long long taken = 0;
   for (int weekday = 1; weekday <= 7; ++weekday) {
-    taken += CheckWeekday(profile, section, weekday, loaded, tally);
+    taken += CheckWeekday(profile, section, weekday, loaded, run);
   }
   // The composer's own selection, for the failures it would meet with the
   // guide; counts above are by the same test.
-  CheckedSelection& selection = *tally->selection;
+  CheckedSelection& selection = *run->selection;
   if (selection.status == Status::kOk && !loaded) Selected(load, section, &selection);
   if (selection.status == Status::kOk && shift_refused) {
     Selected(Status::kWrongTimeshift, section, &selection);
   }
   if (selection.status == Status::kOk) {
     const std::size_t traced = selection.provenance.size();
-    const Status status = SelectChannel(section, profile, tally->tables->channel,
-                                        tally->tables->guide, &selection.provenance);
+    const Status status = SelectChannel(section, profile, run->tables->channel, run->tables->guide,
+                                        &selection.provenance);
     for (std::size_t k = traced; k < selection.provenance.size(); ++k) {
       selection.provenance[k].section = position;
     }
     Selected(status, section, &selection);
-    if (status != Status::kOk) ComposerStops(tally, status, where);
+    if (status != Status::kOk) ComposerStops(run, status, where);
   }
   return taken;
 }
 
 // What only the guide as a whole can fail at: being written, and its size.
-void CheckGuide(Tally* tally) {
-  CheckReport& report = *tally->report;
+void CheckGuide(CheckRun* run) {
+  CheckReport& report = *run->report;
   if (report.composer == Status::kOk) {
     GuideFiles files;
-    const Status status = BuildGuideFiles(tally->tables->guide, &files);
-    if (status != Status::kOk) ComposerStops(tally, status, "writing the guide");
+    const Status status = BuildGuideFiles(run->tables->guide, &files);
+    if (status != Status::kOk) ComposerStops(run, status, "writing the guide");
   }
   const auto closing_error = [&](std::string message) {
     ++report.errors;
@@ -515,17 +515,17 @@ void CheckGuide(Tally* tally) {
 }
 
 // The sections of `profile`, then the guide as a whole, into `report`.
-void CheckSections(const IniProfile& profile, ProgramTables& tables, const ShownText& shown,
+void CheckSections(const IniProfile& profile, ProgramTables& tables, const DisplayCodePage& shown,
                    BaseCache* bases, CheckedSelection* selection, CheckReport* report) {
-  Tally tally{report,    &tables, &shown, report->errors, report->warnings, bases,
-              selection, false,   {}};
+  CheckRun run{report,    &tables, &shown, report->errors, report->warnings, bases,
+               selection, false,   {}};
   report->sections = profile.sections.size();
   tables.channel.count = 0;
   tables.guide.count = 0;
   long long total = 0;
   if (profile.sections.empty()) {
-    Error(&tally, "", "no sections: " + StatusText(Status::kNoSections));
-    ComposerStops(&tally, Status::kNoSections, report->path);
+    Error(&run, "", "no sections: " + StatusText(Status::kNoSections));
+    ComposerStops(&run, Status::kNoSections, report->path);
     Selected(Status::kNoSections, "", selection);
   }
   // A section whose name stood just before, both not the first of the name,
@@ -540,10 +540,10 @@ void CheckSections(const IniProfile& profile, ProgramTables& tables, const Shown
   Outcome last;
   std::map<std::string, long long> counted;  // of the quiet sections, kind by kind
   for (std::size_t i = 0; i < profile.sections.size(); ++i) {
-    tally.quiet = i >= kSectionsShown;
+    run.quiet = i >= kSectionsShown;
     const std::string_view section = ProfileSectionName(profile, i);
     const bool repeat = FindProfileSection(profile, section) != i;
-    if (tally.quiet && repeat && i > kSectionsShown && last.position + 1 == i &&
+    if (run.quiet && repeat && i > kSectionsShown && last.position + 1 == i &&
         CompareProfileNames(ProfileSectionName(profile, last.position), section) == 0 &&
         (report->composer != Status::kOk || last.taken == 0)) {
       report->errors += last.errors;
@@ -555,12 +555,12 @@ void CheckSections(const IniProfile& profile, ProgramTables& tables, const Shown
     }
     const long long errors = report->errors;
     const long long warnings = report->warnings;
-    tally.counted_quietly.clear();
-    const long long taken = CheckChannel(profile, i, &tally);
+    run.counted_quietly.clear();
+    const long long taken = CheckChannel(profile, i, &run);
     total += taken;
-    for (const auto& [kind, count] : tally.counted_quietly) counted[kind] += count;
+    for (const auto& [kind, count] : run.counted_quietly) counted[kind] += count;
     last = {i, report->errors - errors, report->warnings - warnings, taken,
-            repeat ? std::move(tally.counted_quietly) : std::map<std::string, long long>{}};
+            repeat ? std::move(run.counted_quietly) : std::map<std::string, long long>{}};
     if (!repeat) last.position = profile.sections.size();  // never reused
   }
   if (profile.sections.size() > kSectionsShown) {
@@ -568,13 +568,13 @@ void CheckSections(const IniProfile& profile, ProgramTables& tables, const Shown
     report->counted = std::move(counted);
   }
   report->programmes = total;
-  CheckGuide(&tally);
+  CheckGuide(&run);
 }
 
 }  // namespace
 
-CheckReport CheckComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
-                             CheckedSelection* selection) {
+CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
+                             const DisplayCodePage& shown, CheckedSelection* selection) {
   CheckReport report;
   CheckedSelection kept;
   if (selection == nullptr) selection = &kept;

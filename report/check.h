@@ -65,8 +65,8 @@ struct CheckedSelection {
 // `tables` and selecting the guide as skedcomp would, into tables.guide and,
 // when given, `*selection`. The file is read once and each base once, as
 // one version. `shown` converts the file's text for showing.
-CheckReport CheckComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
-                             CheckedSelection* selection = nullptr);
+CheckReport CheckComposition(const std::string& name, ProgramTables& tables,
+                             const DisplayCodePage& shown, CheckedSelection* selection = nullptr);
 
 // One line of the report as `skedtool check` prints it.
 struct ReportLine {

@@ -33,7 +33,7 @@ class CheckTest : public ::testing::Test {
   void TearDown() override { std::filesystem::current_path(before_); }
   CheckReport Check(const std::string& composition) {
     WriteFile(dir_ / "guide.cfg", composition);
-    return CheckComposition("guide", *tables_, ShownText{});
+    return CheckComposition("guide", *tables_, DisplayCodePage{});
   }
   static std::vector<Found> FindingsOf(const CheckReport& report) {
     std::vector<Found> found;
@@ -118,7 +118,7 @@ TEST_F(CheckTest, TheGuideAsAWholeAndSectionsPastThoseShown) {
   for (const CheckLine& line : report.lines) listed += line.kind == CheckLine::Kind::kFinding;
   EXPECT_EQ(listed, kSectionsShown);
 
-  report = CheckComposition("missing", *tables_, ShownText{});
+  report = CheckComposition("missing", *tables_, DisplayCodePage{});
   EXPECT_NE(report.unreadable.find("cannot read"), std::string::npos);
 }
 

@@ -68,7 +68,7 @@ bool SameStart(const ProgramStart& a, const ProgramStart& b) {
 
 // How the guide on disk compares with what `files` holds: a line, and the
 // programmes only one of them holds, marked in the page's programmes.
-void CompareWithDisk(const std::string& name, const GuideFiles& files, const ShownText& shown,
+void CompareWithDisk(const std::string& name, const GuideFiles& files, const DisplayCodePage& shown,
                      ReviewPage* page) {
   StoredBase disk;
   BaseDamage damage = BaseDamage::kNone;
@@ -212,7 +212,7 @@ std::string PageTooHeavyText(std::size_t bases) {
 
 }  // namespace
 
-bool ReviewComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
+bool ReviewComposition(const std::string& name, ProgramTables& tables, const DisplayCodePage& shown,
                        ReviewPage* page, std::string* error) {
   page->name = shown.Name(name);
   page->composed = true;
@@ -273,8 +273,8 @@ bool ReviewComposition(const std::string& name, ProgramTables& tables, const Sho
   return true;
 }
 
-bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
-                 std::string* error) {
+bool ReviewBases(const std::vector<std::string>& names, const DisplayCodePage& shown,
+                 ReviewPage* page, std::string* error) {
   page->name = "bases";
   // Counted as the bases are read, so that too many are refused in the
   // memory a page's worth takes; the grid counts once they are in order.

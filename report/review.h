@@ -82,13 +82,13 @@ struct ReviewPage {
 
 // The page of the composition NAME, composed in `tables` as skedcomp would,
 // nothing written. False, with why in `*error`, when it does not compose.
-bool ReviewComposition(const std::string& name, ProgramTables& tables, const ShownText& shown,
+bool ReviewComposition(const std::string& name, ProgramTables& tables, const DisplayCodePage& shown,
                        ReviewPage* page, std::string* error);
 
 // The page of the bases `names`, a lane each. False, with why in `*error`,
 // when one does not read or the page would weigh more than kMaxPageBytes.
-bool ReviewBases(const std::vector<std::string>& names, const ShownText& shown, ReviewPage* page,
-                 std::string* error);
+bool ReviewBases(const std::vector<std::string>& names, const DisplayCodePage& shown,
+                 ReviewPage* page, std::string* error);
 
 // The most `page` may weigh, drawn: its frame, sources, programmes and grid
 // (the findings and changes of a composed page aside).

@@ -15,7 +15,8 @@ TEST(ReviewTest, MarksAreWorkedOutInTheModel) {
   WriteBase(dir / "b", {{FileTimeOf(2000, 3, 20, 7, 0), "Other lane"}});
   ReviewPage page;
   std::string error;
-  ASSERT_TRUE(ReviewBases({dir / "a", dir / "b"}, ShownText{"cp1252"}, &page, &error)) << error;
+  ASSERT_TRUE(ReviewBases({dir / "a", dir / "b"}, DisplayCodePage{"cp1252"}, &page, &error))
+      << error;
   ASSERT_EQ(page.programs.size(), 4u);
   struct Expected {
     const char* title;
@@ -39,7 +40,7 @@ TEST(ReviewTest, MarksAreWorkedOutInTheModel) {
     EXPECT_EQ(program.until, expected[i].until);
     EXPECT_FALSE(program.moved);
   }
-  EXPECT_FALSE(ReviewBases({dir / "missing"}, ShownText{"cp1252"}, &page, &error));
+  EXPECT_FALSE(ReviewBases({dir / "missing"}, DisplayCodePage{"cp1252"}, &page, &error));
   EXPECT_NE(error.find("Can't open file .ndx or .pdt!"), std::string::npos);
 }
 
@@ -60,17 +61,17 @@ TEST(ReviewTest, APageTooHeavyToOpenIsRefused) {
   }
   ReviewPage page;
   std::string error;
-  EXPECT_FALSE(ReviewBases(names, ShownText{"cp1252"}, &page, &error));
+  EXPECT_FALSE(ReviewBases(names, DisplayCodePage{"cp1252"}, &page, &error));
   names.resize(12);
   page = {};
-  EXPECT_TRUE(ReviewBases(names, ShownText{"cp1252"}, &page, &error)) << error;
+  EXPECT_TRUE(ReviewBases(names, DisplayCodePage{"cp1252"}, &page, &error)) << error;
 
   std::vector<BaseEntry> day;
   for (int k = 0; k < 400; ++k) day.push_back({first + k * 2'000'000'000ULL, "a title of a day"});
   WriteBase(dir / "day", day);
   const std::vector<std::string> days(1600, dir / "day");
   page = {};
-  EXPECT_FALSE(ReviewBases(days, ShownText{"cp1252"}, &page, &error));
+  EXPECT_FALSE(ReviewBases(days, DisplayCodePage{"cp1252"}, &page, &error));
   EXPECT_LE(page.programs.size(), kMaxPageBytes / kProgramBytes);
 }
 

@@ -57,7 +57,7 @@ std::string ToUtf8(const std::string& page, std::string_view bytes);
 
 // Text from the files (titles, names) as it is shown to a person: in UTF-8
 // from `code_page`, or as the bytes it is when no page is set.
-struct ShownText {
+struct DisplayCodePage {
   std::string code_page;  // empty: raw bytes
   std::string operator()(std::string_view text) const {
     return code_page.empty() ? std::string(text) : ToUtf8(code_page, text);

@@ -31,7 +31,7 @@ static_assert(kSectionsShown == 50, "check's help states it");
 
 int RunCheck(const Arguments& given) {
   Arguments args = given;
-  ShownText shown;
+  DisplayCodePage shown;
   int exit_code = 0;
   if (!TakeCodePageOption("check", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 1) return UsageError("check", "expects one NAME");

@@ -51,7 +51,7 @@ bool ReadPrograms(const std::string& name, StoredBase* base, std::vector<StoredP
 
 int RunDiff(const Arguments& given) {
   Arguments args = given;
-  ShownText shown;
+  DisplayCodePage shown;
   int exit_code = 0;
   if (!TakeCodePageOption("diff", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 2) return UsageError("diff", "expects two BASEs, OLD and NEW");

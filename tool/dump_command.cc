@@ -38,7 +38,7 @@ bool LaidOutAsMakeWritesIt(const StoredBase& base, const std::vector<StoredProgr
 
 int RunDump(const Arguments& given) {
   Arguments args = given;
-  ShownText shown;
+  DisplayCodePage shown;
   int exit_code = 0;
   if (!TakeCodePageOption("dump", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 1) return UsageError("dump", "expects one BASE");

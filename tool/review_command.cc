@@ -38,7 +38,7 @@ static_assert(Mentions(kReviewHelp, kDefaultCodePage), "kReviewHelp states the d
 
 int RunReview(const Arguments& given) {
   Arguments args = given;
-  ShownText shown;
+  DisplayCodePage shown;
   int exit_code = 0;
   if (!TakeCodePageOption("review", &args, &shown, &exit_code)) return exit_code;
   if (shown.code_page.empty()) shown.code_page = kDefaultCodePage;

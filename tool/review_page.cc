@@ -120,22 +120,23 @@ TimeAxis AxisOf(const ReviewPage& page) {
   return axis;
 }
 
-double RemAt(const TimeAxis& axis, long long minute) {
+double RemOfMinute(const TimeAxis& axis, long long minute) {
   if (minute >= 1440) return axis.at[24];
   const long long hour = minute / 60;
   return axis.at[hour] +
          (axis.at[hour + 1] - axis.at[hour]) * static_cast<double>(minute % 60) / 60;
 }
 
-std::string Rem(double rem) {
+std::string RemLength(double rem) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3frem", rem);
   return text;
 }
 
 // left and width of the stretch from minute `from` to `to` of a row.
-std::string Span(const TimeAxis& axis, long long from, long long to) {
-  return "left:" + Rem(RemAt(axis, from)) + ";width:" + Rem(RemAt(axis, to) - RemAt(axis, from));
+std::string BlockPlace(const TimeAxis& axis, long long from, long long to) {
+  return "left:" + RemLength(RemOfMinute(axis, from)) +
+         ";width:" + RemLength(RemOfMinute(axis, to) - RemOfMinute(axis, from));
 }
 
 std::string ShiftText(int shift) { return (shift > 0 ? "+" : "") + std::to_string(shift) + " h"; }
@@ -293,7 +294,7 @@ void AppendLegend(const ReviewPage& page, std::string* html) {
 }
 
 void AppendGap(const TimeAxis& axis, long long from, long long to, std::string* html) {
-  *html += "<div class=\"gap\" style=\"" + Span(axis, from, to) +
+  *html += "<div class=\"gap\" style=\"" + BlockPlace(axis, from, to) +
            "\" role=\"img\" aria-label=\"no programme starts from " +
            PaddedClockText(static_cast<int>(from / 60), static_cast<int>(from % 60)) + " to " +
            PaddedClockText(static_cast<int>(to / 60), static_cast<int>(to % 60)) + "\"></div>";
@@ -330,16 +331,18 @@ void AppendHead(const ReviewPage& page, std::string* html) {
 
 // The hour lines and the ruler of hours above the grid.
 void AppendHours(const TimeAxis& axis, std::string* html) {
-  *html += "<style>.hours,.day{grid-template-columns:" + Rem(kLabelRem) + " 1fr}.line{background:";
+  *html +=
+      "<style>.hours,.day{grid-template-columns:" + RemLength(kLabelRem) + " 1fr}.line{background:";
   for (int hour = 0; hour <= 24; ++hour) {
     *html += std::string(hour > 0 ? "," : "") + "linear-gradient(var(--rule),var(--rule)) " +
-             Rem(axis.at[hour]) + " 0/1px 100% no-repeat";
+             RemLength(axis.at[hour]) + " 0/1px 100% no-repeat";
   }
   *html += "}</style>\n<div class=\"scroll\"><div class=\"grid\" style=\"width:calc(" +
-           Rem(kLabelRem) + " + " + Rem(axis.at[24]) +
+           RemLength(kLabelRem) + " + " + RemLength(axis.at[24]) +
            ")\"><div class=\"hours\"><div></div><div class=\"line\">";
   for (int hour = 0; hour <= 24; ++hour) {
-    *html += "<span style=\"left:" + Rem(axis.at[hour]) + "\">" + std::to_string(hour) + "</span>";
+    *html +=
+        "<span style=\"left:" + RemLength(axis.at[hour]) + "\">" + std::to_string(hour) + "</span>";
   }
   *html += "</div></div>\n";
 }
@@ -382,7 +385,7 @@ void AppendBlock(const ReviewPage& page, const TimeAxis& axis, const ReviewProgr
   *html += "<div class=\"b " + colour + (to == from ? " point" : "");
   for (const MarkText* mark : found) *html += std::string(" ") + mark->css;
   const std::string details = EscapeHtml(Details(page, program, found));
-  *html += "\" style=\"" + Span(axis, from, std::max(to, from)) + "\" role=\"img\" title=\"" +
+  *html += "\" style=\"" + BlockPlace(axis, from, std::max(to, from)) + "\" role=\"img\" title=\"" +
            details + "\"><time datetime=\"" + FormatDate(program.start) + "T" +
            FormatClock(program.start) + "\">" + FormatClock(program.start) +
            "</time><span class=\"t\">";

@@ -39,7 +39,7 @@ void TakeSyncOption(Arguments* args) {
   SetDurableReplacement(true);
 }
 
-bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,
+bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePage* shown,
                         int* exit_code) {
   for (std::size_t i = 0; i < args->size(); ++i) {
     if ((*args)[i] != "--codepage") continue;

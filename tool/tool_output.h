@@ -12,8 +12,8 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 #include "platform/replace_repair.h"
-#include "tool/commands.h"
 #include "text/code_page.h"
+#include "tool/commands.h"
 
 // Prints "skedtool: COMMAND: MESSAGE" and a line feed on standard error.
 void PrintError(std::string_view command, std::string_view message);
@@ -25,7 +25,7 @@ int UsageError(std::string_view command, std::string_view message);
 // the files (titles, names) from CP to UTF-8 for showing, or leaves it as the
 // bytes it is when no CP was given. False after a usage error (`*exit_code`)
 // when CP is missing or no single-byte code page.
-bool TakeCodePageOption(std::string_view command, Arguments* args, ShownText* shown,
+bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePage* shown,
                         int* exit_code);
 
 // Takes every `--sync` out of `args`: the files written afterwards are

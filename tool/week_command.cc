@@ -60,7 +60,7 @@ void PrintDay(Day day, const DayStarts& starts) {
 
 int RunWeek(const Arguments& given) {
   Arguments args = given;
-  ShownText shown;
+  DisplayCodePage shown;
   int exit_code = 0;
   if (!TakeCodePageOption("week", &args, &shown, &exit_code)) return exit_code;
   if (args.size() != 1) return UsageError("week", "expects one BASE");

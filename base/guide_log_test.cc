@@ -1,4 +1,4 @@
-#include "base/check_log.h"
+#include "base/guide_log.h"
 
 #include <gtest/gtest.h>
 
@@ -8,20 +8,20 @@ CalendarTime Start(int day, int month, int year, int hour, int minute) {
   return MakeCalendarTime(year, month, day, hour, minute);
 }
 
-TEST(CheckLogTest, HeaderAndEntriesUseWindowsLineEnds) {
+TEST(GuideLogTest, HeaderAndEntriesUseWindowsLineEnds) {
   std::string log;
-  AppendCheckLogHeader(&log);
-  AppendCheckLogEntry(&log, Start(20, 3, 2000, 19, 30), 1, "News");
-  AppendCheckLogEntry(&log, Start(1, 1, 2001, 0, 5), 7, "");
+  AppendGuideLogHeader(&log);
+  AppendGuideLogEntry(&log, Start(20, 3, 2000, 19, 30), 1, "News");
+  AppendGuideLogEntry(&log, Start(1, 1, 2001, 0, 5), 7, "");
   EXPECT_EQ(log,
             "Check this file for be convinced, what new base is ok!\r\n\r\n"
             "20 3 2000 19 30 1\r\nNews\r\n"
             "1 1 2001 0 5 7\r\n\r\n");
 }
 
-TEST(CheckLogTest, OnlyLineFeedsInTitlesAreTranslated) {
+TEST(GuideLogTest, OnlyLineFeedsInTitlesAreTranslated) {
   std::string log;
-  AppendCheckLogEntry(&log, Start(1, 2, 2003, 4, 5), 6, "a\nb\rc\r\nd\xE9");
+  AppendGuideLogEntry(&log, Start(1, 2, 2003, 4, 5), 6, "a\nb\rc\r\nd\xE9");
   EXPECT_EQ(log, "1 2 2003 4 5 6\r\na\r\nb\rc\r\r\nd\xE9\r\n");
 }
 

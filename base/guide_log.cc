@@ -1,4 +1,4 @@
-#include "base/check_log.h"
+#include "base/guide_log.h"
 
 #include <charconv>
 
@@ -23,11 +23,11 @@ void AppendNumber(std::string* log, unsigned value) {
 
 }  // namespace
 
-void AppendCheckLogHeader(std::string* log) {
+void AppendGuideLogHeader(std::string* log) {
   AppendText(log, "Check this file for be convinced, what new base is ok!\n\n");
 }
 
-void AppendCheckLogEntry(std::string* log, const CalendarTime& start, std::uint16_t weekday,
+void AppendGuideLogEntry(std::string* log, const CalendarTime& start, std::uint16_t weekday,
                          std::string_view title) {
   const unsigned numbers[] = {start.wDay,  start.wMonth,  start.wYear,
                               start.wHour, start.wMinute, weekday};

@@ -30,11 +30,12 @@ const char kCheckHelp[] =
 static_assert(kSectionsShown == 50, "check's help states it");
 
 int RunCheck(const Arguments& given) {
-  Arguments args = given;
+  Arguments args;
   DisplayCodePage shown;
   int exit_code = 0;
-  if (!TakeCodePageOption("check", &args, &shown, &exit_code)) return exit_code;
-  if (args.size() != 1) return UsageError("check", "expects one NAME");
+  if (!TakeCodePageAndOperands("check", given, 1, "expects one NAME", &args, &shown, &exit_code)) {
+    return exit_code;
+  }
   const std::string& name = args[0];
   const auto tables = std::make_unique<ProgramTables>();
   const CheckReport report = CheckComposition(name, *tables, shown);

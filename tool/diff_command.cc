@@ -50,11 +50,13 @@ bool ReadPrograms(const std::string& name, StoredBase* base, std::vector<StoredP
 }  // namespace
 
 int RunDiff(const Arguments& given) {
-  Arguments args = given;
+  Arguments args;
   DisplayCodePage shown;
   int exit_code = 0;
-  if (!TakeCodePageOption("diff", &args, &shown, &exit_code)) return exit_code;
-  if (args.size() != 2) return UsageError("diff", "expects two BASEs, OLD and NEW");
+  if (!TakeCodePageAndOperands("diff", given, 2, "expects two BASEs, OLD and NEW", &args, &shown,
+                               &exit_code)) {
+    return exit_code;
+  }
   StoredBase old_base;
   StoredBase new_base;
   std::vector<StoredProgram> old_programs;

@@ -37,11 +37,12 @@ bool LaidOutAsMakeWritesIt(const StoredBase& base, const std::vector<StoredProgr
 }  // namespace
 
 int RunDump(const Arguments& given) {
-  Arguments args = given;
+  Arguments args;
   DisplayCodePage shown;
   int exit_code = 0;
-  if (!TakeCodePageOption("dump", &args, &shown, &exit_code)) return exit_code;
-  if (args.size() != 1) return UsageError("dump", "expects one BASE");
+  if (!TakeCodePageAndOperands("dump", given, 1, "expects one BASE", &args, &shown, &exit_code)) {
+    return exit_code;
+  }
   const std::string& name = args[0];
   StoredBase base;
   BaseDamage damage;

@@ -58,3 +58,13 @@ bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePa
   }
   return true;
 }
+
+bool TakeCodePageAndOperands(std::string_view command, const Arguments& given, std::size_t count,
+                             std::string_view expects, Arguments* operands, DisplayCodePage* shown,
+                             int* exit_code) {
+  *operands = given;
+  if (!TakeCodePageOption(command, operands, shown, exit_code)) return false;
+  if (operands->size() == count) return true;
+  *exit_code = UsageError(command, expects);
+  return false;
+}

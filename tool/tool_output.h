@@ -28,6 +28,12 @@ int UsageError(std::string_view command, std::string_view message);
 bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePage* shown,
                         int* exit_code);
 
+// The command's arguments after `--codepage CP` is taken as above: exactly
+// `count` operands, or a usage error saying what the command `expects`.
+bool TakeCodePageAndOperands(std::string_view command, const Arguments& given, std::size_t count,
+                             std::string_view expects, Arguments* operands, DisplayCodePage* shown,
+                             int* exit_code);
+
 // Takes every `--sync` out of `args`: the files written afterwards are
 // flushed to the disk before they take the old ones' place.
 void TakeSyncOption(Arguments* args);

@@ -59,11 +59,12 @@ void PrintDay(Day day, const DayStarts& starts) {
 }  // namespace
 
 int RunWeek(const Arguments& given) {
-  Arguments args = given;
+  Arguments args;
   DisplayCodePage shown;
   int exit_code = 0;
-  if (!TakeCodePageOption("week", &args, &shown, &exit_code)) return exit_code;
-  if (args.size() != 1) return UsageError("week", "expects one BASE");
+  if (!TakeCodePageAndOperands("week", given, 1, "expects one BASE", &args, &shown, &exit_code)) {
+    return exit_code;
+  }
   const std::string& name = args[0];
   StoredBase base;
   BaseDamage damage;

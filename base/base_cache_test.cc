@@ -68,6 +68,18 @@ TEST_F(BaseCacheTest, KeepsABaseNamedAgainAndForgetsOneWritten) {
   EXPECT_EQ(Title("a"), "a2");
 }
 
+// A base the composition is known to name again is kept from its first
+// read: with others read between, it is still read once.
+TEST_F(BaseCacheTest, ABaseExpectedAgainIsReadOnce) {
+  for (const char* name : {"a", "b"}) WriteBase(name, std::string(name) + "1");
+  StartComposition(&cache_);
+  ExpectBaseAgain(&cache_, dir_ / "a");
+  EXPECT_EQ(Title("a"), "a1");
+  EXPECT_EQ(Title("b"), "b1");
+  ReplaceBase("a", "a2");
+  EXPECT_EQ(Title("a"), "a1");
+}
+
 // A base that fails to read is not kept: the failure is told each time, and
 // the storage it used serves the next base read.
 TEST_F(BaseCacheTest, AFailedReadKeepsNothing) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "selection/select_composition.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -120,6 +121,40 @@ TEST_F(CheckTest, TheGuideAsAWholeAndSectionsPastThoseShown) {
 
   report = CheckComposition("missing", *tables_, DisplayCodePage{});
   EXPECT_NE(report.unreadable.find("cannot read"), std::string::npos);
+}
+
+// Check selects the guide as it goes, for the review page; it selects what
+// skedcomp's own selection does, and fails where it fails.
+TEST_F(CheckTest, SelectsWhatTheComposerSelects) {
+  WriteBase(dir_ / "two", {{FileTimeOf(2000, 3, 21, 7, 0), "q"}});
+  const char* const kCompositions[] = {
+      "[one]\nrange1=18:00-24:00\n[two]\n[one]\n",
+      "[one]\n[nowhere]\n[two]\n",
+      "[two]\n[one]\ntimeshift=99\n",
+      "[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n"
+      "[one]\n[one]\n[one]\n",
+      "; no section\n",
+  };
+  for (const char* composition : kCompositions) {
+    SCOPED_TRACE(composition);
+    WriteFile(dir_ / "guide.cfg", composition);
+    CheckedSelection checked;
+    CheckComposition("guide", *tables_, DisplayCodePage{}, &checked);
+    const auto checked_guide = std::make_unique<ProgramTable>(tables_->guide);  // 800 KB
+    std::string failed;
+    std::vector<Provenance> provenance;
+    const Status status =
+        SelectComposition(ReadIniProfile("guide.cfg"), *tables_, &failed, &provenance);
+    EXPECT_EQ(checked.status, status);
+    EXPECT_EQ(checked.failed_section, failed);
+    if (status != Status::kOk) continue;
+    ASSERT_EQ(checked.provenance.size(), provenance.size());
+    for (std::size_t i = 0; i < provenance.size(); ++i) {
+      EXPECT_EQ(checked.provenance[i].section, provenance[i].section);
+      EXPECT_EQ(checked.provenance[i].channel_record, provenance[i].channel_record);
+      EXPECT_EQ(std::string(checked_guide->records[i].title), tables_->guide.records[i].title);
+    }
+  }
 }
 
 }  // namespace

@@ -19,8 +19,11 @@
 inline constexpr char kLockFileName[] = ".skedcomp.lock";
 
 // The only extensions a writer of ours replaces, so the only ones a record
-// of ours can name: a record naming another file is not followed.
-inline constexpr std::array<std::string_view, 3> kReplacedExtensions = {".ndx", ".pdt", ".log"};
+// of ours can name: a record naming another file is not followed. A base's
+// three files, and an XMLTV document that export publishes.
+inline constexpr std::array<std::string_view, 4> kReplacedExtensions = {".ndx", ".pdt", ".log",
+                                                                        ".xml"};
+inline constexpr std::string_view kPublishedExtension = ".xml";
 constexpr bool IsReplacedExtension(std::string_view extension) {
   for (const std::string_view known : kReplacedExtensions) {
     if (known == extension) return true;

@@ -6,6 +6,10 @@
 
 #include "base/program_tables.h"
 #include "base/stored_base.h"
+#include "platform/base_path.h"
+#include "platform/file_replace.h"
+#include "platform/our_files.h"
+#include "platform/read_file.h"
 #include "report/guide_stops.h"
 #include "report/listing.h"
 #include "text/ascii.h"
@@ -18,8 +22,10 @@
 #include "xmltv/xmltv_time.h"
 
 constexpr char kExportHelp[] =
-    "Usage: skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] BASE...\n"
-    "       skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID] --composition NAME\n"
+    "Usage: skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID]\n"
+    "                       [--output FILE [--sync]] BASE...\n"
+    "       skedtool export [--tz ZONE] [--codepage CP] [--channel-id ID]\n"
+    "                       [--output FILE [--sync]] --composition NAME\n"
     "\n"
     "Prints an XMLTV document (UTF-8) of the program bases: a <channel> for each\n"
     "BASE, its id and display name the base's file name without folder (or ID,\n"
@@ -49,10 +55,21 @@ constexpr char kExportHelp[] =
     "                 or another that 'skedtool --help' lists, such as windows-1251,\n"
     "                 ISO-8859-15, KOI8-R or 1252;\n"
     "                 bytes CP leaves undefined, and control characters XML cannot\n"
-    "                 hold, become U+FFFD.\n";
+    "                 hold, become U+FFFD.\n"
+    "  --output FILE  publish the document as FILE, a name ending in .xml, in one\n"
+    "                 step: a player that reads FILE at any moment finds the old\n"
+    "                 document or the new one whole, never a part. When FILE already\n"
+    "                 holds these very bytes it is left untouched. With --sync the\n"
+    "                 document is on the disk before it replaces FILE.\n"
+    "\n"
+    "Exit code: 0 when the document was printed or FILE written anew, 3 when FILE\n"
+    "already held it (nothing to reload), 1 on an error, 2 on a usage error.\n";
 static_assert(Mentions(kExportHelp, kDefaultCodePage), "the help states the default");
 
 namespace {
+
+// The exit code of a publication that found its file holding the document.
+constexpr int kExitUnchanged = 3;
 
 struct ExportedBase {
   std::string id;
@@ -70,6 +87,7 @@ struct ExportOptions {
   std::string code_page{kDefaultCodePage};
   std::string channel_id;
   std::string composition;  // the guide's name, with --composition
+  std::string output;       // the file to publish, with --output
   std::vector<std::string> names;
 };
 
@@ -81,12 +99,19 @@ bool ParseExportOptions(const Arguments& args, ExportOptions* options, int* exit
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--tz" || arg == "--codepage" || arg == "--channel-id" || arg == "--composition") {
+    if (arg == "--tz" || arg == "--codepage" || arg == "--channel-id" || arg == "--composition" ||
+        arg == "--output") {
       if (i + 1 == args.size()) return usage(arg + " needs a value");
       (arg == "--tz"           ? options->zone_name
        : arg == "--codepage"   ? options->code_page
        : arg == "--channel-id" ? options->channel_id
+       : arg == "--output"     ? options->output
                                : options->composition) = args[++i];
+      // Only a document's own name is ever replaced, never a base or another file.
+      if (arg == "--output" && !options->output.ends_with(kPublishedExtension)) {
+        return usage("--output FILE: the name of an XMLTV document, ending in " +
+                     std::string(kPublishedExtension));
+      }
       if (arg == "--composition") options->names.push_back(options->composition);
       if (arg == "--tz" && options->zone_name.empty()) {
         return usage("--tz needs a zone name (without it: the system's zone)");
@@ -170,9 +195,29 @@ bool PlanExport(const ExportOptions& options, std::vector<ExportedBase>& bases,
   return true;
 }
 
+// Puts `document` in place as `path` in one step, unless `path` holds it
+// already: 0 written, kExitUnchanged left as it was, 1 failed (said).
+int PublishDocument(const std::string& path, const std::string& document) {
+  if (const std::string problem = FileNameProblem(path); !problem.empty()) {
+    PrintError("export", path + " " + problem + "; nothing written");
+    return 1;
+  }
+  // Read one byte past the document: a longer file differs anyway.
+  std::string held;
+  if (ReadWholeFile(path, document.size() + 1, &held) == ReadFileResult::kOk && held == document) {
+    return kExitUnchanged;
+  }
+  const FileReplacement file{path, document};
+  ReplaceReport report;
+  ReplaceFiles({&file, 1}, &report);
+  return ReportReplacement("export", report, path) ? 0 : 1;
+}
+
 }  // namespace
 
-int RunExport(const Arguments& args) {
+int RunExport(const Arguments& given) {
+  Arguments args = given;
+  TakeSyncOption(&args);
   ExportOptions options;
   int exit_code = 0;
   if (!ParseExportOptions(args, &options, &exit_code)) return exit_code;
@@ -191,6 +236,7 @@ int RunExport(const Arguments& args) {
     PrintError("export", "cannot build the XMLTV document");
     return 1;
   }
+  if (!options.output.empty()) return PublishDocument(options.output, document);
   std::fwrite(document.data(), 1, document.size(), stdout);
   return 0;
 }

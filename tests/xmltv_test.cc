@@ -66,7 +66,8 @@ TEST(XmltvTest, ExportThenImportGivesTheSameBytes) {
   TempDir second;
   ASSERT_EQ(Tool(first, {"import", "--tz", "Europe/Berlin", kSample, "."}).exit_code, 0);
   for (const char* channel : kChannels) {
-    const RunResult exported = Tool(first, {"export", "--tz", "Europe/Berlin", channel});
+    const RunResult exported =
+        Tool(first, {"export", "--tz", "Europe/Berlin", "--same-minute", "keep", channel});
     ASSERT_EQ(exported.exit_code, 0) << exported.err;
     WriteFile(second / "exported.xml", exported.out);
     ASSERT_EQ(Tool(second, {"import", "--tz", "Europe/Berlin", "exported.xml", "."}).exit_code, 0);
@@ -525,9 +526,10 @@ TEST(XmltvTest, ExportRoundTrips) {
        "2026-10-25\t02:30\tSun\tRepeated\n"
        "2026-10-25\t03:30\tSun\tAfter autumn\n",
        {"start=\"20260329013000 +0100\" stop=\"20260329030000 +0200\"",
-        "start=\"20260329030000 +0200\" stop=\"20260329030000 +0200\"",
+        // The hour skipped names one moment: each stops at the next later one.
+        "start=\"20260329030000 +0200\" stop=\"20261025023000 +0200\"",
         "start=\"20261025023000 +0200\" stop=\"20261025033000 +0100\"",
-        "start=\"20261025033000 +0100\" channel=\"tv\""}},
+        "start=\"20261025033000 +0100\" stop=\"20261025043000 +0100\""}},
       {"offset in seconds",
        "Europe/Berlin",
        "old",
@@ -546,7 +548,8 @@ TEST(XmltvTest, ExportRoundTrips) {
     TempDir dir;
     WriteFile(dir / "tv.listing", entry.listing);
     ASSERT_EQ(Tool(dir, {"make", entry.name, "tv.listing"}).exit_code, 0);
-    const RunResult exported = Tool(dir, {"export", "--tz", entry.zone, entry.name});
+    const RunResult exported =
+        Tool(dir, {"export", "--tz", entry.zone, "--same-minute", "keep", entry.name});
     ASSERT_EQ(exported.exit_code, 0) << exported.err;
     for (const std::string& text : entry.in_export) {
       EXPECT_NE(exported.out.find(text), std::string::npos) << text << "\n" << exported.out;
@@ -600,7 +603,45 @@ TEST(XmltvTest, ExportOfACompositionStopsWhereItsRangesEnd) {
   EXPECT_EQ(Tool(dir, {"export", "--composition", "none"}).exit_code, 1);
 }
 
-// The export is valid XMLTV: against the DTD, and to XMLTV's own tools.
+// Players leave out a programme without a stop, or whose stop is not after
+// its start: export gives every one a stop after it, in plain export and
+// with --composition, through same-minute starts, exact repeats, a base out
+// of start order and the hour a daylight-saving change skips.
+TEST(XmltvTest, ExportGivesEveryProgrammeAStopAfterItsStart) {
+  TempDir dir;
+  WriteFile(dir / "feed.listing",
+            "2026-03-29\t01:00\tSun\tNight\n2026-03-29\t02:15\tSun\tSkipped\n"
+            "2026-03-29\t03:00\tSun\tSkipped too\n2026-03-29\t20:00\tSun\tNews\n"
+            "2026-03-29\t20:00\tSun\tNews\n2026-03-29\t20:00\tSun\tFilm\n"
+            "2026-03-29\t19:00\tSun\tEarlier\n2026-03-29\t22:00\tSun\tLate\n");
+  ASSERT_EQ(Tool(dir, {"make", "feed", "feed.listing"}).exit_code, 0);
+  WriteFile(dir / "guide.cfg", "[feed]\n[feed]\nrange7=20:00-21:00\n");
+  ASSERT_EQ(RunSkedcomp(dir.path(), {"guide"}).exit_code, 0);
+  // "YYYYMMDDhhmmss +hhmm" as minutes of UTC.
+  const auto minutes = [](const std::string& time) {
+    const std::chrono::sys_days day = std::chrono::year{std::stoi(time.substr(0, 4))} /
+                                      std::stoi(time.substr(4, 2)) / std::stoi(time.substr(6, 2));
+    const int offset = std::stoi(time.substr(16, 2)) * 60 + std::stoi(time.substr(18, 2));
+    return day.time_since_epoch().count() * 1440LL + std::stoi(time.substr(8, 2)) * 60 +
+           std::stoi(time.substr(10, 2)) - (time[15] == '-' ? -offset : offset);
+  };
+  for (const Names& args : {Names{"export", "--tz", "Europe/Berlin", "feed"},
+                            Names{"export", "--tz", "Europe/Berlin", "--composition", "guide"}}) {
+    SCOPED_TRACE(args.back());
+    const RunResult run = Tool(dir, args);
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_NE(run.err.find(" joined to it"), std::string::npos) << run.err;
+    int programmes = 0;
+    for (std::size_t at = 0; (at = run.out.find("<programme start=\"", at)) != std::string::npos;
+         ++at, ++programmes) {
+      const std::string start = run.out.substr(at + 18, 20);
+      ASSERT_EQ(run.out.compare(at + 40, 6, "stop=\""), 0) << run.out.substr(at, 80);
+      EXPECT_GT(minutes(run.out.substr(at + 46, 20)), minutes(start)) << run.out.substr(at, 80);
+    }
+    EXPECT_GT(programmes, 3);
+  }
+}
+
 // --output publishes the document as a file in one step, and leaves a file
 // that holds it already untouched, saying which by its exit code.
 TEST(XmltvTest, ExportPublishesAFileAndLeavesAnUnchangedOneAlone) {
@@ -676,6 +717,7 @@ TEST(XmltvTest, AReaderOfAPublishedFileSeesOnlyWholeDocuments) {
   EXPECT_EQ(torn.load(), 0);
 }
 
+// The export is valid XMLTV: against the DTD, and to XMLTV's own tools.
 TEST(XmltvTest, ExportIsValidXmltv) {
   const char* const dtd = "/usr/share/xmltv/xmltv.dtd";
   if (std::system("xmllint --version >/dev/null 2>&1") != 0 ||

@@ -32,6 +32,16 @@ constexpr bool AllAsciiDigits(std::string_view text) {
   return true;
 }
 
+// `text` as a whole number when it is one to nine digits and nothing else,
+// as options give counts and minutes.
+constexpr bool ParseWholeNumber(std::string_view text, int* value) {
+  if (!AllAsciiDigits(text) || text.size() > 9) return false;
+  int number = 0;
+  for (const char c : text) number = number * 10 + (c - '0');
+  *value = number;
+  return true;
+}
+
 // Below 0, 0 or above 0 as `a` orders before, with or after `b`, ASCII
 // letters compared without case (byte values otherwise).
 constexpr int CompareIgnoringAsciiCase(std::string_view a, std::string_view b) {

@@ -1,4 +1,5 @@
 // skedtool export: program bases as an XMLTV document.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -17,6 +18,7 @@
 #include "text/utf8.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
+#include "xmltv/export_stops.h"
 #include "xmltv/time_zone.h"
 #include "xmltv/write_xmltv.h"
 #include "xmltv/xmltv_time.h"
@@ -30,9 +32,10 @@ constexpr char kExportHelp[] =
     "Prints an XMLTV document (UTF-8) of the program bases: a <channel> for each\n"
     "BASE, its id and display name the base's file name without folder (or ID,\n"
     "when one BASE is given; it must be UTF-8), then its programmes in base\n"
-    "order. Each stops where the next programme of the same base starts; the\n"
-    "last has no stop, and so has one the next would start before. A file name\n"
-    "that is not UTF-8 is read in CP.\n"
+    "order. A file name that is not UTF-8 is read in CP. Every programme gets a\n"
+    "stop after its start, as players leave out one without: where the next\n"
+    "programme of its base starts a later minute, or where the rules below say.\n"
+    "How many stops they chose is told on standard error.\n"
     "\n"
     "  --composition NAME  export the guide NAME with the stops its composition\n"
     "                 file NAME.cfg implies: each programme ends at the next one's\n"
@@ -56,6 +59,13 @@ constexpr char kExportHelp[] =
     "                 ISO-8859-15, KOI8-R or 1252;\n"
     "                 bytes CP leaves undefined, and control characters XML cannot\n"
     "                 hold, become U+FFFD.\n"
+    "  --same-minute join|keep  programmes of a base that start the same minute\n"
+    "                 (a player shows one at a time): join writes them as one, their\n"
+    "                 titles joined with ' / ' and an exact repeat once (the\n"
+    "                 default); keep writes each, all stopping at the next later\n"
+    "                 start, so that import gives the base back byte for byte.\n"
+    "  --last-length MINUTES  how long the last programme of a base runs, whose\n"
+    "                 end no base holds: 1 to 1440, default 60.\n"
     "  --output FILE  publish the document as FILE, a name ending in .xml, in one\n"
     "                 step: a player that reads FILE at any moment finds the old\n"
     "                 document or the new one whole, never a part. When FILE already\n"
@@ -65,6 +75,7 @@ constexpr char kExportHelp[] =
     "Exit code: 0 when the document was printed or FILE written anew, 3 when FILE\n"
     "already held it (nothing to reload), 1 on an error, 2 on a usage error.\n";
 static_assert(Mentions(kExportHelp, kDefaultCodePage), "the help states the default");
+static_assert(kDefaultLastMinutes == 60 && kMaxLastMinutes == 1440, "the help states these");
 
 namespace {
 
@@ -88,6 +99,7 @@ struct ExportOptions {
   std::string channel_id;
   std::string composition;  // the guide's name, with --composition
   std::string output;       // the file to publish, with --output
+  StopRules stops;
   std::vector<std::string> names;
 };
 
@@ -115,6 +127,21 @@ bool ParseExportOptions(const Arguments& args, ExportOptions* options, int* exit
       if (arg == "--composition") options->names.push_back(options->composition);
       if (arg == "--tz" && options->zone_name.empty()) {
         return usage("--tz needs a zone name (without it: the system's zone)");
+      }
+    } else if (arg == "--same-minute" || arg == "--last-length") {
+      if (i + 1 == args.size()) return usage(arg + " needs a value");
+      const std::string& value = args[++i];
+      int minutes = 0;
+      if (arg == "--same-minute" && (value == "join" || value == "keep")) {
+        options->stops.join_same_minute = value == "join";
+      } else if (arg == "--last-length" && ParseWholeNumber(value, &minutes) && minutes >= 1 &&
+                 minutes <= kMaxLastMinutes) {
+        options->stops.last_minutes = minutes;
+      } else {
+        return usage(arg + " " + value + ": expects " +
+                     (arg == "--same-minute"
+                          ? std::string("join or keep")
+                          : "minutes from 1 to " + std::to_string(kMaxLastMinutes)));
       }
     } else if (arg.size() > 1 && arg[0] == '-') {
       return usage("unknown option '" + arg + "'");
@@ -163,8 +190,9 @@ bool ReadExportedBase(const std::string& name, const std::string& id, ExportedBa
 // The channels of the document: every base read into `bases`, which the
 // channels' titles stand in, and with --composition the stops its
 // composition gives; nothing printed.
-bool PlanExport(const ExportOptions& options, std::vector<ExportedBase>& bases,
-                std::vector<XmltvChannelOut>* channels, std::string* error) {
+bool PlanExport(const ExportOptions& options, const TimeZone& zone,
+                std::vector<ExportedBase>& bases, std::vector<XmltvChannelOut>* channels,
+                ChosenStops* chosen, std::string* error) {
   bases.resize(options.names.size());
   for (std::size_t b = 0; b < bases.size(); ++b) {
     // A file name is text of the system: UTF-8 as a rule on Linux, the code
@@ -181,18 +209,41 @@ bool PlanExport(const ExportOptions& options, std::vector<ExportedBase>& bases,
                        error)) {
       return false;
     }
-    // A stop past any XMLTV time is left out; the next start, if any, stands.
-    for (std::size_t k = 0; k < stops.size(); ++k) {
-      if (WallTimeOfTicks(stops[k]) > kLatestXmltvWallTime) {
-        stops.resize(k);
-        break;
-      }
-    }
   }
-  for (ExportedBase& base : bases) {
-    channels->push_back({base.id, std::move(base.programs), std::move(stops)});
+  // A stop past any XMLTV time is not written; a given one gives way to the
+  // next start.
+  const auto past_xmltv = [](std::uint64_t ticks) {
+    return WallTimeOfTicks(ticks) > kLatestXmltvWallTime;
+  };
+  std::replace_if(stops.begin(), stops.end(), past_xmltv, 0);
+  for (std::size_t b = 0; b < bases.size(); ++b) {
+    std::vector<TimedProgramme> timed =
+        ProgrammesWithStops(bases[b].programs, b == 0 ? stops : std::vector<std::uint64_t>{}, zone,
+                            options.stops, chosen);
+    for (TimedProgramme& programme : timed) {
+      if (past_xmltv(programme.stop)) programme.stop = 0;
+    }
+    channels->push_back({bases[b].id, std::move(timed)});
   }
   return true;
+}
+
+// How many stops were chosen by a rule rather than read from the bases.
+void TellChosenStops(const StopRules& rules, const ChosenStops& chosen) {
+  if (chosen.joined > 0) {
+    PrintError("export",
+               std::to_string(chosen.joined) + (chosen.joined == 1 ? " programme" : " programmes") +
+                   (chosen.joined == 1 ? " that starts" : " that start") +
+                   " the same minute as the one before " + (chosen.joined == 1 ? "was" : "were") +
+                   " joined to it (--same-minute keep keeps them apart)");
+  }
+  if (chosen.last > 0) {
+    PrintError("export", std::to_string(chosen.last) +
+                             (chosen.last == 1 ? " last programme" : " last programmes") +
+                             ", whose end no base holds, " + (chosen.last == 1 ? "was" : "were") +
+                             " given " + std::to_string(rules.last_minutes) +
+                             " minutes (--last-length MINUTES to change)");
+  }
 }
 
 // Puts `document` in place as `path` in one step, unless `path` holds it
@@ -225,9 +276,10 @@ int RunExport(const Arguments& given) {
   std::string error;
   std::vector<ExportedBase> bases;
   std::vector<XmltvChannelOut> channels;
+  ChosenStops chosen;
   if (!FindTimeZone(options.zone_name, &zone, &error) ||
       !(error = CodePageProblem(options.code_page)).empty() ||
-      !PlanExport(options, bases, &channels, &error)) {
+      !PlanExport(options, zone, bases, &channels, &chosen, &error)) {
     PrintError("export", error);
     return 1;
   }
@@ -236,6 +288,7 @@ int RunExport(const Arguments& given) {
     PrintError("export", "cannot build the XMLTV document");
     return 1;
   }
+  TellChosenStops(options.stops, chosen);
   if (!options.output.empty()) return PublishDocument(options.output, document);
   std::fwrite(document.data(), 1, document.size(), stdout);
   return 0;

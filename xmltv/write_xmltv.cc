@@ -53,20 +53,17 @@ bool WriteXmltv(const std::vector<XmltvChannelOut>& channels, const TimeZone& zo
   }
   for (const XmltvChannelOut& base : channels) {
     const std::string id = XmlText(base.id);
-    for (std::size_t k = 0; ok && k < base.programs.size(); ++k) {
-      const ZonedTime start = Zoned(zone, base.programs[k].start);
-      const std::string title = XmlText(ToUtf8(code_page, base.programs[k].title));
+    for (const TimedProgramme& programme : base.programmes) {
+      if (!ok) break;
+      const ZonedTime start = Zoned(zone, programme.start);
+      const std::string title = XmlText(ToUtf8(code_page, programme.title));
       ok = xmlTextWriterStartElement(out, X("programme")) >= 0 &&
            xmlTextWriterWriteAttribute(out, X("start"),
                                        X(FormatXmltvTime(start.wall, start.offset).c_str())) >= 0;
-      const bool given = k < base.stops.size();
-      if (ok && (given || k + 1 < base.programs.size())) {
-        // A base out of start order has no stop to give: never one before the start.
-        const ZonedTime stop = Zoned(zone, given ? base.stops[k] : base.programs[k + 1].start);
-        if (stop.wall - stop.offset >= start.wall - start.offset) {
-          ok = xmlTextWriterWriteAttribute(out, X("stop"),
-                                           X(FormatXmltvTime(stop.wall, stop.offset).c_str())) >= 0;
-        }
+      const ZonedTime stop = Zoned(zone, programme.stop);
+      if (ok && stop.wall - stop.offset > start.wall - start.offset) {
+        ok = xmlTextWriterWriteAttribute(out, X("stop"),
+                                         X(FormatXmltvTime(stop.wall, stop.offset).c_str())) >= 0;
       }
       ok = ok && xmlTextWriterWriteAttribute(out, X("channel"), X(id.c_str())) >= 0 &&
            xmlTextWriterWriteElement(out, X("title"), X(title.c_str())) >= 0 &&

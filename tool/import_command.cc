@@ -261,6 +261,8 @@ bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
 // The report: a line a base on standard output, warnings on standard error.
 void PrintImportReport(const XmltvReading& reading, const ImportPlan& plan) {
   const XmltvListing& listing = plan.listing;
+  PrintError("import",
+             "starts stored in the wall-clock time of " + ZoneAndSourceText(reading.zone));
   if (listing.without_channel > 0) {
     PrintError("import",
                "warning: " + std::to_string(listing.without_channel) +

@@ -58,6 +58,9 @@ bool ReadZoneData(const date::time_zone& zone, const std::string& shown, std::st
 
 bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error) {
   const std::string wanted = name.empty() ? ChosenLocalZone() : name;
+  zone->source = !name.empty()     ? ZoneSource::kOption
+                 : !wanted.empty() ? ZoneSource::kEnvironment
+                                   : ZoneSource::kSystem;
   const QuietStandardError quiet;
   try {
     PrepareZoneDatabase();
@@ -71,14 +74,40 @@ bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error) {
   try {
     found = wanted.empty() ? date::current_zone() : date::locate_zone(wanted);
   } catch (const std::exception&) {
-    *error = wanted.empty() ? "the system's local time zone is not one the time-zone database knows"
-                            : "unknown time zone '" + wanted + "'";
-    return false;
+    if (!wanted.empty()) {
+      *error = "unknown time zone '" + wanted + "'";
+      return false;
+    }
+  }
+  // A system set to no zone the database knows keeps its clock in UTC, as
+  // the C library takes it; the report says so.
+  if (found == nullptr) {
+    try {
+      found = date::locate_zone("UTC");
+      zone->source = ZoneSource::kNoneFound;
+    } catch (const std::exception&) {
+      *error = "the system's local time zone is not one the time-zone database knows";
+      return false;
+    }
   }
   // As the user named it: the database may know it as a link to another name.
   zone->name = wanted.empty() ? std::string(found->name()) : wanted;
   zone->zone = found;
   return ReadZoneData(*found, zone->name, error);
+}
+
+std::string ZoneAndSourceText(const TimeZone& zone) {
+  switch (zone.source) {
+    case ZoneSource::kOption:
+      return zone.name + " (from --tz)";
+    case ZoneSource::kEnvironment:
+      return zone.name + " (from TZ; --tz ZONE for another)";
+    case ZoneSource::kSystem:
+      return zone.name + " (the system's zone; --tz ZONE for another)";
+    case ZoneSource::kNoneFound:
+      break;
+  }
+  return zone.name + " (no --tz, no TZ, and no zone set on this system; --tz ZONE for another)";
 }
 
 std::int64_t WallTimeOf(const TimeZone& zone, std::int64_t utc) {

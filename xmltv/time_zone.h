@@ -9,15 +9,28 @@
 #include <cstdint>
 #include <string>
 
+// Where the zone of a run came from.
+enum class ZoneSource {
+  kOption,       // named on the command line (--tz)
+  kEnvironment,  // TZ
+  kSystem,       // the zone the system is set to
+  kNoneFound,    // none of these: UTC
+};
+
 struct TimeZone {
   const void* zone = nullptr;  // the database's own record
   std::string name;
+  ZoneSource source = ZoneSource::kOption;
 };
 
 // Finds the zone `name`; an empty name is the system's local zone: on Linux
 // TZ when set, otherwise /etc/localtime; on Windows the zone the system is
-// set to. False with `error` saying why.
+// set to; UTC when the system names none the database knows. False with
+// `error` saying why.
 bool FindTimeZone(const std::string& name, TimeZone* zone, std::string* error);
+
+// "Europe/Berlin (from --tz)": the zone and where it came from, for a report.
+std::string ZoneAndSourceText(const TimeZone& zone);
 
 // The per-system part (time_zone_posix.cc, time_zone_win32.cc):
 // the name of the local zone when the user chose one for this run (TZ on

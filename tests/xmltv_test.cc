@@ -11,8 +11,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/run_tool.h"
@@ -222,6 +224,64 @@ TEST(XmltvTest, TitlesLoseTheDocumentsLayout) {
                 "2026-12-07\t16:00\tMon\tA & B\n");
 }
 
+// A feed that repeats programmes exactly, or keeps +0000 all year while it
+// means London's clock, was imported without a word. Import counts the
+// repeats (and drops them when asked) and warns of offsets that ignore the
+// zone's daylight saving: not of a feed that follows it, nor of one whose
+// offset is none of the zone's.
+TEST(XmltvTest, ImportTellsRepeatsAndOffsetsThatIgnoreDaylightSaving) {
+  TempDir dir;
+  WriteFile(dir / "tv.xml", Document(Programme("still", "20260301190000 +0000", "Winter") +
+                                     Programme("still", "20260301190000 +0000", "Winter") +
+                                     Programme("still", "20260701190000 +0000", "Summer") +
+                                     Programme("follows", "20260301190000 +0000", "Winter") +
+                                     Programme("follows", "20260701190000 +0100", "Summer")));
+  const auto warned = [](const RunResult& run, const std::string& channel, const char* what) {
+    return run.err.find("channel " + channel + ": " + what) != std::string::npos;
+  };
+  RunResult run = Tool(dir, {"import", "--tz", "Europe/London", "tv.xml", "."});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_TRUE(warned(run, "still", "every start is written at +0000")) << run.err;
+  EXPECT_FALSE(warned(run, "follows", "every start")) << run.err;
+  EXPECT_TRUE(warned(run, "still", "1 programme repeats")) << run.err;
+  const std::string kept = Tool(dir, {"dump", "still"}).out;
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n'), 3) << kept;
+  run = Tool(dir, {"import", "--tz", "Europe/Berlin", "--drop-repeats", "tv.xml", "."});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_FALSE(warned(run, "still", "every start")) << run.err;
+  EXPECT_EQ(Tool(dir, {"dump", "still"}).out,
+            "2026-03-01\t20:00\tSun\tWinter\n2026-07-01\t21:00\tWed\tSummer\n");
+}
+
+// One channel of 474 programmes stopped all of an import, and the message
+// suggested fewer days but not --channel. It names every channel over the
+// limit with options that import it, which do.
+TEST(XmltvTest, TheLimitNamesEachChannelOverItWithOptionsThatFit) {
+  TempDir dir;
+  std::string programmes = Programme("quiet", "20261207120000", "Q");
+  for (const auto& [channel, count] : {std::pair{"busy", 474}, std::pair{"busier", 900}}) {
+    for (int i = 0; i < count; ++i) {
+      char start[32];
+      std::snprintf(start, sizeof start, "202612%02d%02d%02d00", 1 + i / 48, i % 48 / 2,
+                    i % 2 * 30);
+      programmes += Programme(channel, start, "P");
+    }
+  }
+  WriteFile(dir / "tv.xml", Document(programmes));
+  const RunResult run = Tool(dir, {"import", "--tz", "UTC", "tv.xml", "."});
+  EXPECT_EQ(run.exit_code, 1);
+  for (const std::string channel : {"busy", "busier"}) {
+    const std::size_t at = run.err.find("try --channel " + channel + " ");
+    ASSERT_NE(at, std::string::npos) << run.err;
+    Names args = {"import", "--tz", "UTC"};
+    std::istringstream suggested(run.err.substr(at + 4, run.err.find(')', at) - at - 4));
+    for (std::string word; suggested >> word;) args.push_back(word);
+    args.insert(args.end(), {"tv.xml", "."});
+    const RunResult fits = Tool(dir, args);
+    EXPECT_EQ(fits.exit_code, 0) << fits.err;
+  }
+}
+
 // Each refusal is one line, exit code 1 (2 for a usage error), and no file
 // written at all.
 TEST(XmltvTest, RefusalsWriteNothing) {
@@ -284,8 +344,9 @@ TEST(XmltvTest, RefusalsWriteNothing) {
       {"401 in the window",
        Document(crowded),
        {},
-       "skedtool: import: channel busy: 401 programmes in the window, but a base holds at most "
-       "400; choose fewer days with --from and --to\n"},
+       "skedtool: import: a base holds at most 400 programmes, and in the window more are held by "
+       "channel busy (401 programmes; try --channel busy --from 2026-12-01 --to 2026-12-17); "
+       "nothing written\n"},
       {"channel id too long",
        Document(Programme(std::string(251, 'c'), "20261207120000", "x")),
        {},

@@ -14,6 +14,7 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 #include "text/ascii.h"
+#include "text/clock_text.h"
 #include "text/code_page.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
@@ -53,7 +54,10 @@ constexpr char kImportHelpText[] =
     "  --from DATE    only programmes starting at or after 00:00 of DATE (YYYY-MM-DD,\n"
     "                 in ZONE's wall time);\n"
     "  --to DATE      ... and before 00:00 of DATE, which must come after "
-    "--from.\n" SKEDTOOL_SYNC_HELP
+    "--from.\n"
+    "  --drop-repeats leave out each programme that repeats an earlier one of its\n"
+    "                 channel exactly, start and title; without it they are kept\n"
+    "                 and counted in a warning.\n" SKEDTOOL_SYNC_HELP
     "\n"
     "Times: YYYYMMDDhhmmss (or a leading part of it, at least the year), then an\n"
     "offset from UTC, +HHMM or -HHMM (HH up to 23, MM up to 59), or one of these\n"
@@ -67,6 +71,10 @@ constexpr char kImportHelpText[] =
     "Titles: white space at either end is dropped, and each line break, with the\n"
     "white space around it, becomes one space. A title longer than 1,999 bytes\n"
     "is cut there, with a warning; a programme without a title gets an empty one.\n"
+    "\n"
+    "The report names the zone the starts are stored in and where it came from,\n"
+    "and warns of a channel whose starts keep one offset while ZONE changes its\n"
+    "own between them (a feed that ignores daylight saving).\n"
     "\n"
     "Nothing at all is written when the file holds no programme of a channel, is\n"
     "a device, is not well-formed XML or not XMLTV (its root element is not tv),\n"
@@ -120,6 +128,10 @@ bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit
     const std::string& arg = args[i];
     const bool takes_value = arg == "--tz" || arg == "--codepage" || arg == "--lang" ||
                              arg == "--channel" || arg == "--from" || arg == "--to";
+    if (arg == "--drop-repeats") {
+      options->reading.drop_repeats = true;
+      continue;
+    }
     if (!takes_value) {
       if (arg.size() > 1 && arg[0] == '-') {
         *exit_code = UsageError("import", "unknown option '" + arg + "'");
@@ -258,6 +270,39 @@ bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
   return true;
 }
 
+// "+0100".
+std::string OffsetText(std::int64_t seconds) {
+  const std::int64_t minutes = (seconds < 0 ? -seconds : seconds) / 60;
+  return (seconds < 0 ? "-" : "+") + TwoDigits(static_cast<int>(minutes / 60)) +
+         TwoDigits(static_cast<int>(minutes % 60));
+}
+
+// Repeats and offsets that ignore the zone's daylight saving, for a channel.
+void PrintChannelWarnings(const XmltvReading& reading, const XmltvChannel& channel) {
+  if (channel.repeats > 0) {
+    PrintError("import",
+               "channel " + channel.id + ": " + std::to_string(channel.repeats) +
+                   (channel.repeats == 1 ? " programme repeats" : " programmes repeat") +
+                   " an earlier one exactly, start and title" +
+                   (reading.drop_repeats ? "; left out" : " (--drop-repeats leaves them out)"));
+  }
+  if (IgnoresDaylightSaving(channel)) {
+    const std::int64_t kept = channel.written.low;
+    const std::int64_t other = kept == channel.zone.low ? channel.zone.high : channel.zone.low;
+    const std::int64_t off = (other > kept ? other - kept : kept - other) / 60;
+    PrintError("import",
+               "warning: channel " + channel.id + ": every start is written at " +
+                   OffsetText(kept) + ", though " + reading.zone.name + " is at " +
+                   OffsetText(channel.zone.low) + " and " + OffsetText(channel.zone.high) +
+                   " over these times: if the document means that clock, its starts "
+                   "while it is at " +
+                   OffsetText(other) + " are " +
+                   (off % 60 == 0 ? std::to_string(off / 60) + (off == 60 ? " hour" : " hours")
+                                  : std::to_string(off) + " minutes") +
+                   " off" + (kept == 0 ? " (then --tz UTC keeps its times as written)" : ""));
+  }
+}
+
 // The report: a line a base on standard output, warnings on standard error.
 void PrintImportReport(const XmltvReading& reading, const ImportPlan& plan) {
   const XmltvListing& listing = plan.listing;
@@ -291,6 +336,7 @@ void PrintImportReport(const XmltvReading& reading, const ImportPlan& plan) {
                                (channel.cut == 1 ? " title" : " titles") + " longer than " +
                                std::to_string(kMaxTitleLength) + " bytes cut there");
     }
+    PrintChannelWarnings(reading, channel);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "xmltv/import_layout.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_map>
 #include <utility>
 
@@ -8,6 +9,7 @@
 #include "base/stored_base.h"
 #include "platform/file_ops.h"
 #include "text/ascii.h"
+#include "text/clock_text.h"
 #include "text/escape.h"
 
 std::string BaseFileNameOf(const std::string& id) {
@@ -19,16 +21,45 @@ std::string BaseFileNameOf(const std::string& id) {
   return name;
 }
 
+namespace {
+
+std::string DateOfDay(std::int64_t day) {
+  const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{day}}};
+  return DateText(static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
+                  static_cast<int>(unsigned(date.day())));
+}
+
+// A channel of more programmes than a base holds, and the options that would
+// import it: alone, over as many days from its first as hold about a base's
+// worth at its rate.
+std::string OverCapacityText(const XmltvChannel& channel) {
+  const auto day_of = [](std::int64_t wall) { return (wall >= 0 ? wall : wall - 86399) / 86400; };
+  const std::int64_t first = day_of(channel.first_wall);
+  const std::int64_t span = day_of(channel.last_wall) - first + 1;
+  const std::int64_t days =
+      std::max<std::int64_t>(1, span * kProgramTableCapacity / channel.in_window);
+  return BriefText(channel.id) + " (" + std::to_string(channel.in_window) +
+         " programmes; try --channel " + BriefText(channel.id) + " --from " + DateOfDay(first) +
+         " --to " + DateOfDay(first + days) + ")";
+}
+
+}  // namespace
+
 bool LayOutBases(std::vector<XmltvChannel>* channels, std::vector<LaidOutBase>* bases,
                  std::string* error) {
+  std::string over;
+  for (const XmltvChannel& channel : *channels) {
+    if (channel.in_window <= kProgramTableCapacity) continue;
+    over += (over.empty() ? "" : ", ") + OverCapacityText(channel);
+  }
+  if (!over.empty()) {
+    *error = "a base holds at most " + std::to_string(kProgramTableCapacity) +
+             " programmes, and in the window more are held by channel " + over +
+             "; nothing written";
+    return false;
+  }
   std::unordered_map<std::string, std::string> ids_of_files;
   for (XmltvChannel& channel : *channels) {
-    if (channel.in_window > kProgramTableCapacity) {
-      *error = "channel " + BriefText(channel.id) + ": " + std::to_string(channel.in_window) +
-               " programmes in the window, but a base holds at most " +
-               std::to_string(kProgramTableCapacity) + "; choose fewer days with --from and --to";
-      return false;
-    }
     const std::string file_name = BaseFileNameOf(channel.id);
     // As the system compares names: on Windows "News" and "news" are one file.
     const auto [other, added] = ids_of_files.try_emplace(NameKey(file_name), channel.id);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <tuple>
 #include <unordered_map>
 
 #include "base/program_tables.h"
@@ -273,10 +274,12 @@ void NoteChannelHeld(ReadState* state, std::string_view id) {
 }
 
 // The start as a wall time of ZONE in FILETIME ticks, or "" and the reason.
+// With the offset the document writes, and the zone's at that moment.
 std::string ReadStart(const ReadState& state, const std::string& start, std::int64_t* wall,
-                      std::uint64_t* ticks) {
+                      std::uint64_t* ticks, std::int64_t* written_offset,
+                      std::int64_t* zone_offset) {
   std::int64_t utc = 0;
-  switch (ParseXmltvTime(start, &utc)) {
+  switch (ParseXmltvTime(start, &utc, written_offset)) {
     case XmltvTimeResult::kOk:
       break;
     case XmltvTimeResult::kMalformed:
@@ -286,6 +289,7 @@ std::string ReadStart(const ReadState& state, const std::string& start, std::int
              " (any case); write the offset as +HHMM or -HHMM instead";
   }
   *wall = WallTimeOf(state.reading->zone, utc);
+  *zone_offset = *wall - utc;
   if (*wall > kLatestXmltvWallTime) {
     return "falls after 9999-12-31 23:59:59 in " + state.reading->zone.name +
            ", past any XMLTV time";
@@ -294,12 +298,33 @@ std::string ReadStart(const ReadState& state, const std::string& start, std::int
   return {};
 }
 
+void Widen(OffsetRange* range, std::int64_t offset, bool first) {
+  range->low = first ? offset : std::min(range->low, offset);
+  range->high = first ? offset : std::max(range->high, offset);
+}
+
+// What a start tells of its channel beyond the programme: the window's span
+// and the offsets, the document's and the zone's.
+void NoteStart(XmltvChannel* channel, std::int64_t wall, std::int64_t written,
+               std::int64_t zone_offset) {
+  const bool first = !channel->timed;
+  channel->first_wall = first ? wall : std::min(channel->first_wall, wall);
+  channel->last_wall = first ? wall : std::max(channel->last_wall, wall);
+  Widen(&channel->written, written, first);
+  Widen(&channel->zone, zone_offset, first);
+  channel->timed = true;
+}
+
 void AddProgramme(ReadState* state) {
   const XmltvReading& options = *state->reading;
   PendingProgramme& programme = state->programme;
   std::int64_t wall = 0;
   std::uint64_t ticks = 0;
-  if (const std::string why = ReadStart(*state, programme.start, &wall, &ticks); !why.empty()) {
+  std::int64_t written_offset = 0;
+  std::int64_t zone_offset = 0;
+  if (const std::string why =
+          ReadStart(*state, programme.start, &wall, &ticks, &written_offset, &zone_offset);
+      !why.empty()) {
     Fail(state,
          "programme of " + BriefText(programme.channel) + ": start \"" +
              BriefText(programme.start) + "\" " + why,
@@ -320,9 +345,12 @@ void AddProgramme(ReadState* state) {
       return;
     }
     slot = state->channel_index.emplace(programme.channel, state->channels.size()).first;
-    state->channels.push_back({programme.channel, {}, 0, 0, 0});
+    XmltvChannel added;
+    added.id = programme.channel;
+    state->channels.push_back(std::move(added));
   }
   XmltvChannel& channel = state->channels[slot->second];
+  NoteStart(&channel, wall, written_offset, zone_offset);
   // Past the capacity only the count goes on: the import is refused anyway.
   if (++channel.in_window > kProgramTableCapacity) return;
   const TitleText* title = programme.has_lang    ? &programme.in_lang
@@ -476,7 +504,40 @@ bool Parse(ReadState* state, std::string* error) {
   return error->empty();
 }
 
+// Counts the programmes that repeat an earlier one of their channel exactly,
+// start and title, and with `drop` leaves them out, the first kept. Sorted
+// apart, so that a channel of any size costs n log n.
+void FindRepeats(XmltvChannel* channel, bool drop) {
+  std::vector<std::uint32_t> order(channel->programs.size());
+  for (std::uint32_t k = 0; k < order.size(); ++k) order[k] = k;
+  const auto& programs = channel->programs;
+  const auto key = [&](std::uint32_t k) { return std::tie(programs[k].start, programs[k].title); };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+  std::vector<bool> repeat(programs.size(), false);
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    if (key(order[i]) == key(order[i - 1])) {
+      repeat[order[i]] = true;
+      ++channel->repeats;
+    }
+  }
+  if (!drop || channel->repeats == 0) return;
+  std::size_t kept = 0;
+  for (std::size_t k = 0; k < programs.size(); ++k) {
+    if (repeat[k]) continue;
+    if (kept != k) channel->programs[kept] = std::move(channel->programs[k]);
+    ++kept;
+  }
+  channel->programs.resize(kept);
+  channel->in_window -= channel->repeats;
+}
+
 }  // namespace
+
+bool IgnoresDaylightSaving(const XmltvChannel& channel) {
+  return channel.zone.low != channel.zone.high && channel.written.low == channel.written.high &&
+         (channel.written.low == channel.zone.low || channel.written.low == channel.zone.high);
+}
 
 bool ReadXmltv(std::FILE* file, const XmltvReading& reading, XmltvListing* listing,
                std::string* error) {
@@ -485,6 +546,7 @@ bool ReadXmltv(std::FILE* file, const XmltvReading& reading, XmltvListing* listi
   state.file = file;
   state.named_held.assign(reading.channels.size(), false);
   const bool read = Parse(&state, error);
+  for (XmltvChannel& channel : state.channels) FindRepeats(&channel, reading.drop_repeats);
   listing->channels = std::move(state.channels);
   listing->named_held = std::move(state.named_held);
   listing->without_channel = state.without_channel;

@@ -41,12 +41,20 @@ struct XmltvReading {
   bool has_to = false;
   std::int64_t from = 0;  // wall times
   std::int64_t to = 0;
-  std::string shown_file;  // the file as messages name it
+  std::string shown_file;     // the file as messages name it
+  bool drop_repeats = false;  // leave out programmes that repeat one before them exactly
 };
 
 struct XmltvProgram {
   std::uint64_t start;  // FILETIME ticks of the wall time
   std::string title;    // in the code page
+};
+
+// The offsets from UTC of a channel's starts, in seconds: as the document
+// writes them, and as the zone has them at the same moments.
+struct OffsetRange {
+  std::int64_t low = 0;
+  std::int64_t high = 0;
 };
 
 struct XmltvChannel {
@@ -55,7 +63,20 @@ struct XmltvChannel {
   long in_window = 0;                  // counted on past the capacity, for the message
   int replaced = 0;                    // characters the code page lacks
   int cut = 0;                         // titles cut to the longest a base holds
+  int repeats = 0;     // programmes that repeat one before them exactly: start and title
+  bool timed = false;  // whether the ranges below hold anything
+  OffsetRange written;
+  OffsetRange zone;
+  std::int64_t first_wall = 0;  // the earliest and latest start in the window,
+  std::int64_t last_wall = 0;   // for the message past the capacity
 };
+
+// Whether the channel's starts keep one offset while the zone changes its own
+// between them, and that offset is one of the zone's: a document that means
+// the zone's clock but ignores its daylight-saving changes, off by the change
+// on one side of it. (A document in UTC throughout for a zone at +0000 in
+// winter cannot be told from it: the warning says "if".)
+bool IgnoresDaylightSaving(const XmltvChannel& channel);
 
 struct XmltvListing {
   std::vector<XmltvChannel> channels;  // in the order of their first programme

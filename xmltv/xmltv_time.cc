@@ -45,7 +45,7 @@ std::string XmltvZoneNameList() {
   return list;
 }
 
-XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
+XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc, std::int64_t* offset) {
   std::size_t digits = 0;
   while (digits < text.size() && IsAsciiDigit(text[digits])) ++digits;
   if (digits < 4 || digits > 14 || digits % 2 != 0) return XmltvTimeResult::kMalformed;
@@ -60,6 +60,7 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
     return XmltvTimeResult::kMalformed;
   }
   const std::string_view rest = TrimBlanks(text.substr(digits));
+  std::int64_t written = 0;
   if (!rest.empty() && (rest[0] == '+' || rest[0] == '-')) {
     int hours = 0;
     int minutes = 0;
@@ -67,7 +68,7 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
         !Digits(rest.substr(3, 2), &minutes) || hours > 23 || minutes > 59) {
       return XmltvTimeResult::kMalformed;
     }
-    seconds -= (hours * 3600 + minutes * 60) * (rest[0] == '-' ? -1 : 1);
+    written = (hours * 3600 + minutes * 60) * (rest[0] == '-' ? -1 : 1);
   } else if (!rest.empty()) {
     if (!std::all_of(rest.begin(), rest.end(), IsAsciiLetter)) return XmltvTimeResult::kMalformed;
     const XmltvZoneName* found = nullptr;
@@ -78,9 +79,10 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc) {
       }
     }
     if (found == nullptr) return XmltvTimeResult::kUnknownZoneName;
-    seconds -= std::int64_t{found->minutes} * 60;
+    written = std::int64_t{found->minutes} * 60;
   }
-  *utc = seconds;
+  *utc = seconds - written;
+  if (offset != nullptr) *offset = written;
   return XmltvTimeResult::kOk;
 }
 

@@ -22,6 +22,7 @@
 #include "platform/read_file.h"
 #include "report/listing.h"
 #include "report/range_report.h"
+#include "report/section_overlaps.h"
 #include "selection/select_channel.h"
 #include "selection/select_composition.h"
 #include "selection/select_programs.h"
@@ -44,6 +45,12 @@ struct CheckRun {
   bool quiet = false;           // past the sections shown
   std::map<std::string, long long> counted_quietly;  // kind of finding -> how many
   FolderListings folders = {};                       // bases not there are known from these
+  // The guide's hours each section takes, to find two sections taking the
+  // same: of the section at hand, its position and shift.
+  std::vector<TakenSpan> spans = {};
+  std::uint32_t position = 0;
+  int shift = 0;
+  bool takes_spans = false;  // not a section whose name stood before
 };
 
 void Fact(CheckRun* run, std::string text) {
@@ -322,6 +329,9 @@ long long CheckWeekday(const IniProfile& profile, const std::string& section, in
   const RangeListReport report = ReadRangeList(value, [&](const ListedRange& range) {
     const std::string why = WhyNothingSelected(range);
     if (why.empty()) taken += CountInRange(starts, weekday, range.range);
+    if (why.empty() && run->takes_spans && run->spans.size() < kRangesPaired) {
+      AddTakenSpans(weekday, range.range, run->shift, run->position, &run->spans);
+    }
     if (count++ < kRangesListed) {
       shown += (shown.empty() ? "" : ", ") + std::string(range.text);
     }
@@ -470,6 +480,9 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, CheckRun
   }
 
   long long taken = 0;
+  run->position = static_cast<std::uint32_t>(position);
+  run->shift = shift_refused ? 0 : shift;
+  run->takes_spans = first == position;
   for (int weekday = 1; weekday <= 7; ++weekday) {
     taken += CheckWeekday(profile, section, weekday, loaded, run);
   }
@@ -511,6 +524,35 @@ void CheckGuide(CheckRun* run) {
   } else if (report.composer == Status::kGuideTooBig ||
              report.composer == Status::kCantConvertTime) {
     closing_error(StatusText(report.composer));
+  }
+}
+
+// Sections whose ranges take the same hours of the guide.
+void CheckSectionOverlaps(const IniProfile& profile, CheckRun* run) {
+  long long pairs = 0;
+  const std::vector<SectionOverlap> found =
+      OverlappingSections(std::move(run->spans), kShownPerKind, &pairs);
+  const auto name = [&](std::uint32_t position) {
+    return "[" + Shown(*run, ProfileSectionName(profile, position)) + "]";
+  };
+  const char* const kind = "pairs of sections that take the same hours";
+  for (const SectionOverlap& overlap : found) {
+    std::string where;
+    for (const TakenSpan& span : overlap.where)
+      where += (where.empty() ? "" : ", ") + WeekSpanText(span);
+    if (overlap.stretches > static_cast<long long>(overlap.where.size())) where += ", ...";
+    ++run->warnings;
+    run->report->closing.push_back({CheckLine::Kind::kFinding, Severity::kWarning, kind,
+                                    "sections " + name(overlap.first) + " and " +
+                                        name(overlap.second) + " take the same hours, " + where +
+                                        ": the guide would hold two programmes at once there"});
+  }
+  if (pairs > static_cast<long long>(found.size())) {
+    run->warnings += pairs - static_cast<long long>(found.size());
+    run->report->closing.push_back(
+        {CheckLine::Kind::kNotShown, Severity::kWarning, kind,
+         "... " + std::to_string(pairs - static_cast<long long>(found.size())) + " more " + kind +
+             " not shown"});
   }
 }
 
@@ -569,6 +611,7 @@ void CheckSections(const IniProfile& profile, ProgramTables& tables, const Displ
   }
   report->programmes = total;
   CheckGuide(&run);
+  CheckSectionOverlaps(profile, &run);
 }
 
 }  // namespace

@@ -154,6 +154,7 @@ void MarkNeighbours(ReviewPage* page) {
     if (last_start[lane] >= 0) {
       program.same_minute = minute == last_start[lane];
       ReviewProgram& before = page->programs[last_index[lane]];
+      program.repeat = program.same_minute && program.title == before.title;
       before.until = minute - last_start[lane];
       before.long_gap = before.until > kLongGapMinutes;
     }

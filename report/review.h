@@ -47,6 +47,7 @@ struct ReviewProgram {
   bool moved = false;          // its shift moved it onto another date
   bool taken_twice = false;    // the same programme of its source more than once
   bool same_minute = false;    // starts the same minute as the one before it in its lane
+  bool repeat = false;         // ... with the same title: an exact repeat of it
   bool title_damaged = false;  // cut at the longest a base holds, or '?' where a character was
   bool long_gap = false;       // more than kLongGapMinutes until the next start in its lane
   // Against the guide on disk (a composed guide only): not there, or there

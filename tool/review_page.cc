@@ -59,7 +59,7 @@ background:repeating-linear-gradient(45deg,transparent 0 6px,var(--rule) 6px 8px
 .long{border-right:4px dotted var(--mark)}
 .moved{outline:2px dashed var(--fg);outline-offset:-3px}
 .twice{border:3px double var(--mark)}
-.same{border-top:4px solid var(--mark)}
+.same{border-top:4px solid var(--mark)}.repeat{border-top:4px double var(--mark)}
 .damaged{text-decoration:underline wavy var(--mark)}
 .added{box-shadow:inset 0 -4px 0 var(--fg)}.retimed{box-shadow:inset 0 -4px 0 var(--mark)}
 .changes ul{list-style:none;padding-left:0}.changes li{font-variant-numeric:tabular-nums}
@@ -152,6 +152,8 @@ constexpr MarkText kTwice = {"twice",
                              "2",
                              "taken twice from its source"};
 constexpr MarkText kSame = {"same", "=", "starts the same minute as the one before"};
+constexpr MarkText kRepeat = {"repeat", "\xE2\x89\xA1",
+                              "repeats the one before exactly: the same start and title"};
 constexpr MarkText kDamaged = {"damaged", "?",
                                "title cut, or with '?' where the code page lacked a character"};
 constexpr MarkText kLong = {"long", "", "more than three hours until the next programme"};
@@ -165,7 +167,11 @@ std::vector<const MarkText*> MarksOf(const ReviewProgram& program) {
   std::vector<const MarkText*> found;
   if (program.moved) found.push_back(&kMoved);
   if (program.taken_twice) found.push_back(&kTwice);
-  if (program.same_minute) found.push_back(&kSame);
+  if (program.repeat) {
+    found.push_back(&kRepeat);
+  } else if (program.same_minute) {
+    found.push_back(&kSame);
+  }
   if (program.title_damaged) found.push_back(&kDamaged);
   if (program.long_gap) found.push_back(&kLong);
   if (program.retimed) {
@@ -279,7 +285,7 @@ void AppendHeader(const ReviewPage& page, const std::vector<int>& colours, std::
 
 void AppendLegend(const ReviewPage& page, std::string* html) {
   *html += "<div class=\"legend\">";
-  std::vector<const MarkText*> marks = {&kMoved, &kTwice, &kSame, &kDamaged, &kLong};
+  std::vector<const MarkText*> marks = {&kMoved, &kTwice, &kSame, &kRepeat, &kDamaged, &kLong};
   if (!page.changes.empty()) marks.insert(marks.end(), {&kAdded, &kRetimed});
   for (const MarkText* mark : marks) {
     *html += std::string("<span><span class=\"b s0 ") + mark->css +

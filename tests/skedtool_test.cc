@@ -40,13 +40,25 @@ class SkedtoolTest : public ::testing::Test {
     return RunSkedtool(dir_.path(), args, input);
   }
   // dump, make from that, dump again: the bytes and the listing must come back.
-  void ExpectRoundTrip(const std::string& base) {
-    const RunResult first = Tool({"dump", base});
+  // dump then make gives back the same bytes: raw, or as UTF-8 text of the
+  // code page `page`, where bytes it leaves undefined come back from escapes.
+  void ExpectRoundTrip(const std::string& base, const std::string& page = "") {
+    const Names codepage = page.empty() ? Names{} : Names{"--codepage", page};
+    Names dump = {"dump"};
+    Names make = {"make"};
+    dump.insert(dump.end(), codepage.begin(), codepage.end());
+    make.insert(make.end(), codepage.begin(), codepage.end());
+    dump.push_back(base);
+    make.push_back("copy");
+    const RunResult first = Tool(dump);
     ASSERT_EQ(first.exit_code, 0) << first.err;
-    ASSERT_EQ(Tool({"make", "copy"}, first.out).exit_code, 0);
+    const RunResult made = Tool(make, first.out);
+    ASSERT_EQ(made.exit_code, 0) << made.err;
+    EXPECT_EQ(made.err, "") << page;
     EXPECT_EQ(ReadFile(dir_ / "copy.ndx"), ReadFile(dir_ / (base + ".ndx"))) << base;
     EXPECT_EQ(ReadFile(dir_ / "copy.pdt"), ReadFile(dir_ / (base + ".pdt"))) << base;
-    EXPECT_EQ(Tool({"dump", "copy"}).out, first.out) << base;
+    dump.back() = "copy";
+    EXPECT_EQ(Tool(dump).out, first.out) << base;
   }
 
   TempDir dir_;
@@ -75,12 +87,26 @@ TEST_F(SkedtoolTest, BasesWithSecondsEscapesAndLongTitlesRoundTrip) {
                            {0, every_byte},
                            {(1ull << 63) - 1, ""},
                            {FileTimeOf(2024, 2, 29, 0, 0), std::string(1999, '\\')}});
-  ExpectRoundTrip("odd");
+  for (const char* page : {"", "cp1252", "cp1253", "KOI8-R"}) ExpectRoundTrip("odd", page);
   const RunResult dumped = Tool({"dump", "odd"});
   EXPECT_NE(dumped.out.find("2000-03-20\t19:30:45\tMon\tseconds\n"), std::string::npos);
   EXPECT_NE(dumped.out.find("2000-03-20\t19:30:45.1234567\tMon\tfraction\n"), std::string::npos);
   EXPECT_NE(dumped.out.find("1601-01-01\t00:00\tMon\t\\x01\\x02"), std::string::npos);
   EXPECT_NE(dumped.out.find("\\t\\n\\x0B\\x0C\\r\\x0E"), std::string::npos);
+}
+
+// A UTF-8 listing of Greek titles made for a Western page loses them to '?',
+// and the warning names the pages that hold them.
+TEST_F(SkedtoolTest, MakeFromUtf8NamesThePagesThatHoldWhatWasLost) {
+  const std::string listing = "2026-12-07\t12:00\tMon\t\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xAE\n";
+  const RunResult lost = Tool({"make", "--codepage", "cp1252", "greek"}, listing);
+  EXPECT_EQ(lost.exit_code, 0) << lost.err;
+  EXPECT_NE(lost.err.find("4 characters not in cp1252 became '?'; cp1253 and ISO-8859-7"),
+            std::string::npos)
+      << lost.err;
+  const RunResult kept = Tool({"make", "--codepage", "cp1253", "greek"}, listing);
+  EXPECT_EQ(kept.err, "");
+  EXPECT_EQ(Tool({"dump", "--codepage", "cp1253", "greek"}).out, listing);
 }
 
 TEST_F(SkedtoolTest, ComposedGuideRoundTrips) {
@@ -272,7 +298,7 @@ TEST_F(SkedtoolTest, CommandLine) {
       {{"--help"}, 0, "Usage: skedtool COMMAND", ""},
       {{"--version"}, 0, "skedtool (skedcomp) 2.0\n", ""},
       {{"dump", "--help"}, 0, "Usage: skedtool dump [--codepage CP] BASE\n", ""},
-      {{"make", "--help"}, 0, "Usage: skedtool make [--sync] BASE [LISTING]\n", ""},
+      {{"make", "--help"}, 0, "Usage: skedtool make [--sync] [--codepage CP] BASE [LISTING]\n", ""},
       {{"check", "--help"}, 0, "Usage: skedtool check [--codepage CP] NAME\n", ""},
       {{"week", "--help"}, 0, "Usage: skedtool week [--codepage CP] BASE\n", ""},
       {{}, 2, "", "Usage: skedtool COMMAND"},

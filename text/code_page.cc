@@ -132,7 +132,8 @@ std::string CodePageProblem(const std::string& page) {
          "lists them all)";
 }
 
-std::string FromUtf8(const std::string& page_name, std::string_view utf8, int* replaced) {
+std::string FromUtf8(const std::string& page_name, std::string_view utf8, int* replaced,
+                     std::vector<char32_t>* lost) {
   const CodePageTable* page = FindCodePage(page_name);
   if (page == nullptr) return {};
   const auto& bytes = BytesOf(PageIndex(page));
@@ -162,16 +163,55 @@ std::string FromUtf8(const std::string& page_name, std::string_view utf8, int* r
     }
     out += '?';
     if (replaced != nullptr) ++*replaced;
+    if (lost != nullptr && lost->size() < kLostCharactersKept &&
+        std::find(lost->begin(), lost->end(), c) == lost->end()) {
+      lost->push_back(c);
+    }
   }
   return out;
 }
 
-std::string ToUtf8(const std::string& page_name, std::string_view bytes) {
+std::string ToUtf8(const std::string& page_name, std::string_view bytes, bool escape_undefined) {
   const CodePageTable* page = FindCodePage(page_name);
   if (page == nullptr) return {};
   std::string out;
   out.reserve(bytes.size());
-  for (const char byte : bytes)
-    AppendUtf8(page->characters[static_cast<unsigned char>(byte)], &out);
+  for (const char byte : bytes) {
+    const auto value = static_cast<unsigned char>(byte);
+    const char16_t character = page->characters[value];
+    if (character == 0xFFFD && escape_undefined) {
+      const char* const digits = "0123456789ABCDEF";
+      out += "\\x";
+      out += digits[value >> 4];
+      out += digits[value & 0xF];
+      continue;
+    }
+    AppendUtf8(character, &out);
+  }
   return out;
+}
+
+std::vector<std::string> PagesHolding(const std::vector<char32_t>& characters, std::size_t most) {
+  std::vector<std::string> pages;
+  for (const CodePageTable& page : kCodePageTables) {
+    if (pages.size() == most) break;
+    const bool holds = std::all_of(characters.begin(), characters.end(), [&](char32_t c) {
+      const char16_t* const end = page.characters + 256;
+      return c < 0xFFFD && std::find(page.characters, end, static_cast<char16_t>(c)) != end;
+    });
+    const bool cp_name =
+        page.aliases[0] != nullptr && std::string_view(page.aliases[0]).starts_with("cp");
+    if (holds) pages.emplace_back(cp_name ? page.aliases[0] : page.name);
+  }
+  return pages;
+}
+
+std::string PagesHoldingText(const std::vector<char32_t>& characters) {
+  const std::vector<std::string> pages = PagesHolding(characters, 3);
+  if (pages.empty()) return {};
+  std::string text = "; ";
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    text += (i == 0 ? "" : i + 1 == pages.size() ? " and " : ", ") + pages[i];
+  }
+  return text + (pages.size() == 1 ? " holds them" : " hold them");
 }

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "text/utf8.h"
 
@@ -49,18 +50,32 @@ std::string CodePageProblem(const std::string& page);
 // canonical decomposition where the page holds that (Vietnamese letters in
 // windows-1258: letter and tone mark); otherwise it, and each byte that is no
 // UTF-8, becomes '?', and `*replaced` counts them. "" for an unknown page.
-std::string FromUtf8(const std::string& page, std::string_view utf8, int* replaced);
+// With `lost`, each character that became '?' is added to it once, up to
+// kLostCharactersKept of them.
+inline constexpr std::size_t kLostCharactersKept = 64;
+std::string FromUtf8(const std::string& page, std::string_view utf8, int* replaced,
+                     std::vector<char32_t>* lost = nullptr);
+
+// The pages that hold every one of `characters`, as their users name them
+// ("cp1253", "ISO-8859-7"): at most `most`, in the order of the tables.
+std::vector<std::string> PagesHolding(const std::vector<char32_t>& characters, std::size_t most);
+
+// "; cp1253 and ISO-8859-7 hold them": for a warning of characters lost, or
+// "" when no page holds them all.
+std::string PagesHoldingText(const std::vector<char32_t>& characters);
 
 // Bytes of the code page as UTF-8, byte by byte; a byte the page leaves
-// undefined becomes U+FFFD. "" for an unknown page.
-std::string ToUtf8(const std::string& page, std::string_view bytes);
+// undefined becomes U+FFFD, or with `escape_undefined` the escape "\xHH" of
+// a listing, which gives the byte back. "" for an unknown page.
+std::string ToUtf8(const std::string& page, std::string_view bytes, bool escape_undefined = false);
 
 // Text from the files (titles, names) as it is shown to a person: in UTF-8
 // from `code_page`, or as the bytes it is when no page is set.
 struct DisplayCodePage {
-  std::string code_page;  // empty: raw bytes
+  std::string code_page;          // empty: raw bytes
+  bool escape_undefined = false;  // a byte the page leaves undefined as "\xHH"
   std::string operator()(std::string_view text) const {
-    return code_page.empty() ? std::string(text) : ToUtf8(code_page, text);
+    return code_page.empty() ? std::string(text) : ToUtf8(code_page, text, escape_undefined);
   }
   // A name typed by the user, of a file or a composition: as it is when it is
   // UTF-8 (as names typed on Linux are, and all that skedtool is given on

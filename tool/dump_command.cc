@@ -43,6 +43,8 @@ int RunDump(const Arguments& given) {
   if (!TakeCodePageAndOperands("dump", given, 1, "expects one BASE", &args, &shown, &exit_code)) {
     return exit_code;
   }
+  // make --codepage gives back a byte the page cannot show from its escape.
+  shown.escape_undefined = true;
   const std::string& name = args[0];
   StoredBase base;
   BaseDamage damage;

@@ -329,7 +329,8 @@ void PrintImportReport(const XmltvReading& reading, const ImportPlan& plan) {
                 channel.programs.size() == 1 ? "" : "s", plan.paths[i].c_str());
     if (channel.replaced > 0) {
       PrintError("import", "channel " + channel.id + ": " + std::to_string(channel.replaced) +
-                               " characters not in " + reading.code_page + " became '?'");
+                               " characters not in " + reading.code_page + " became '?'" +
+                               PagesHoldingText(channel.lost));
     }
     if (channel.cut > 0) {
       PrintError("import", "channel " + channel.id + ": " + std::to_string(channel.cut) +

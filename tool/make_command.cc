@@ -10,11 +10,12 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 #include "report/listing.h"
+#include "text/code_page.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 
 const char kMakeHelp[] =
-    "Usage: skedtool make [--sync] BASE [LISTING]\n"
+    "Usage: skedtool make [--sync] [--codepage CP] BASE [LISTING]\n"
     "\n"
     "Writes the program base BASE (BASE.ndx and BASE.pdt) from LISTING, or from\n"
     "standard input when LISTING is missing or '-'. The listing has the form\n"
@@ -27,6 +28,12 @@ const char kMakeHelp[] =
     "begin with '#' are skipped. A line that does not parse is reported with\n"
     "its number and nothing is written; the weekday must match the date.\n"
     "The old files are replaced only once both new ones are complete.\n"
+    "\n"
+    "  --codepage CP  the listing is UTF-8 text, as 'skedtool dump --codepage CP'\n"
+    "                 prints it: its titles are written in the code page CP, a\n"
+    "                 character CP lacks as '?', with a warning that names pages\n"
+    "                 that hold them. Without it titles are taken byte for byte.\n"
+    "                 Either way, dump then make gives back the same bytes.\n"
     "\n" SKEDTOOL_SYNC_HELP;
 
 namespace {
@@ -42,24 +49,12 @@ ReadFileResult ReadListing(const std::string& path, std::string* text) {
   return std::ferror(stdin) == 0 ? ReadFileResult::kOk : ReadFileResult::kReadError;
 }
 
-}  // namespace
-
-int RunMake(const Arguments& given) {
-  Arguments args = given;
-  TakeSyncOption(&args);
-  if (args.empty() || args.size() > 2)
-    return UsageError("make", "expects BASE and an optional LISTING");
-  const std::string& name = args[0];
-  const std::string source = args.size() == 2 ? args[1] : "-";
-  const std::string shown = source == "-" ? "standard input" : source;
-  std::string text;
-  const ReadFileResult read = ReadListing(source, &text);
-  if (read != ReadFileResult::kOk) {
-    PrintError("make", ReadFailureText(read, shown, "listing"));
-    return 1;
-  }
-
-  std::vector<ListedProgram> listed;
+// The programmes of the listing `text` (named `shown` in messages), its
+// titles converted from UTF-8 to `code_page` when one is given; false with
+// the line's error.
+bool ParseListing(std::string_view text, const std::string& shown, const std::string& code_page,
+                  std::vector<ListedProgram>* listed, int* replaced, std::vector<char32_t>* lost,
+                  std::string* error) {
   std::string_view rest = text;
   for (int line_number = 1; !rest.empty(); ++line_number) {
     const std::size_t end = rest.find('\n');
@@ -67,21 +62,48 @@ int RunMake(const Arguments& given) {
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // edited on Windows
     if (line.empty() || line.front() == '#') continue;
+    // Dates, times, weekdays and escapes are ASCII, the same in every page.
+    const std::string converted =
+        code_page.empty() ? std::string(line) : FromUtf8(code_page, line, replaced, lost);
     ListedProgram program;
-    std::string error;
-    if (!ParseListingLine(line, &program, &error)) {
-      PrintError("make", shown + ":" + std::to_string(line_number) + ": " + error);
-      return 1;
+    if (!ParseListingLine(converted, &program, error)) {
+      *error = shown + ":" + std::to_string(line_number) + ": " + *error;
+      return false;
     }
-    listed.push_back(std::move(program));
+    listed->push_back(std::move(program));
   }
-  if (listed.size() > static_cast<std::size_t>(kProgramTableCapacity)) {
-    PrintError("make", shown + ": " + std::to_string(listed.size()) +
-                           " programmes; a base holds at most " +
-                           std::to_string(kProgramTableCapacity));
+  if (listed->size() > static_cast<std::size_t>(kProgramTableCapacity)) {
+    *error = shown + ": " + std::to_string(listed->size()) + " programmes; a base holds at most " +
+             std::to_string(kProgramTableCapacity);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunMake(const Arguments& given) {
+  Arguments args = given;
+  TakeSyncOption(&args);
+  DisplayCodePage page;
+  int exit_code = 0;
+  if (!TakeCodePageOption("make", &args, &page, &exit_code)) return exit_code;
+  if (args.empty() || args.size() > 2)
+    return UsageError("make", "expects BASE and an optional LISTING");
+  const std::string& name = args[0];
+  const std::string source = args.size() == 2 ? args[1] : "-";
+  const std::string shown = source == "-" ? "standard input" : source;
+  std::string text;
+  const ReadFileResult read = ReadListing(source, &text);
+  std::vector<ListedProgram> listed;
+  int replaced = 0;
+  std::vector<char32_t> lost;
+  std::string error = read != ReadFileResult::kOk ? ReadFailureText(read, shown, "listing") : "";
+  if (!error.empty() ||
+      !ParseListing(text, shown, page.code_page, &listed, &replaced, &lost, &error)) {
+    PrintError("make", error);
     return 1;
   }
-
   std::vector<StoredProgram> programs;
   for (const ListedProgram& program : listed) programs.push_back({program.start, program.title});
   std::string index;
@@ -89,6 +111,10 @@ int RunMake(const Arguments& given) {
   if (EncodeStoredBase(programs, &index, &titles) != Status::kOk) {
     PrintError("make", shown + ": " + TitlesTooLongText());
     return 1;
+  }
+  if (replaced > 0) {
+    PrintError("make", "warning: " + std::to_string(replaced) + " characters not in " +
+                           page.code_page + " became '?'" + PagesHoldingText(lost));
   }
   const FileReplacement files[] = {{BaseFilePath(name, kIndexExtension), index},
                                    {BaseFilePath(name, kTitleExtension), titles}};

@@ -358,7 +358,7 @@ void AddProgramme(ReadState* state) {
                                                  : nullptr;
   std::string converted;
   if (title != nullptr) {
-    converted = FromUtf8(options.code_page, title->utf8, &channel.replaced);
+    converted = FromUtf8(options.code_page, title->utf8, &channel.replaced, &channel.lost);
     if (title->cut || converted.size() > static_cast<std::size_t>(kMaxTitleLength)) {
       converted.resize(std::min(converted.size(), static_cast<std::size_t>(kMaxTitleLength)));
       ++channel.cut;

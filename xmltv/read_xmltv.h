@@ -62,6 +62,7 @@ struct XmltvChannel {
   std::vector<XmltvProgram> programs;  // file order
   long in_window = 0;                  // counted on past the capacity, for the message
   int replaced = 0;                    // characters the code page lacks
+  std::vector<char32_t> lost;          // ... each once, up to kLostCharactersKept
   int cut = 0;                         // titles cut to the longest a base holds
   int repeats = 0;     // programmes that repeat one before them exactly: start and title
   bool timed = false;  // whether the ranges below hold anything

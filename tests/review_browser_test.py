@@ -6,7 +6,8 @@ visible block whose left edge and width follow its start and the next start
 on the grid's time axis, each start a <time> shown whole where the programme
 runs 15 minutes or more, no two blocks overlapping; each kind of mark where
 the example puts one; a channel's colour the same on the page of its base;
-dark mode and print; screenshots kept as artifacts. A page of hostile titles: shown as text, nothing runs, nothing is
+dark mode and print; a guide of evenings showing its evenings in the first
+screen; screenshots kept as artifacts. A page of hostile titles: shown as text, nothing runs, nothing is
 loaded. Exits 77 (skipped) when the browser or Selenium is missing.
 
     review_browser_test.py SKEDTOOL SKEDCOMP EXAMPLES_DIR ARTIFACT_DIR
@@ -207,6 +208,31 @@ return Object.fromEntries([...document.querySelectorAll('ul.sources li')].map(li
 """
 
 
+# Where the ruler puts an hour, in pixels from the page's left edge.
+HOUR_AT = """
+const rem = parseFloat(getComputedStyle(document.documentElement).fontSize);
+const ruler = document.querySelector('.hours .line');
+const spans = [...ruler.querySelectorAll('span')];
+return ruler.getBoundingClientRect().left + parseFloat(spans[arguments[0]].style.left) * rem;
+"""
+
+
+def check_evenings(driver, page):
+    """A guide of evenings: the hours nothing runs in are slivers, so that the
+    first screen shows the evening, not hatching (which took 55% of 1366 px):
+    the empty hours take at most two fifths of it at 800 px and a quarter at
+    1366 px, and the evening shows to 20:00 and to 22:00."""
+    driver.get("file://" + page)
+    for width, share, last_hour in ((800, 0.4, 20), (1366, 0.25, 22)):
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": 768, "deviceScaleFactor": 1, "mobile": False})
+        empty = driver.execute_script(HOUR_AT, 18) - driver.execute_script(HOUR_AT, 0)
+        last = driver.execute_script(HOUR_AT, last_hour)
+        check(empty <= share * width and last <= width,
+              "%d px: hours 0-18 take %d px, %d:00 stands at %d px" % (width, empty, last_hour, last))
+        driver.save_screenshot(os.path.join(artifacts, "review-evening-%d.png" % width))
+
+
 def check_bases(driver, page, guide):
     """The page of the bases: a label for every lane, and each channel in the
     colour it has on the guide's page."""
@@ -268,6 +294,12 @@ def main():
         with open(bases, "wb") as out:
             out.write(run([skedtool, "review", "--bases", "bases/kids", "bases/sport",
                            "bases/one", "bases/kino"], work).stdout)
+        with open(os.path.join(work, "evening.cfg"), "w") as cfg:
+            cfg.write("[bases/one]\n" + "".join("range%d=18:00-24:00\n" % day for day in range(1, 8)))
+        run([skedcomp, "evening"], work)
+        evening = os.path.join(work, "evening.html")
+        with open(evening, "wb") as out:
+            out.write(run([skedtool, "review", "evening"], work).stdout)
         hostile = os.path.join(work, "hostile.html")
         with open(hostile, "wb") as out:
             out.write(run([skedtool, "review", "--bases", "hostile"], work).stdout)
@@ -276,6 +308,7 @@ def main():
         try:
             check_example(driver, page)
             check_bases(driver, bases, page)
+            check_evenings(driver, evening)
             check_hostile(driver, hostile)
         finally:
             driver.quit()

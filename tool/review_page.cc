@@ -88,8 +88,11 @@ std::chrono::sys_days DayOf(const ProgramStart& time) {
 // The grid's time axis. Each hour is as wide as the shortest programme
 // within it needs to show its start whole (one of kShortestShown minutes or
 // more), and at least kHourRem: a dense evening is wide, an empty night
-// narrow, and a programme never narrower than its start time. Lengths in rem.
+// narrow, and a programme never narrower than its start time. An hour in
+// which no programme runs on any day of the page is a sliver, kEmptyHourRem,
+// so that a guide of evenings shows its evenings first. Lengths in rem.
 constexpr double kHourRem = 2.2;
+constexpr double kEmptyHourRem = 0.6;
 constexpr double kLabelRem = 9.5;  // the column of dates
 constexpr double kStartRem = 3.6;  // "20:15" in bold, with the block's border and padding
 constexpr long long kShortestShown = 15;
@@ -105,13 +108,17 @@ long long EndInRow(const ReviewProgram& program) {
 
 TimeAxis AxisOf(const ReviewPage& page) {
   double per_minute[24];
-  std::fill(std::begin(per_minute), std::end(per_minute), kHourRem / 60);
+  std::fill(std::begin(per_minute), std::end(per_minute), kEmptyHourRem / 60);
   for (const ReviewProgram& program : page.programs) {
     const long long from = program.start.hour * 60 + program.start.minute;
     const long long to = EndInRow(program);
-    if (to <= from) continue;
-    const double need = kStartRem / static_cast<double>(std::max(kShortestShown, to - from));
-    for (long long hour = from / 60; hour <= (to - 1) / 60; ++hour) {
+    // A sliver (the next starts the same minute) still runs in its hour.
+    const long long last_hour = to <= from ? from / 60 : (to - 1) / 60;
+    const double need =
+        to <= from ? kHourRem / 60
+                   : std::max(kHourRem / 60,
+                              kStartRem / static_cast<double>(std::max(kShortestShown, to - from)));
+    for (long long hour = from / 60; hour <= last_hour; ++hour) {
       per_minute[hour] = std::max(per_minute[hour], need);
     }
   }
@@ -346,9 +353,12 @@ void AppendHours(const TimeAxis& axis, std::string* html) {
   *html += "}</style>\n<div class=\"scroll\"><div class=\"grid\" style=\"width:calc(" +
            RemLength(kLabelRem) + " + " + RemLength(axis.at[24]) +
            ")\"><div class=\"hours\"><div></div><div class=\"line\">";
+  // A sliver of an empty hour has no room for its number: only every sixth
+  // is told (each hour keeps its mark on the ruler).
   for (int hour = 0; hour <= 24; ++hour) {
-    *html +=
-        "<span style=\"left:" + RemLength(axis.at[hour]) + "\">" + std::to_string(hour) + "</span>";
+    const bool sliver = hour < 24 && axis.at[hour + 1] - axis.at[hour] < kHourRem;
+    *html += "<span style=\"left:" + RemLength(axis.at[hour]) + "\">" +
+             (sliver && hour % 6 != 0 ? std::string() : std::to_string(hour)) + "</span>";
   }
   *html += "</div></div>\n";
 }

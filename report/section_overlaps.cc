@@ -32,22 +32,45 @@ void AddTakenSpans(int weekday, const TimeRange& range, int shift, std::uint32_t
   }
 }
 
+namespace {
+
+// Each section's spans made disjoint: a section's own ranges never pair, and
+// so the sweep below holds at most one span of a section at a time.
+std::vector<TakenSpan> JoinedBySection(std::vector<TakenSpan> spans) {
+  std::sort(spans.begin(), spans.end(), [](const TakenSpan& a, const TakenSpan& b) {
+    return std::tie(a.section, a.start) < std::tie(b.section, b.start);
+  });
+  std::vector<TakenSpan> joined;
+  for (const TakenSpan& span : spans) {
+    if (!joined.empty() && joined.back().section == span.section &&
+        span.start <= joined.back().end && span.start / kDay == joined.back().start / kDay) {
+      joined.back().end = std::max(joined.back().end, span.end);
+    } else {
+      joined.push_back(span);
+    }
+  }
+  return joined;
+}
+
+}  // namespace
+
 std::vector<SectionOverlap> OverlappingSections(std::vector<TakenSpan> spans, std::size_t most,
                                                 long long* pairs) {
+  spans = JoinedBySection(std::move(spans));
   std::sort(spans.begin(), spans.end(), [](const TakenSpan& a, const TakenSpan& b) {
     return std::tie(a.start, a.section) < std::tie(b.start, b.section);
   });
   std::vector<SectionOverlap> found;
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::size_t> index;  // of the pairs kept
-  std::set<std::pair<std::uint32_t, std::uint32_t>> counted;   // every pair, bounded below
-  std::multiset<std::pair<std::int32_t, std::uint32_t>> open;  // ends of spans begun
+  std::set<std::pair<std::uint32_t, std::uint32_t>> counted;             // every pair met
+  std::multiset<std::pair<std::int32_t, std::uint32_t>> open;            // ends of spans begun
   long long stretches = 0;
-  for (const TakenSpan& span : spans) {
+  for (std::size_t at = 0; at < spans.size() && stretches < kMaxStretchesFound; ++at) {
+    const TakenSpan& span = spans[at];
     while (!open.empty() && open.begin()->first <= span.start) open.erase(open.begin());
     for (const auto& [end, i] : open) {
+      if (++stretches > kMaxStretchesFound) break;
       const TakenSpan& other = spans[i];
-      if (other.section == span.section || stretches >= kMaxStretchesFound) continue;
-      ++stretches;
       const auto key = std::minmax(other.section, span.section);
       counted.insert(key);
       auto slot = index.find(key);
@@ -67,7 +90,7 @@ std::vector<SectionOverlap> OverlappingSections(std::vector<TakenSpan> spans, st
       ++overlap.stretches;
       if (overlap.where.size() < 7) overlap.where.push_back(met);
     }
-    open.insert({span.end, static_cast<std::uint32_t>(&span - spans.data())});
+    open.insert({span.end, static_cast<std::uint32_t>(at)});
   }
   *pairs = static_cast<long long>(counted.size());
   return found;

@@ -35,7 +35,8 @@ struct SectionOverlap {
 
 // The pairs of sections whose spans meet, in order of their first meeting:
 // at most `most` kept, all counted in `*pairs`. Spans of one section never
-// pair. Bounded: past kMaxStretchesFound meetings no more are looked for.
+// pair. Bounded: past kMaxStretchesFound meetings no more are looked for
+// (a file of a million sections each taking every day is counted so far).
 inline constexpr long long kMaxStretchesFound = 100'000;
 std::vector<SectionOverlap> OverlappingSections(std::vector<TakenSpan> spans, std::size_t most,
                                                 long long* pairs);

@@ -19,7 +19,7 @@ toolchain=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 recipe=2
 [ "$(cat "$dest/done" 2>/dev/null)" = "$recipe" ] && exit 0
 echo "Building libxml2 and the date library from Debian's source packages into $dest" \
-  "(about a minute, once)"
+  "(once; a minute or several, as the mirror and the machine allow)"
 mkdir -p "$dest"
 dest=$(cd "$dest" && pwd)
 

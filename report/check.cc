@@ -424,6 +424,26 @@ void CheckTimeshiftText(const std::string& value, int shift, CheckRun* run) {
               Shown(*run, rest) + "\" after the number is ignored (" + why + ")");
 }
 
+// The composer's own selection of the section into the guide, for the page
+// and for the failures skedcomp would meet; the base's failure counts first,
+// then the keys'.
+void SelectForGuide(const IniProfile& profile, std::size_t position, Status base, Status keys,
+                    const std::string& where, CheckRun* run) {
+  const std::string_view section = ProfileSectionName(profile, position);
+  CheckedSelection& selection = *run->selection;
+  Selected(base, section, &selection);
+  Selected(keys, section, &selection);
+  if (selection.status != Status::kOk) return;
+  const std::size_t traced = selection.provenance.size();
+  const Status status = SelectChannel(section, profile, run->tables->channel, run->tables->guide,
+                                      &selection.provenance);
+  for (std::size_t k = traced; k < selection.provenance.size(); ++k) {
+    selection.provenance[k].section = position;
+  }
+  Selected(status, section, &selection);
+  if (status != Status::kOk) ComposerStops(run, status, where);
+}
+
 // One channel section; returns how many programmes it adds to the guide.
 long long CheckChannel(const IniProfile& profile, std::size_t position, CheckRun* run) {
   const std::string section(ProfileSectionName(profile, position));
@@ -488,21 +508,8 @@ long long CheckChannel(const IniProfile& profile, std::size_t position, CheckRun
   }
   // The composer's own selection, for the failures it would meet with the
   // guide; counts above are by the same test.
-  CheckedSelection& selection = *run->selection;
-  if (selection.status == Status::kOk && !loaded) Selected(load, section, &selection);
-  if (selection.status == Status::kOk && shift_refused) {
-    Selected(Status::kWrongTimeshift, section, &selection);
-  }
-  if (selection.status == Status::kOk) {
-    const std::size_t traced = selection.provenance.size();
-    const Status status = SelectChannel(section, profile, run->tables->channel, run->tables->guide,
-                                        &selection.provenance);
-    for (std::size_t k = traced; k < selection.provenance.size(); ++k) {
-      selection.provenance[k].section = position;
-    }
-    Selected(status, section, &selection);
-    if (status != Status::kOk) ComposerStops(run, status, where);
-  }
+  SelectForGuide(profile, position, loaded ? Status::kOk : load,
+                 shift_refused ? Status::kWrongTimeshift : Status::kOk, where, run);
   return taken;
 }
 

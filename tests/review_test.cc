@@ -191,6 +191,17 @@ TEST_F(ReviewTest, ListsWhatWasFoundInTheSectionsNotShown) {
   }
 }
 
+// The page wrote a range that starts before midnight as "-1:-30", where
+// check writes "-1:30": times are written by one rule.
+TEST_F(ReviewTest, ARangeBeforeMidnightIsWrittenAsCheckWritesIt) {
+  WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 1, 0), "Night"}});
+  WriteFile(dir_ / "guide.cfg", "[one]\nrange1=-1:30-2:00\n");
+  const RunResult run = Tool({"review", "guide"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("range1 -1:30-2:00"), std::string::npos);
+  EXPECT_EQ(run.out.find("-1:-30"), std::string::npos);
+}
+
 // Review made check's report, which read the composition file and every
 // base, and then read them all again to compose.
 TEST_F(ReviewTest, ReadsItsCompositionAndEachBaseOnce) {

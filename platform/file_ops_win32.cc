@@ -52,11 +52,17 @@ bool ResolveLink(const std::string& path, std::string* resolved) {
 bool InspectTarget(const std::string& path, ReplaceTarget* target) {
   target->path = path;
   // The access a replacement needs: a file that another program holds open
-  // without sharing its deletion cannot be replaced, and is refused now,
-  // before anything is written, rather than midway.
-  const HANDLE file = ::CreateFileW(WideName(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // without sharing its deletion cannot be replaced. A holder for a moment
+  // (a player reading a published guide, a scanner) is waited for as every
+  // step waits; one that keeps it is refused now, before anything is
+  // written, rather than midway.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  Retried([&] {
+    file = ::CreateFileW(WideName(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

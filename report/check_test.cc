@@ -133,8 +133,8 @@ TEST_F(CheckTest, SelectsWhatTheComposerSelects) {
       "[one]\nrange1=18:00-24:00\n[two]\n[one]\n",
       "[one]\n[nowhere]\n[two]\n",
       "[two]\n[one]\ntimeshift=99\n",
-      "[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n"
-      "[one]\n[one]\n[one]\n",
+      ("[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n[one]\n"
+       "[one]\n[one]\n[one]\n"),  // more than a guide holds
       "; no section\n",
   };
   for (const char* composition : kCompositions) {

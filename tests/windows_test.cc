@@ -194,7 +194,7 @@ TEST_F(WindowsTest, XmltvTimesFollowTheSystemZone) {
 
   WriteBase(dir_ / "one", {{FileTimeOf(2026, 12, 7, 6, 0), "Morning"}});
   const RunResult run = RunSkedtool(dir_.path(), {"export", "one"});
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.exit_code, 0) << run.err;
   EXPECT_NE(run.out.find(std::string("start=\"20261207060000 ") + offset + "\""), std::string::npos)
       << offset << "\n"
       << run.out;

@@ -798,9 +798,15 @@ TEST(XmltvTest, AReaderOfAPublishedFileSeesOnlyWholeDocuments) {
   std::atomic<int> torn = 0;
   std::thread reader([&] {
     while (!done) {
-      std::ifstream file(dir / "guide.xml", std::ios::binary);
-      if (!file.is_open()) continue;  // held by the writer for a moment (Windows)
-      const std::string seen{std::istreambuf_iterator<char>(file), {}};
+      std::string seen;
+      {
+        std::ifstream file(dir / "guide.xml", std::ios::binary);
+        if (!file.is_open()) continue;  // held by the writer for a moment (Windows)
+        seen.assign(std::istreambuf_iterator<char>(file), {});
+      }
+      // As a player polls. On Windows a file open for reading cannot be
+      // replaced: the writer waits for a moment between reads.
+      std::this_thread::sleep_for(std::chrono::milliseconds(IsPosix() ? 1 : 20));
       ++reads;
       if (seen != documents[0] && seen != documents[1]) ++torn;
     }

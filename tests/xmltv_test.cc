@@ -774,6 +774,11 @@ TEST(XmltvTest, ExportPublishesAFileAndLeavesAnUnchangedOneAlone) {
   const std::string base = ReadFile(dir / "one.ndx");
   EXPECT_EQ(Tool(dir, {"export", "--output", "one.ndx", "two"}).exit_code, 2);
   EXPECT_EQ(ReadFile(dir / "one.ndx"), base);
+  // A publication that cannot be written says so, and leaves nothing.
+  run = Tool(dir, {"export", "--output", "none/guide.xml", "two"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find("none/guide.xml: "), std::string::npos) << run.err;
+  EXPECT_FALSE(FileExists(dir / "none"));
 }
 
 // A player reading the published file in a loop finds one whole document or
@@ -812,14 +817,24 @@ TEST(XmltvTest, AReaderOfAPublishedFileSeesOnlyWholeDocuments) {
     }
   });
   constexpr int kRounds = 50;  // bench/publish.sh counts 1,000
+  int published = 0;
   for (int round = 0; round < kRounds; ++round) {
     const RunResult run =
         Tool(dir, {"export", "--tz", "UTC", "--output", "guide.xml", bases[round % 2]});
-    EXPECT_EQ(run.exit_code, 0) << run.err;
+    // Under Wine a reader can hold the file past the writer's wait: the
+    // publication then fails with its message, the old document kept whole.
+    // (The one after it finds the file holding its document: 3.)
+    if (IsPosix()) {
+      EXPECT_EQ(run.exit_code, 0) << run.err;
+    } else {
+      EXPECT_TRUE(run.exit_code == 0 || run.exit_code == 1 || run.exit_code == 3) << run.err;
+    }
+    published += run.exit_code == 0;
   }
   done = true;
   reader.join();
   EXPECT_GT(reads.load(), 0);
+  EXPECT_GT(published, kRounds / 2);
   EXPECT_EQ(torn.load(), 0);
 }
 

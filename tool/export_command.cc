@@ -187,13 +187,11 @@ bool ReadExportedBase(const std::string& name, const std::string& id, ExportedBa
   return true;
 }
 
-// The channels of the document: every base read into `bases`, which the
-// channels' titles stand in, and with --composition the stops its
-// composition gives; nothing printed.
+// The channels of the document: every base read, each programme with its
+// stop (with --composition the ones its composition gives); nothing printed.
 bool PlanExport(const ExportOptions& options, const TimeZone& zone,
-                std::vector<ExportedBase>& bases, std::vector<XmltvChannelOut>* channels,
-                ChosenStops* chosen, std::string* error) {
-  bases.resize(options.names.size());
+                std::vector<XmltvChannelOut>* channels, ChosenStops* chosen, std::string* error) {
+  std::vector<ExportedBase> bases(options.names.size());
   for (std::size_t b = 0; b < bases.size(); ++b) {
     // A file name is text of the system: UTF-8 as a rule on Linux, the code
     // page on Windows.
@@ -274,12 +272,11 @@ int RunExport(const Arguments& given) {
   if (!ParseExportOptions(args, &options, &exit_code)) return exit_code;
   TimeZone zone;
   std::string error;
-  std::vector<ExportedBase> bases;
   std::vector<XmltvChannelOut> channels;
   ChosenStops chosen;
   if (!FindTimeZone(options.zone_name, &zone, &error) ||
       !(error = CodePageProblem(options.code_page)).empty() ||
-      !PlanExport(options, zone, bases, &channels, &chosen, &error)) {
+      !PlanExport(options, zone, &channels, &chosen, &error)) {
     PrintError("export", error);
     return 1;
   }

@@ -14,7 +14,6 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 #include "text/ascii.h"
-#include "text/clock_text.h"
 #include "text/code_page.h"
 #include "tool/tool_output.h"
 #include "tool/xmltv_commands.h"
@@ -270,13 +269,6 @@ bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
   return true;
 }
 
-// "+0100".
-std::string OffsetText(std::int64_t seconds) {
-  const std::int64_t minutes = (seconds < 0 ? -seconds : seconds) / 60;
-  return (seconds < 0 ? "-" : "+") + TwoDigits(static_cast<int>(minutes / 60)) +
-         TwoDigits(static_cast<int>(minutes % 60));
-}
-
 // Repeats and offsets that ignore the zone's daylight saving, for a channel.
 void PrintChannelWarnings(const XmltvReading& reading, const XmltvChannel& channel) {
   if (channel.repeats > 0) {
@@ -292,11 +284,12 @@ void PrintChannelWarnings(const XmltvReading& reading, const XmltvChannel& chann
     const std::int64_t off = (other > kept ? other - kept : kept - other) / 60;
     PrintError("import",
                "warning: channel " + channel.id + ": every start is written at " +
-                   OffsetText(kept) + ", though " + reading.zone.name + " is at " +
-                   OffsetText(channel.zone.low) + " and " + OffsetText(channel.zone.high) +
+                   XmltvOffsetText(kept) + ", though " + reading.zone.name + " is at " +
+                   XmltvOffsetText(channel.zone.low) + " and " +
+                   XmltvOffsetText(channel.zone.high) +
                    " over these times: if the document means that clock, its starts "
                    "while it is at " +
-                   OffsetText(other) + " are " +
+                   XmltvOffsetText(other) + " are " +
                    (off % 60 == 0 ? std::to_string(off / 60) + (off == 60 ? " hour" : " hours")
                                   : std::to_string(off) + " minutes") +
                    " off" + (kept == 0 ? " (then --tz UTC keeps its times as written)" : ""));

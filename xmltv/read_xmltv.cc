@@ -305,14 +305,14 @@ void Widen(OffsetRange* range, std::int64_t offset, bool first) {
 
 // What a start tells of its channel beyond the programme: the window's span
 // and the offsets, the document's and the zone's.
+// Called before the start is counted in the window.
 void NoteStart(XmltvChannel* channel, std::int64_t wall, std::int64_t written,
                std::int64_t zone_offset) {
-  const bool first = !channel->timed;
+  const bool first = channel->in_window == 0;
   channel->first_wall = first ? wall : std::min(channel->first_wall, wall);
   channel->last_wall = first ? wall : std::max(channel->last_wall, wall);
   Widen(&channel->written, written, first);
   Widen(&channel->zone, zone_offset, first);
-  channel->timed = true;
 }
 
 void AddProgramme(ReadState* state) {

@@ -64,8 +64,7 @@ struct XmltvChannel {
   int replaced = 0;                    // characters the code page lacks
   std::vector<char32_t> lost;          // ... each once, up to kLostCharactersKept
   int cut = 0;                         // titles cut to the longest a base holds
-  int repeats = 0;     // programmes that repeat one before them exactly: start and title
-  bool timed = false;  // whether the ranges below hold anything
+  int repeats = 0;  // programmes that repeat one before them exactly: start and title
   OffsetRange written;
   OffsetRange zone;
   std::int64_t first_wall = 0;  // the earliest and latest start in the window,

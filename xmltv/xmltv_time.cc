@@ -94,14 +94,19 @@ std::string FormatXmltvTime(std::int64_t wall, std::int64_t offset) {
   const std::int64_t days = (wall >= 0 ? wall : wall - kSecondsPerDay + 1) / kSecondsPerDay;
   const std::int64_t of_day = wall - days * kSecondsPerDay;
   const std::chrono::year_month_day date{sys_days{std::chrono::days{days}}};
-  const std::int64_t minutes = (offset < 0 ? -offset : offset) / 60;
   char text[64];
-  std::snprintf(text, sizeof text, "%04d%02u%02u%02d%02d%02d %c%02d%02d",
-                static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                static_cast<unsigned>(date.day()), static_cast<int>(of_day / 3600),
-                static_cast<int>(of_day / 60 % 60), static_cast<int>(of_day % 60),
-                offset < 0 ? '-' : '+', static_cast<int>(minutes / 60),
-                static_cast<int>(minutes % 60));
+  std::snprintf(text, sizeof text, "%04d%02u%02u%02d%02d%02d ", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(of_day / 3600), static_cast<int>(of_day / 60 % 60),
+                static_cast<int>(of_day % 60));
+  return text + XmltvOffsetText(offset);
+}
+
+std::string XmltvOffsetText(std::int64_t offset) {
+  const std::int64_t minutes = (offset < 0 ? -offset : offset) / 60;
+  char text[16];
+  std::snprintf(text, sizeof text, "%c%02d%02d", offset < 0 ? '-' : '+',
+                static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
   return text;
 }
 

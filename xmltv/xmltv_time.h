@@ -49,6 +49,9 @@ inline constexpr std::int64_t kLatestXmltvWallTime = 253'402'300'799;
 // so that reading it back gives the same wall time.
 std::string FormatXmltvTime(std::int64_t wall, std::int64_t offset);
 
+// "+0100": an offset of whole minutes as XMLTV times write it.
+std::string XmltvOffsetText(std::int64_t offset);
+
 // "YYYY-MM-DD" as the wall time of its 00:00; false when no real date.
 bool ParseIsoDate(std::string_view text, std::int64_t* wall);
 

@@ -150,8 +150,8 @@ bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit
     }
     if (arg == "--tz") options->zone = value;
     if (arg == "--codepage") options->reading.code_page = value;
-    if (arg == "--lang") options->reading.lang = value;
-    if (arg == "--channel") options->reading.channels.push_back(value);
+    if (arg == "--lang") options->reading.scope.lang = value;
+    if (arg == "--channel") options->reading.scope.channels.push_back(value);
     if (arg == "--from" || arg == "--to") {
       std::int64_t* date = arg == "--from" ? &options->reading.from : &options->reading.to;
       if (!ParseIsoDate(value, date)) {
@@ -171,7 +171,7 @@ bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit
     return false;
   }
   options->file = operands[0];
-  options->reading.shown_file = options->file == "-" ? "standard input" : options->file;
+  options->reading.scope.shown_file = options->file == "-" ? "standard input" : options->file;
   options->dir = operands[1];
   return true;
 }
@@ -238,9 +238,9 @@ bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
   const XmltvReading& reading = options.reading;
   XmltvListing& listing = plan->listing;
   if (!ReadListing(options, &listing, error)) return false;
-  for (std::size_t i = 0; i < reading.channels.size(); ++i) {
-    if (!listing.named_held[i]) {
-      *error = "channel " + reading.channels[i] + ": not in " + reading.shown_file +
+  for (std::size_t i = 0; i < reading.scope.channels.size(); ++i) {
+    if (!listing.tally.named_held[i]) {
+      *error = "channel " + reading.scope.channels[i] + ": not in " + reading.scope.shown_file +
                " (no <channel> or <programme> has that id); nothing written";
       return false;
     }
@@ -249,8 +249,8 @@ bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
   if (!LayOutBases(&listing.channels, &outputs, error)) return false;
   if (*error = DirectoryProblem(options.dir); !error->empty()) return false;
   // (Channels asked for by name are each told of in the report.)
-  if (listing.channels.empty() && reading.channels.empty()) {
-    *error = reading.shown_file + " holds no programmes" +
+  if (listing.channels.empty() && reading.scope.channels.empty()) {
+    *error = reading.scope.shown_file + " holds no programmes" +
              (reading.has_from || reading.has_to ? " in the window" : "") +
              " of a channel; nothing written";
     return false;
@@ -301,14 +301,14 @@ void PrintImportReport(const XmltvReading& reading, const ImportPlan& plan) {
   const XmltvListing& listing = plan.listing;
   PrintError("import",
              "starts stored in the wall-clock time of " + ZoneAndSourceText(reading.zone));
-  if (listing.without_channel > 0) {
+  if (listing.tally.without_channel > 0) {
     PrintError("import",
-               "warning: " + std::to_string(listing.without_channel) +
-                   (listing.without_channel == 1 ? " programme names" : " programmes name") +
+               "warning: " + std::to_string(listing.tally.without_channel) +
+                   (listing.tally.without_channel == 1 ? " programme names" : " programmes name") +
                    " no channel (no channel=) and " +
-                   (listing.without_channel == 1 ? "was" : "were") + " left out");
+                   (listing.tally.without_channel == 1 ? "was" : "were") + " left out");
   }
-  for (const std::string& wanted : reading.channels) {
+  for (const std::string& wanted : reading.scope.channels) {
     const bool has_programmes =
         std::any_of(listing.channels.begin(), listing.channels.end(),
                     [&](const XmltvChannel& channel) { return channel.id == wanted; });

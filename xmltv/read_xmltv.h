@@ -1,7 +1,5 @@
 // Reading an XMLTV document into the programmes of channel bases: which
-// channels, which days, titles in which language and code page, and every
-// refusal of a document that is not XMLTV or could take unbounded time or
-// memory.
+// channels, which days, titles in which language and code page.
 #ifndef SKEDCOMP_XMLTV_READ_XMLTV_H_
 #define SKEDCOMP_XMLTV_READ_XMLTV_H_
 
@@ -13,35 +11,23 @@
 #include <vector>
 
 #include "text/code_page.h"
+#include "xmltv/scan_xmltv.h"
 #include "xmltv/time_zone.h"
-
-// A channel id becomes a file name, which most file systems keep under 256
-// bytes with its extension.
-inline constexpr std::size_t kMaxChannelIdLength = 250;
-static_assert(kMaxChannelIdLength + sizeof ".ndx" <= 256);
 
 // An import writes two files a channel, all in one replacement: this many
 // channels is far beyond any real listing, and keeps the time and memory of
 // one import bounded.
 inline constexpr std::size_t kMaxChannels = 10'000;
 
-// The parser checks an element's attributes against each other, which takes
-// time growing with the square of their number; no XMLTV element has more
-// than a handful. The bytes are watched as they are read, so that an element
-// with a great many is refused before the parser meets it.
-inline constexpr int kMaxAttributes = 64;
-
 // What to read.
 struct XmltvReading {
+  XmltvScope scope;
   TimeZone zone;  // whose wall time the starts become
   std::string code_page{kDefaultCodePage};
-  std::string lang;                   // the title in this language, when there is one
-  std::vector<std::string> channels;  // only these, when any
   bool has_from = false;
   bool has_to = false;
   std::int64_t from = 0;  // wall times
   std::int64_t to = 0;
-  std::string shown_file;     // the file as messages name it
   bool drop_repeats = false;  // leave out programmes that repeat one before them exactly
 };
 
@@ -80,8 +66,7 @@ bool IgnoresDaylightSaving(const XmltvChannel& channel);
 
 struct XmltvListing {
   std::vector<XmltvChannel> channels;  // in the order of their first programme
-  std::vector<bool> named_held;        // for each of reading.channels: whether the file holds it
-  long without_channel = 0;            // programmes with no channel= (or an empty one), left out
+  ScanTally tally;                     // programmes with no channel= are left out
 };
 
 // Reads the whole document from `file`; false with the reason, the file and

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # bench/xmltv_bench.sh [RUNS]: `skedtool import` of one channel out of a
 # generated 100 MB XMLTV file (200 channels, 75 days of a programme an hour,
-# two titles and a description each), 13 days of it; then of hostile
-# documents, each of which must end in under 32 MB, within a second (or, for a
-# file of many megabytes, within the time `xmllint --stream` takes merely to
-# read it). Prints the median wall and CPU seconds and the peak resident
-# memory over RUNS runs (default 3), and fails when a hostile document passes
-# a limit.
+# two titles and a description each), 13 days of it, and `skedtool validate`
+# of all of it, which must take at most 1.5 times import's CPU time and peak
+# memory; then both of hostile documents, each of which must end in under
+# 32 MB, within a second (or, for a file of many megabytes, within the time
+# `xmllint --stream` takes merely to read it). Prints the median wall and CPU
+# seconds and the peak resident memory over RUNS runs (default 3), and fails
+# when a limit is passed.
 set -euo pipefail
 runs=${1:-3}
 cd "$(dirname "$0")/.."
@@ -28,15 +29,32 @@ awk 'BEGIN {
 }' >"$dir/big.xml"
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 : >"$dir/import.times"
+: >"$dir/validate.times"
 for _ in $(seq "$runs"); do
   "$build/measure" "$build/skedtool" import --tz Europe/Berlin --channel ch100.example \
     --from 2026-01-01 --to 2026-01-14 \
     "$dir/big.xml" "$dir/out" >>"$dir/import.times"
+  "$build/measure" "$build/skedtool" validate --tz Europe/Berlin "$dir/big.xml" >>"$dir/validate.times"
 done
-printf '%-28s %10s %10s %9s  %s\n' "XMLTV file" wall cpu "peak RSS" "programmes imported"
-printf '%-28s %9.3fs %9.3fs %6d KB  %s\n' "big.xml ($(($(stat -c %s "$dir/big.xml") / 1000000)) MB)" \
-  "$(cut -d' ' -f1 "$dir/import.times" | median)" "$(cut -d' ' -f2 "$dir/import.times" | median)" \
-  "$(cut -d' ' -f3 "$dir/import.times" | median)" "$("$build/skedtool" dump "$dir/out/ch100.example" | wc -l)"
+column() { cut -d' ' -f"$2" "$dir/$1.times" | median; }
+big="big.xml ($(($(stat -c %s "$dir/big.xml") / 1000000)) MB)"
+printf '%-34s %10s %10s %9s  %s\n' "XMLTV file" wall cpu "peak RSS" "result"
+printf '%-34s %9.3fs %9.3fs %6d KB  %s\n' "import, one channel, 13 days" \
+  "$(column import 1)" "$(column import 2)" "$(column import 3)" \
+  "$("$build/skedtool" dump "$dir/out/ch100.example" | wc -l) programmes imported"
+printf '%-34s %9.3fs %9.3fs %6d KB  %s\n' "validate, all of it" \
+  "$(column validate 1)" "$(column validate 2)" "$(column validate 3)" \
+  "$("$build/skedtool" validate --tz Europe/Berlin "$dir/big.xml" | tail -n 1 | sed 's/.*: //')"
+failed=0
+read -r cpu_ratio rss_ratio < <(awk -v ic="$(column import 2)" -v vc="$(column validate 2)" \
+  -v ir="$(column import 3)" -v vr="$(column validate 3)" 'BEGIN { print vc / ic, vr / ir }')
+verdict=met
+if awk -v c="$cpu_ratio" -v r="$rss_ratio" 'BEGIN { exit !(c > 1.5 || r > 1.5) }'; then
+  verdict="NOT MET"
+  failed=1
+fi
+printf 'validate against import (%s): %.2fx the CPU time, %.2fx the peak memory; goal 1.5x: %s\n' \
+  "$big" "$cpu_ratio" "$rss_ratio" "$verdict"
 
 # Hostile documents: entities, titles cut into millions of pieces, huge
 # attributes and elements. Each is imported whole (no --channel).
@@ -94,10 +112,14 @@ awk -v head="$head" 'BEGIN {
   for (i = 0; i < 200000; i++) printf "<programme start=\"20261207120000\" channel=\"c%d\"/>\n", i;
   print "</tv>";
 }' >"$h/200000-channels.xml"
-printf '\n%-38s %9s %9s %9s %5s %9s\n' "hostile document" wall cpu "peak RSS" exit limit
-failed=0
+printf '\n%-47s %9s %9s %9s %5s %9s\n' "hostile document" wall cpu "peak RSS" exit limit
+for run in import validate; do
 for file in "$h"/*.xml; do
-  read -r wall cpu rss code < <("$build/measure" "$build/skedtool" import --tz UTC "$file" "$h/out" 2>/dev/null)
+  if [ "$run" = import ]; then
+    read -r wall cpu rss code < <("$build/measure" "$build/skedtool" import --tz UTC "$file" "$h/out" 2>/dev/null)
+  else
+    read -r wall cpu rss code < <("$build/measure" "$build/skedtool" validate --tz UTC "$file" 2>/dev/null)
+  fi
   limit=1
   if [ "$(stat -c %s "$file")" -gt 10000000 ] && command -v xmllint >/dev/null; then
     read -r lint _ < <("$build/measure" xmllint --stream --noout "$file" 2>/dev/null)
@@ -108,9 +130,10 @@ for file in "$h"/*.xml; do
     verdict="  OVER THE LIMIT"
     failed=1
   fi
-  printf '%-38s %8.3fs %8.3fs %6d KB %5s %8.3fs%s\n' \
-    "$(basename "$file") ($(($(stat -c %s "$file") / 1000)) kB)" "$wall" "$cpu" "$rss" "$code" \
-    "$limit" "$verdict"
+  printf '%-47s %8.3fs %8.3fs %6d KB %5s %8.3fs%s\n' \
+    "$run $(basename "$file") ($(($(stat -c %s "$file") / 1000)) kB)" "$wall" "$cpu" "$rss" \
+    "$code" "$limit" "$verdict"
   rm -f "$h"/out/*
+done
 done
 exit "$failed"

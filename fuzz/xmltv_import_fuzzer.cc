@@ -1,7 +1,8 @@
-// skedtool import on arbitrary bytes as an XMLTV file. The properties: it
-// never crashes; a failed import writes nothing and any import leaves no
-// temporary file; and every base it writes loads back whole, with at most 400
-// programmes in start order and titles of at most 1,999 bytes.
+// skedtool import and validate on arbitrary bytes as an XMLTV file. The
+// properties: neither ever crashes; a failed import writes nothing and any
+// import leaves no temporary file; every base it writes loads back whole,
+// with at most 400 programmes in start order and titles of at most 1,999
+// bytes; and validate reads every document import reads.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const int exit_code = RunImport({"--tz", "UTC", file, (dir / "out").string()});
   FUZZ_CHECK(exit_code == 0 || exit_code == 1);
+  const int validated = RunValidate({"--tz", "UTC", file});
+  FUZZ_CHECK(validated == 0 || validated == 1 || (validated == 2 && exit_code == 1));
   for (const auto& entry : fs::directory_iterator(dir / "out")) {
     // The folder's lock file stays, empty, whatever the import did.
     if (entry.path().filename() == kLockFileName) continue;

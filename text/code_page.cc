@@ -140,6 +140,13 @@ std::string FromUtf8(const std::string& page_name, std::string_view utf8, int* r
   std::string out;
   out.reserve(utf8.size());
   while (!utf8.empty()) {
+    // Most titles are mostly ASCII, which most pages hold as it is.
+    const auto first = static_cast<unsigned char>(utf8.front());
+    if (first < 0x80 && page->characters[first] == first) {
+      out += static_cast<char>(first);
+      utf8.remove_prefix(1);
+      continue;
+    }
     const std::size_t length = Utf8Length(utf8);
     const char32_t c = DecodeUtf8(utf8.substr(0, length));
     utf8.remove_prefix(length);

@@ -114,8 +114,8 @@ const char* const kImportHelp = kImportHelpText;
 namespace {
 
 struct ImportOptions {
-  std::string zone;
-  XmltvReading reading;
+  XmltvReadOptions read{{}, std::string(kDefaultCodePage), {}};
+  XmltvReading reading;  // the rest of what to read
   std::string file;
   std::string dir;
 };
@@ -123,75 +123,50 @@ struct ImportOptions {
 // Reads the options; false after printing a usage error.
 bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit_code) {
   std::vector<std::string> operands;
+  XmltvReading& reading = options->reading;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    const bool takes_value = arg == "--tz" || arg == "--codepage" || arg == "--lang" ||
-                             arg == "--channel" || arg == "--from" || arg == "--to";
+    switch (TakeXmltvReadOption("import", args, &i, &options->read, exit_code)) {
+      case OptionTaken::kTaken:
+        continue;
+      case OptionTaken::kUsageError:
+        return false;
+      case OptionTaken::kNotOne:
+        break;
+    }
     if (arg == "--drop-repeats") {
-      options->reading.drop_repeats = true;
-      continue;
-    }
-    if (!takes_value) {
-      if (arg.size() > 1 && arg[0] == '-') {
-        *exit_code = UsageError("import", "unknown option '" + arg + "'");
+      reading.drop_repeats = true;
+    } else if (arg == "--from" || arg == "--to") {
+      std::int64_t* date = arg == "--from" ? &reading.from : &reading.to;
+      if (i + 1 == args.size() || !ParseIsoDate(args[i + 1], date)) {
+        *exit_code = UsageError(
+            "import", arg + (i + 1 == args.size() ? " needs a value"
+                                                  : " " + args[i + 1] + ": not a date YYYY-MM-DD"));
         return false;
       }
+      ++i;
+      (arg == "--from" ? reading.has_from : reading.has_to) = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      *exit_code = UsageError("import", "unknown option '" + arg + "'");
+      return false;
+    } else {
       operands.push_back(arg);
-      continue;
-    }
-    if (i + 1 == args.size()) {
-      *exit_code = UsageError("import", arg + " needs a value");
-      return false;
-    }
-    const std::string& value = args[++i];
-    if (arg == "--tz" && value.empty()) {
-      *exit_code = UsageError("import", "--tz needs a zone name (without it: the system's zone)");
-      return false;
-    }
-    if (arg == "--tz") options->zone = value;
-    if (arg == "--codepage") options->reading.code_page = value;
-    if (arg == "--lang") options->reading.scope.lang = value;
-    if (arg == "--channel") options->reading.scope.channels.push_back(value);
-    if (arg == "--from" || arg == "--to") {
-      std::int64_t* date = arg == "--from" ? &options->reading.from : &options->reading.to;
-      if (!ParseIsoDate(value, date)) {
-        *exit_code = UsageError("import", arg + " " + value + ": not a date YYYY-MM-DD");
-        return false;
-      }
-      (arg == "--from" ? options->reading.has_from : options->reading.has_to) = true;
     }
   }
   if (operands.size() != 2) {
     *exit_code = UsageError("import", "expects an XMLTV-FILE and a DIR");
     return false;
   }
-  const XmltvReading& reading = options->reading;
   if (reading.has_from && reading.has_to && reading.from >= reading.to) {
     *exit_code = UsageError("import", "--from must be a day before --to: the window is empty");
     return false;
   }
   options->file = operands[0];
-  options->reading.scope.shown_file = options->file == "-" ? "standard input" : options->file;
+  SetXmltvFile(options->file, &options->read.scope);
+  reading.scope = options->read.scope;
+  reading.code_page = options->read.code_page;
   options->dir = operands[1];
   return true;
-}
-
-// The XMLTV file as a stream, or null with the reason.
-std::FILE* OpenXmltv(const ImportOptions& options, std::string* error) {
-  if (options.file == "-") return stdin;
-  switch (KindOfPath(options.file)) {
-    case PathKind::kFolder:
-      *error = options.file + " is a folder, not an XMLTV file";
-      return nullptr;
-    case PathKind::kDevice:  // a terminal or /dev/zero: no file to read
-      *error = options.file + " is a device, not an XMLTV file";
-      return nullptr;
-    default:
-      break;
-  }
-  std::FILE* file = OpenReadStream(options.file);
-  if (file == nullptr) *error = "cannot read " + options.file;
-  return file;
 }
 
 // Why the bases cannot go into DIR, or "".
@@ -222,11 +197,11 @@ struct ImportPlan {
 // Reads the listing as `options` ask.
 bool ReadListing(ImportOptions& options, XmltvListing* listing, std::string* error) {
   XmltvReading& reading = options.reading;
-  if (!FindTimeZone(options.zone, &reading.zone, error) ||
+  if (!FindTimeZone(options.read.zone, &reading.zone, error) ||
       !(*error = CodePageProblem(reading.code_page)).empty()) {
     return false;
   }
-  std::FILE* file = OpenXmltv(options, error);
+  std::FILE* file = OpenXmltv(options.file, error);
   if (file == nullptr) return false;
   const bool read = ReadXmltv(file, reading, listing, error);
   if (file != stdin) std::fclose(file);

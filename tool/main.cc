@@ -1,6 +1,8 @@
 // skedtool COMMAND ...: look into, make and check program bases and
 // composition files.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <new>
 #include <string>
@@ -44,8 +46,12 @@ void PrintOverview(std::FILE* out) {
                "skedcomp. A BASE is a name without extension (BASE.ndx and BASE.pdt).\n"
                "\n"
                "Commands:\n");
+  int width = 0;
   for (const Command& command : AllCommands()) {
-    std::fprintf(out, "  %-6s %s\n", command.name, command.summary);
+    width = std::max(width, static_cast<int>(std::strlen(command.name)));
+  }
+  for (const Command& command : AllCommands()) {
+    std::fprintf(out, "  %-*s %s\n", width, command.name, command.summary);
   }
   std::fprintf(out,
                "\n"

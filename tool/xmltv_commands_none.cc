@@ -1,5 +1,5 @@
-// Builds without libxml2 or the date library: import and export only say
-// what the build lacks.
+// Builds without libxml2 or the date library: import, export and validate
+// only say what the build lacks.
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 
@@ -14,6 +14,7 @@ int NoXmltv(const char* command) {
 
 int RunImport(const Arguments&) { return NoXmltv("import"); }
 int RunExport(const Arguments&) { return NoXmltv("export"); }
+int RunValidate(const Arguments&) { return NoXmltv("validate"); }
 
 }  // namespace
 
@@ -22,6 +23,7 @@ std::span<const Command> XmltvCommands() {
   static const Command commands[] = {
       {"import", "(not in this build: no XMLTV support)", nullptr, RunImport, 2},
       {"export", "(not in this build: no XMLTV support)", nullptr, RunExport, 2},
+      {"validate", "(not in this build: no XMLTV support)", nullptr, RunValidate, 2},
   };
   return commands;
 }

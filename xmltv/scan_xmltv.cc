@@ -31,33 +31,42 @@ bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 
 void AppendTitleText(TitleText* title, std::string_view text) {
   const std::size_t room = static_cast<std::size_t>(kMaxTitleLength);
-  for (const char c : text) {
-    if (title->cut) return;
+  std::size_t at = 0;
+  while (at < text.size() && !title->cut) {
+    const char c = text[at];
     if (IsXmlBlank(c)) {
+      ++at;
       if (title->utf8.empty()) continue;  // leading
       if (c == '\r' || c == '\n') title->pending_break = true;
       if (title->pending.size() < room) title->pending += c;
       continue;
     }
-    // The rest of a character that was kept.
-    if (IsUtf8Continuation(c)) {
-      title->utf8 += c;
-      continue;
+    if (!IsUtf8Continuation(c)) {  // (else the rest of a character that was kept)
+      if (title->pending_break) title->pending = " ";
+      for (const char blank : title->pending) {
+        if (title->characters == room) break;
+        title->utf8 += blank;
+        ++title->characters;
+      }
+      title->pending.clear();
+      title->pending_break = false;
+      if (title->characters == room) {
+        title->cut = true;
+        return;
+      }
     }
-    if (title->pending_break) title->pending = " ";
-    for (const char blank : title->pending) {
-      if (title->characters == room) break;
-      title->utf8 += blank;
-      ++title->characters;
+    // The run of bytes up to the next blank, taken at once, as many
+    // characters of it as there is room for.
+    std::size_t end = at;
+    while (end < text.size() && !IsXmlBlank(text[end])) {
+      if (!IsUtf8Continuation(text[end])) {
+        if (title->characters == room) break;
+        ++title->characters;
+      }
+      ++end;
     }
-    title->pending.clear();
-    title->pending_break = false;
-    if (title->characters == room) {
-      title->cut = true;
-      return;
-    }
-    title->utf8 += c;
-    ++title->characters;
+    title->utf8.append(text.substr(at, end - at));
+    at = end;
   }
 }
 
@@ -245,23 +254,26 @@ std::string_view Text(const xmlChar* text) {
   return text != nullptr ? reinterpret_cast<const char*>(text) : "";
 }
 
-// The value of the attribute `name` among SAX2's five pointers per attribute.
-std::string_view Attribute(int count, const xmlChar** attributes, std::string_view name) {
+// The value of the attribute `name` among SAX2's five pointers per
+// attribute, or false when the element has none of that name.
+bool FindAttribute(int count, const xmlChar** attributes, const char* name,
+                   std::string_view* value) {
   for (int i = 0; i < count; ++i) {
     const xmlChar** attribute = attributes + 5 * i;
-    if (attribute[1] == nullptr && Text(attribute[0]) == name) {
-      return {reinterpret_cast<const char*>(attribute[3]),
-              static_cast<std::size_t>(attribute[4] - attribute[3])};
+    if (attribute[1] == nullptr &&
+        std::strcmp(reinterpret_cast<const char*>(attribute[0]), name) == 0) {
+      *value = {reinterpret_cast<const char*>(attribute[3]),
+                static_cast<std::size_t>(attribute[4] - attribute[3])};
+      return true;
     }
   }
-  return {};
+  return false;
 }
 
-bool HasAttribute(int count, const xmlChar** attributes, std::string_view name) {
-  for (int i = 0; i < count; ++i) {
-    if (attributes[5 * i + 1] == nullptr && Text(attributes[5 * i]) == name) return true;
-  }
-  return false;
+std::string_view Attribute(int count, const xmlChar** attributes, const char* name) {
+  std::string_view value;
+  FindAttribute(count, attributes, name, &value);
+  return value;
 }
 
 bool Wanted(const XmltvScope& options, std::string_view channel) {
@@ -325,8 +337,9 @@ void StartElement(void* context, const xmlChar* local_name, const xmlChar*, cons
     }
     programme.channel = channel;
     programme.start = Attribute(attribute_count, attributes, "start");
-    programme.has_stop = HasAttribute(attribute_count, attributes, "stop");
-    programme.stop = Attribute(attribute_count, attributes, "stop");
+    std::string_view stop;
+    programme.has_stop = FindAttribute(attribute_count, attributes, "stop", &stop);
+    programme.stop = stop;
     programme.line = LineNow(*state);
   } else if (depth == 2 && state->in_programme && state->programme.wanted && name == "title") {
     PendingProgramme& programme = state->programme;

@@ -2,7 +2,6 @@
 #include "text/ascii.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 
@@ -15,12 +14,6 @@ using std::chrono::sys_days;
 // Seconds from 1601-01-01 to 1970-01-01.
 constexpr std::int64_t kFileTimeEpochOffset = 11'644'473'600;
 constexpr std::int64_t kSecondsPerDay = 86'400;
-
-bool Digits(std::string_view text, int* value) {
-  if (!AllAsciiDigits(text)) return false;
-  std::from_chars(text.data(), text.data() + text.size(), *value);
-  return true;
-}
 
 // Seconds since 1970 of a calendar date and time; false when it is none.
 bool CivilTime(int year, int month, int day, int hour, int minute, int second,
@@ -45,15 +38,16 @@ std::string XmltvZoneNameList() {
   return list;
 }
 
-XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc, std::int64_t* offset) {
+XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc, std::int64_t* offset,
+                               XmltvOffsetForm* form) {
   std::size_t digits = 0;
   while (digits < text.size() && IsAsciiDigit(text[digits])) ++digits;
   if (digits < 4 || digits > 14 || digits % 2 != 0) return XmltvTimeResult::kMalformed;
   // year, month, day, hour, minute, second; missing ones from the start
   int fields[6] = {0, 1, 1, 0, 0, 0};
-  Digits(text.substr(0, 4), &fields[0]);
+  ParseWholeNumber(text.substr(0, 4), &fields[0]);
   for (std::size_t field = 1; 2 + 2 * field <= digits; ++field) {
-    Digits(text.substr(2 + 2 * field, 2), &fields[field]);
+    ParseWholeNumber(text.substr(2 + 2 * field, 2), &fields[field]);
   }
   std::int64_t seconds = 0;
   if (!CivilTime(fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], &seconds)) {
@@ -61,15 +55,18 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc, std::in
   }
   const std::string_view rest = TrimBlanks(text.substr(digits));
   std::int64_t written = 0;
+  XmltvOffsetForm written_form = XmltvOffsetForm::kNone;
   if (!rest.empty() && (rest[0] == '+' || rest[0] == '-')) {
+    written_form = XmltvOffsetForm::kNumeric;
     int hours = 0;
     int minutes = 0;
-    if (rest.size() != 5 || !Digits(rest.substr(1, 2), &hours) ||
-        !Digits(rest.substr(3, 2), &minutes) || hours > 23 || minutes > 59) {
+    if (rest.size() != 5 || !ParseWholeNumber(rest.substr(1, 2), &hours) ||
+        !ParseWholeNumber(rest.substr(3, 2), &minutes) || hours > 23 || minutes > 59) {
       return XmltvTimeResult::kMalformed;
     }
     written = (hours * 3600 + minutes * 60) * (rest[0] == '-' ? -1 : 1);
   } else if (!rest.empty()) {
+    written_form = XmltvOffsetForm::kZoneName;
     if (!std::all_of(rest.begin(), rest.end(), IsAsciiLetter)) return XmltvTimeResult::kMalformed;
     const XmltvZoneName* found = nullptr;
     for (const XmltvZoneName& zone : kXmltvZoneNames) {
@@ -83,6 +80,7 @@ XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc, std::in
   }
   *utc = seconds - written;
   if (offset != nullptr) *offset = written;
+  if (form != nullptr) *form = written_form;
   return XmltvTimeResult::kOk;
 }
 
@@ -114,8 +112,9 @@ bool ParseIsoDate(std::string_view text, std::int64_t* wall) {
   int year = 0;
   int month = 0;
   int day = 0;
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !Digits(text.substr(0, 4), &year) ||
-      !Digits(text.substr(5, 2), &month) || !Digits(text.substr(8, 2), &day)) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-' ||
+      !ParseWholeNumber(text.substr(0, 4), &year) || !ParseWholeNumber(text.substr(5, 2), &month) ||
+      !ParseWholeNumber(text.substr(8, 2), &day)) {
     return false;
   }
   return CivilTime(year, month, day, 0, 0, 0, wall);

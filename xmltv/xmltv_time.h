@@ -32,13 +32,20 @@ enum class XmltvTimeResult {
   kUnknownZoneName,  // letters where the offset goes, but no name of the table
 };
 
+// How a time writes its offset from UTC.
+enum class XmltvOffsetForm {
+  kNone,      // not at all: the time is UTC
+  kNumeric,   // +HHMM or -HHMM
+  kZoneName,  // a name of the table
+};
+
 // "YYYYMMDDhhmmss" or a leading part of it (at least the year; the rest
 // counts from the start of the year, month or day), then optionally blanks
 // and an offset "+HHMM" or "-HHMM" (HH up to 23, MM up to 59) or a zone name
 // of the table (any case); without either the time is UTC. With `offset`,
-// the offset written, in seconds (0 for none).
+// the offset written, in seconds (0 for none); with `form`, how.
 XmltvTimeResult ParseXmltvTime(std::string_view text, std::int64_t* utc,
-                               std::int64_t* offset = nullptr);
+                               std::int64_t* offset = nullptr, XmltvOffsetForm* form = nullptr);
 
 // The latest wall time an XMLTV time can write: 9999-12-31 23:59:59.
 inline constexpr std::int64_t kLatestXmltvWallTime = 253'402'300'799;

@@ -30,7 +30,7 @@ void LayOutExamples(const TempDir& dir) {
         RunSkedtool(dir.path(), {"make", std::string("bases/") + channel, listing});
     ASSERT_EQ(made.exit_code, 0) << made.err;
   }
-  for (const char* file : {"guide.cfg", "mistakes.cfg", "xmltv/sample.xml"}) {
+  for (const char* file : {"guide.cfg", "mistakes.cfg", "xmltv/sample.xml", "xmltv/faults.xml"}) {
     WriteFile(dir / file, ReadFile(kExamples + "/" + file));
   }
   ASSERT_EQ(RunSkedcomp(dir.path(), {"guide"}).exit_code, 0);

@@ -102,6 +102,10 @@ TEST(ValidateTest, EachFindingIsToldOnceAndNothingElse) {
            Programme("a", At("1000", " +0000"), At("1100", " +0000")),
        {"--tz", "Europe/London", "--max-gap", "527040"},
        {{"3: a:", "no stop"}, {"4: a:", "written at +0000"}}},
+      {"a feed of another zone",
+       Programme("a", At("1000", " -0400"), At("1100", " -0400")),
+       {"--tz", "Europe/London"},
+       {}},
       {"a feed that follows London",
        Programme("a", "20260107100000 +0000", "20260107110000 +0000") +
            Programme("a", At("1000"), At("1100")),

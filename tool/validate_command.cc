@@ -30,23 +30,25 @@ constexpr char kValidateHelp[] =
     "  not after its start; a programme that repeats the one before it exactly\n"
     "  (start, stop and title); one that starts before an earlier one stops;\n"
     "  nothing for longer than --max-gap; a time without an offset, or with a\n"
-    "  zone name where players expect +HHMM; with --tz, an offset that ZONE\n"
-    "  does not have at that moment (a feed at +0000 all year that means London's\n"
-    "  clock is an hour off all summer); a title with characters CP lacks.\n"
+    "  zone name where players expect +HHMM; with --tz, an offset that is ZONE's\n"
+    "  in another season, not at that moment (a feed at +0000 all year that means\n"
+    "  London's clock is an hour off all summer); a title with characters CP\n"
+    "  lacks.\n"
     "And for the file: channels whose ids an import would write to one base\n"
     "file (on Windows, names that differ in letter case only are one file), and\n"
     "programmes that name no channel.\n"
     "\n"
-    "  --tz ZONE           compare each offset with ZONE's at that moment (a name\n"
-    "                      of the IANA time-zone database, such as Europe/London);\n"
-    "                      without it offsets are not compared.\n"
+    "  --tz ZONE           the zone whose clock the feed means (a name of the IANA\n"
+    "                      time-zone database, such as Europe/London): an offset\n"
+    "                      ZONE never has is taken as another zone's, and not\n"
+    "                      told; without --tz offsets are not compared.\n"
     "  --codepage CP       the code page titles are to be imported in: cp1252 (the\n"
     "                      default) or another that 'skedtool --help' lists.\n"
     "  --lang LANG         check the first title whose lang is LANG (otherwise the\n"
     "                      first), the one import would take.\n"
     "  --channel ID        only this channel; may be given more than once.\n"
     "  --max-gap MINUTES   the longest a channel may show nothing between\n"
-    "                      programmes: 720 (12 hours) unless given, 1 to 527040.\n"
+    "                      programmes: 1440 (a day) unless given, 1 to 527040.\n"
     "\n"
     "Programmes are compared in start order, each with those before it. The\n"
     "file is read as it streams, a channel's last 128 programmes held; one\n"
@@ -54,7 +56,7 @@ constexpr char kValidateHelp[] =
     "compared.\n";
 
 static_assert(Mentions(kValidateHelp, kDefaultCodePage), "the help states the default");
-static_assert(kDefaultMaxGapMinutes == 720 && kMaxGapMinutesLimit == 527'040 &&
+static_assert(kDefaultMaxGapMinutes == 1440 && kMaxGapMinutesLimit == 527'040 &&
                   kFeedWindow == 128 && kMaxAttributes == 64 && kMaxChannelIdLength == 250 &&
                   kMaxChannels == 10'000,
               "the help above states these");

@@ -137,6 +137,17 @@ FeedChannel* ChannelOf(CheckState* state, std::string_view id, int line) {
   return &check.channels.back();
 }
 
+// Whether `offset`, written for the moment `utc`, is not the zone's offset
+// then but is the one it has half a year before or after: a clock that
+// missed a daylight-saving change. (An offset the zone never has is taken as
+// another zone's, which a feed of several may well hold.)
+bool MissesDaylightSaving(const TimeZone& zone, std::int64_t utc, std::int64_t offset) {
+  const auto offset_at = [&zone](std::int64_t moment) { return WallTimeOf(zone, moment) - moment; };
+  constexpr std::int64_t kHalfYear = 182 * 86'400;
+  return offset_at(utc) != offset &&
+         (offset_at(utc - kHalfYear) == offset || offset_at(utc + kHalfYear) == offset);
+}
+
 // What a written time tells: the moment, when it can be read. Notes how its
 // offset is written, and whether --tz has it then; a zone name no reader
 // knows is noted as such.
@@ -162,16 +173,16 @@ XmltvTimeResult ReadTime(const CheckState& state, FeedChannel* channel, std::str
       seen->detail = std::string(which) + " \"" + BriefText(text) +
                      "\" names its zone, where players expect +HHMM";
   }
-  if (options.has_zone && form != XmltvOffsetForm::kNone) {
+  if (options.has_zone && form != XmltvOffsetForm::kNone &&
+      MissesDaylightSaving(options.zone, *utc, offset)) {
     const std::int64_t zone_offset = WallTimeOf(options.zone, *utc) - *utc;
-    if (zone_offset != offset) {
-      const std::int64_t off = (zone_offset > offset ? zone_offset - offset : offset - zone_offset);
-      if (FindingSeen* seen = Note(channel, FeedFinding::kOffsetNotZone, line))
-        seen->detail = std::string(which) + " \"" + BriefText(text) + "\" is written at " +
-                       XmltvOffsetText(offset) + ", where " + options.zone.name + " is at " +
-                       XmltvOffsetText(zone_offset) + ": " + DurationText(off) +
-                       " off if the feed means that clock";
-    }
+    const std::int64_t off = zone_offset > offset ? zone_offset - offset : offset - zone_offset;
+    if (FindingSeen* seen = Note(channel, FeedFinding::kOffsetNotZone, line))
+      seen->detail = std::string(which) + " \"" + BriefText(text) + "\" is written at " +
+                     XmltvOffsetText(offset) + ", " + options.zone.name +
+                     "'s offset at another time of the year; it is at " +
+                     XmltvOffsetText(zone_offset) + " then: " + DurationText(off) +
+                     " off if the feed means that clock";
   }
   return XmltvTimeResult::kOk;
 }

@@ -26,14 +26,15 @@ enum class FeedFinding {
   kGap,                // nothing for longer than the limit
   kNoOffset,           // read as UTC by some players and as local time by others
   kZoneName,           // a zone name where readers expect +HHMM
-  kOffsetNotZone,      // an offset the zone of --tz does not have at that moment
+  kOffsetNotZone,      // the offset of --tz's other season: a missed daylight-saving change
   kLostCharacters,     // characters the code page lacks: '?' once imported
 };
 inline constexpr std::size_t kFeedFindingKinds = 11;
 
-// Longest a channel may show nothing before it is told: a night off the air
-// is shorter, a day missing from a feed longer.
-inline constexpr int kDefaultMaxGapMinutes = 12 * 60;
+// Longest a channel may show nothing before it is told: a night off the air,
+// or the hours a composed guide leaves out each day, are shorter; a day
+// missing from a feed is longer.
+inline constexpr int kDefaultMaxGapMinutes = 24 * 60;
 inline constexpr int kMaxGapMinutesLimit = 366 * 24 * 60;
 
 // How many programmes of a channel are held, sorted by start, before the
@@ -44,7 +45,7 @@ inline constexpr std::size_t kFeedWindow = 128;
 struct FeedCheckOptions {
   XmltvScope scope;
   std::string code_page{kDefaultCodePage};
-  bool has_zone = false;  // offsets are compared with `zone`'s only when one is named
+  bool has_zone = false;  // offsets are compared with `zone`'s seasons only when one is named
   TimeZone zone;
   int max_gap_minutes = kDefaultMaxGapMinutes;
 };

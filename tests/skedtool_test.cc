@@ -87,7 +87,7 @@ TEST_F(SkedtoolTest, BasesWithSecondsEscapesAndLongTitlesRoundTrip) {
                            {0, every_byte},
                            {(1ull << 63) - 1, ""},
                            {FileTimeOf(2024, 2, 29, 0, 0), std::string(1999, '\\')}});
-  for (const char* page : {"", "cp1252", "cp1253", "KOI8-R"}) ExpectRoundTrip("odd", page);
+  for (const char* page : {"", "raw", "cp1253", "KOI8-R"}) ExpectRoundTrip("odd", page);
   const RunResult dumped = Tool({"dump", "odd"});
   EXPECT_NE(dumped.out.find("2000-03-20\t19:30:45\tMon\tseconds\n"), std::string::npos);
   EXPECT_NE(dumped.out.find("2000-03-20\t19:30:45.1234567\tMon\tfraction\n"), std::string::npos);
@@ -259,32 +259,43 @@ TEST_F(SkedtoolTest, WeekDrawsEachDay) {
             "Sat 2000-04-01 [:.....:.....:.....:.....*.....:.....:.....:.....]   1\n");
 }
 
-// --codepage shows the bytes of the files as UTF-8; without it they stand raw.
+// Every command shows the bytes of the files as UTF-8 of cp1252 unless told
+// another page; --codepage raw shows them as they are.
 TEST_F(SkedtoolTest, CodePageShowsTitlesAndNamesInUtf8) {
   const std::string name = "Caf\xE9";
-  WriteBase(dir_ / name, {{FileTimeOf(2000, 3, 20, 9, 0), "Caf\xE9 au lait \x80"}});
+  WriteBase(dir_ / name, {{FileTimeOf(2000, 3, 20, 9, 0), "Caf\xE9 au lait \x80\x81"}});
   WriteFile(dir_ / "guide.cfg", "[" + name + "]\n");
   const struct {
     std::vector<std::string> args;
-    std::string raw;   // found in the output without --codepage
-    std::string utf8;  // ... and with --codepage cp1252 in its place
+    std::string utf8;  // found in the output by default
+    std::string raw;   // ... and with --codepage raw in its place
   } kCases[] = {
-      {{"dump", name}, "\tCaf\xE9 au lait \x80\n", "\tCaf\xC3\xA9 au lait \xE2\x82\xAC\n"},
+      {{"dump", name}, "\tCaf\xC3\xA9 au lait \xE2\x82\xAC\\x81\n", "\tCaf\xE9 au lait \x80\x81\n"},
       // A name typed reaches skedtool as bytes on Linux, as UTF-8 on Windows.
       {{"week", name},
-       (IsPosix() ? name : "Caf\xC3\xA9") + ": 1 programme\n",
-       "Caf\xC3\xA9: 1 programme\n"},
-      {{"check", "guide"}, "[Caf\xE9]", "[Caf\xC3\xA9]"},
+       "Caf\xC3\xA9: 1 programme\n",
+       (IsPosix() ? name : "Caf\xC3\xA9") + ": 1 programme\n"},
+      {{"check", "guide"}, "[Caf\xC3\xA9]", "[Caf\xE9]"},
   };
   for (const auto& entry : kCases) {
-    const RunResult raw = Tool(entry.args);
-    EXPECT_NE(raw.out.find(entry.raw), std::string::npos) << entry.args[0] << ": " << raw.out;
-    std::vector<std::string> args = entry.args;
-    args.insert(args.begin() + 1, {"--codepage", "cp1252"});
-    const RunResult utf8 = Tool(args);
-    EXPECT_EQ(utf8.exit_code, raw.exit_code) << entry.args[0];
+    const RunResult utf8 = Tool(entry.args);
     EXPECT_NE(utf8.out.find(entry.utf8), std::string::npos) << entry.args[0] << ": " << utf8.out;
+    std::vector<std::string> args = entry.args;
+    args.insert(args.begin() + 1, {"--codepage", "raw"});
+    const RunResult raw = Tool(args);
+    EXPECT_EQ(raw.exit_code, utf8.exit_code) << entry.args[0];
+    EXPECT_NE(raw.out.find(entry.raw), std::string::npos) << entry.args[0] << ": " << raw.out;
   }
+  // What dump printed either way makes the same bytes again: a listing that
+  // is no UTF-8, as the old tool's are, is taken byte for byte, with a note.
+  for (const char* page : {"cp1252", "raw"}) {
+    const std::string listing = Tool({"dump", "--codepage", page, name}).out;
+    const RunResult made = Tool({"make", "again"}, listing);
+    EXPECT_EQ(made.exit_code, 0) << made.err;
+    EXPECT_EQ(made.err.empty(), std::string(page) == "cp1252") << made.err;
+    EXPECT_EQ(ReadFile(dir_ / "again.pdt"), ReadFile(dir_ / (name + ".pdt"))) << page;
+  }
+  EXPECT_EQ(Tool({"review", "--codepage", "raw", "guide"}).exit_code, 2);
 }
 
 TEST_F(SkedtoolTest, CommandLine) {

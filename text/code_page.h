@@ -71,9 +71,13 @@ std::string ToUtf8(const std::string& page, std::string_view bytes, bool escape_
 
 // Text from the files (titles, names) as it is shown to a person: in UTF-8
 // from `code_page`, or as the bytes it is when no page is set.
+// What `--codepage` takes, beside a page's names, for no conversion at all:
+// titles and names as the bytes the files hold (any letter case).
+inline constexpr std::string_view kRawBytes = "raw";
+
 struct DisplayCodePage {
-  std::string code_page;          // empty: raw bytes
-  bool escape_undefined = false;  // a byte the page leaves undefined as "\xHH"
+  std::string code_page{kDefaultCodePage};  // empty: raw bytes
+  bool escape_undefined = false;            // a byte the page leaves undefined as "\xHH"
   std::string operator()(std::string_view text) const {
     return code_page.empty() ? std::string(text) : ToUtf8(code_page, text, escape_undefined);
   }

@@ -21,9 +21,8 @@ const char kCheckHelp[] =
     "Last, how many programmes the guide would hold, and whether skedcomp\n"
     "would write it. Each finding is marked error (skedcomp would stop) or\n"
     "warning. The first 50 sections are reported in full; of the others, the\n"
-    "findings are counted kind by kind. Nothing is written. --codepage CP shows\n"
-    "section names and other text of the file converted from the code page CP\n"
-    "(such as cp1252) to UTF-8.\n"
+    "findings are counted kind by kind. Nothing is written.\n"
+    "\n" SKEDTOOL_CODEPAGE_HELP
     "\n"
     "Exit code: 0 when nothing was found, 1 when anything was, 2 when the check\n"
     "could not run (usage, NAME.cfg missing or unreadable).\n";

@@ -17,9 +17,7 @@ const char kDiffHelp[] =
     "OLD holds, \"-\" and the programme as skedtool dump lists it, and one for\n"
     "each that only NEW holds, \"+\" and the programme, in start order (at one\n"
     "start the removed first). A programme moved or retitled is one of each.\n"
-    "\n"
-    "  --codepage CP  show the titles converted from the code page CP (such as\n"
-    "                 cp1252) to UTF-8.\n"
+    "\n" SKEDTOOL_CODEPAGE_HELP
     "\n"
     "Exit code: 0 when both hold the same programmes, 1 when they differ, 2\n"
     "when a base cannot be read or is damaged (as diff does).\n";

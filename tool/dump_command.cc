@@ -14,10 +14,8 @@ const char kDumpHelp[] =
     "Prints the programmes of the program base BASE (BASE.ndx and BASE.pdt) in\n"
     "index order, one line each: date, time, weekday and title, separated by\n"
     "tabs. `skedtool make` reads this listing back into the same bytes.\n"
-    "\n"
-    "  --codepage CP  show the titles converted from the code page CP (such as\n"
-    "                 cp1252) to UTF-8; without it they are the bytes the base\n"
-    "                 holds, which is what make reads.\n"
+    "\n" SKEDTOOL_CODEPAGE_HELP
+    "Make, with the same code page, reads the listing back into the same bytes.\n"
     "\n"
     "A damaged base is reported with the entry at fault, after the entries\n"
     "before it have been printed, and the exit code is 1.\n";

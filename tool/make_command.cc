@@ -10,11 +10,13 @@
 #include "platform/file_replace.h"
 #include "platform/read_file.h"
 #include "report/listing.h"
+#include "text/ascii.h"
 #include "text/code_page.h"
+#include "text/utf8.h"
 #include "tool/commands.h"
 #include "tool/tool_output.h"
 
-const char kMakeHelp[] =
+constexpr char kMakeHelp[] =
     "Usage: skedtool make [--sync] [--codepage CP] BASE [LISTING]\n"
     "\n"
     "Writes the program base BASE (BASE.ndx and BASE.pdt) from LISTING, or from\n"
@@ -29,12 +31,18 @@ const char kMakeHelp[] =
     "its number and nothing is written; the weekday must match the date.\n"
     "The old files are replaced only once both new ones are complete.\n"
     "\n"
-    "  --codepage CP  the listing is UTF-8 text, as 'skedtool dump --codepage CP'\n"
-    "                 prints it: its titles are written in the code page CP, a\n"
-    "                 character CP lacks as '?', with a warning that names pages\n"
-    "                 that hold them. Without it titles are taken byte for byte.\n"
-    "                 Either way, dump then make gives back the same bytes.\n"
+    "  --codepage CP  the code page the titles are written in: cp1252 (the\n"
+    "                 default) or another that 'skedtool --help' lists. A listing\n"
+    "                 that is UTF-8 text, as 'skedtool dump' prints it, is\n"
+    "                 converted, a character CP lacks as '?' with a warning that\n"
+    "                 names pages that hold it; one that is not UTF-8 (a listing\n"
+    "                 of the old tool, in its page's bytes) is taken byte for\n"
+    "                 byte, with a note. --codepage raw takes every listing byte\n"
+    "                 for byte. Either way, dump then make with the same code\n"
+    "                 page gives back the same bytes.\n"
     "\n" SKEDTOOL_SYNC_HELP;
+static_assert(Mentions(kMakeHelp, kDefaultCodePage) && Mentions(kMakeHelp, kRawBytes),
+              "the help states the default and the name for bytes as they are");
 
 namespace {
 
@@ -99,10 +107,19 @@ int RunMake(const Arguments& given) {
   int replaced = 0;
   std::vector<char32_t> lost;
   std::string error = read != ReadFileResult::kOk ? ReadFailureText(read, shown, "listing") : "";
-  if (!error.empty() ||
-      !ParseListing(text, shown, page.code_page, &listed, &replaced, &lost, &error)) {
+  // A listing that is not UTF-8 cannot have been meant as text: it is one of
+  // the old tool's, in the page's bytes, and converting it would lose them.
+  const bool as_bytes = !page.code_page.empty() && error.empty() && !IsUtf8(text);
+  if (!error.empty() || !ParseListing(text, shown, as_bytes ? "" : page.code_page, &listed,
+                                      &replaced, &lost, &error)) {
     PrintError("make", error);
     return 1;
+  }
+  if (as_bytes) {
+    PrintError("make", "note: " + shown +
+                           " is not UTF-8: its titles are taken as the bytes they are, as with "
+                           "--codepage " +
+                           std::string(kRawBytes));
   }
   std::vector<StoredProgram> programs;
   for (const ListedProgram& program : listed) programs.push_back({program.start, program.title});

@@ -40,8 +40,7 @@ int RunReview(const Arguments& given) {
   Arguments args = given;
   DisplayCodePage shown;
   int exit_code = 0;
-  if (!TakeCodePageOption("review", &args, &shown, &exit_code)) return exit_code;
-  if (shown.code_page.empty()) shown.code_page = kDefaultCodePage;
+  if (!TakeCodePageOption("review", &args, &shown, &exit_code, false)) return exit_code;
   ReviewPage page;
   std::string error;
   if (!args.empty() && args[0] == "--bases") {

@@ -7,7 +7,12 @@
 
 #include "base/program_base_format.h"
 #include "composition/composition_file.h"
+#include "text/ascii.h"
 #include "text/code_page.h"
+
+static_assert(Mentions(SKEDTOOL_CODEPAGE_HELP, kDefaultCodePage) &&
+                  Mentions(SKEDTOOL_CODEPAGE_HELP, kRawBytes),
+              "the help states the default and the name for bytes as they are");
 
 void PrintError(std::string_view command, std::string_view message) {
   std::fprintf(stderr, "skedtool: %.*s: %.*s\n", static_cast<int>(command.size()), command.data(),
@@ -40,7 +45,7 @@ void TakeSyncOption(Arguments* args) {
 }
 
 bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePage* shown,
-                        int* exit_code) {
+                        int* exit_code, bool raw_allowed) {
   for (std::size_t i = 0; i < args->size(); ++i) {
     if ((*args)[i] != "--codepage") continue;
     if (i + 1 == args->size()) {
@@ -50,6 +55,16 @@ bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePa
     shown->code_page = (*args)[i + 1];
     args->erase(args->begin() + static_cast<std::ptrdiff_t>(i),
                 args->begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    if (EqualIgnoringAsciiCase(shown->code_page, kRawBytes)) {
+      if (raw_allowed) {
+        shown->code_page.clear();
+        return true;
+      }
+      *exit_code = UsageError(command, "writes text, so titles need a code page; --codepage " +
+                                           std::string(kRawBytes) + " is for dump, diff, week, " +
+                                           "check and make");
+      return false;
+    }
     if (const std::string problem = CodePageProblem(shown->code_page); !problem.empty()) {
       *exit_code = UsageError(command, problem);
       return false;

@@ -22,11 +22,12 @@ void PrintError(std::string_view command, std::string_view message);
 int UsageError(std::string_view command, std::string_view message);
 
 // Takes `--codepage CP` out of `args`: afterwards `*shown` converts text from
-// the files (titles, names) from CP to UTF-8 for showing, or leaves it as the
-// bytes it is when no CP was given. False after a usage error (`*exit_code`)
-// when CP is missing or no single-byte code page.
+// the files (titles, names) from CP to UTF-8 for showing (kDefaultCodePage
+// when none was given), or leaves it as the bytes it is for `--codepage raw`
+// where `raw_allowed`. False after a usage error (`*exit_code`) when CP is
+// missing or no single-byte code page.
 bool TakeCodePageOption(std::string_view command, Arguments* args, DisplayCodePage* shown,
-                        int* exit_code);
+                        int* exit_code, bool raw_allowed = true);
 
 // The command's arguments after `--codepage CP` is taken as above: exactly
 // `count` operands, or a usage error saying what the command `expects`.
@@ -37,6 +38,14 @@ bool TakeCodePageAndOperands(std::string_view command, const Arguments& given, s
 // Takes every `--sync` out of `args`: the files written afterwards are
 // flushed to the disk before they take the old ones' place.
 void TakeSyncOption(Arguments* args);
+
+// The help that tells `--codepage` of the commands that show titles and
+// names; tool_output.cc checks that it states the default.
+#define SKEDTOOL_CODEPAGE_HELP                                                    \
+  "  --codepage CP  the code page of titles and names, shown in UTF-8: cp1252\n"  \
+  "                 (the default) or another that 'skedtool --help' lists; a\n"   \
+  "                 byte it leaves undefined is shown as \\xHH. --codepage raw\n" \
+  "                 shows the bytes the files hold.\n"
 
 // The help that tells `--sync`, a literal to stand in the commands' helps.
 #define SKEDTOOL_SYNC_HELP                                                     \

@@ -22,8 +22,8 @@ const char kWeekHelp[] =
     "    .  none (: at every third hour, to help the eye)\n"
     "\n"
     "Days without programmes between the first and the last day are shown;\n"
-    "longer gaps are folded into one line. --codepage CP shows the base's name\n"
-    "converted from the code page CP (such as cp1252) to UTF-8.\n";
+    "longer gaps are folded into one line.\n"
+    "\n" SKEDTOOL_CODEPAGE_HELP;
 
 namespace {
 

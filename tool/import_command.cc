@@ -122,36 +122,28 @@ struct ImportOptions {
 
 // Reads the options; false after printing a usage error.
 bool ParseImportOptions(const Arguments& args, ImportOptions* options, int* exit_code) {
-  std::vector<std::string> operands;
   XmltvReading& reading = options->reading;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    switch (TakeXmltvReadOption("import", args, &i, &options->read, exit_code)) {
-      case OptionTaken::kTaken:
-        continue;
-      case OptionTaken::kUsageError:
-        return false;
-      case OptionTaken::kNotOne:
-        break;
-    }
+  const auto own = [&reading](const Arguments& all, std::size_t* i, int* code) {
+    const std::string& arg = all[*i];
     if (arg == "--drop-repeats") {
       reading.drop_repeats = true;
-    } else if (arg == "--from" || arg == "--to") {
-      std::int64_t* date = arg == "--from" ? &reading.from : &reading.to;
-      if (i + 1 == args.size() || !ParseIsoDate(args[i + 1], date)) {
-        *exit_code = UsageError(
-            "import", arg + (i + 1 == args.size() ? " needs a value"
-                                                  : " " + args[i + 1] + ": not a date YYYY-MM-DD"));
-        return false;
-      }
-      ++i;
-      (arg == "--from" ? reading.has_from : reading.has_to) = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      *exit_code = UsageError("import", "unknown option '" + arg + "'");
-      return false;
-    } else {
-      operands.push_back(arg);
+      return OptionTaken::kTaken;
     }
+    if (arg != "--from" && arg != "--to") return OptionTaken::kNotOne;
+    std::int64_t* date = arg == "--from" ? &reading.from : &reading.to;
+    if (*i + 1 == all.size() || !ParseIsoDate(all[*i + 1], date)) {
+      *code = UsageError(
+          "import", arg + (*i + 1 == all.size() ? " needs a value"
+                                                : " " + all[*i + 1] + ": not a date YYYY-MM-DD"));
+      return OptionTaken::kUsageError;
+    }
+    ++*i;
+    (arg == "--from" ? reading.has_from : reading.has_to) = true;
+    return OptionTaken::kTaken;
+  };
+  Arguments operands;
+  if (!ParseXmltvArguments("import", args, own, &options->read, &operands, exit_code)) {
+    return false;
   }
   if (operands.size() != 2) {
     *exit_code = UsageError("import", "expects an XMLTV-FILE and a DIR");

@@ -71,33 +71,22 @@ struct ValidateOptions {
 
 // Reads the options; false after printing a usage error.
 bool ParseValidateOptions(const Arguments& args, ValidateOptions* options, int* exit_code) {
-  std::vector<std::string> operands;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    switch (TakeXmltvReadOption("validate", args, &i, &options->read, exit_code)) {
-      case OptionTaken::kTaken:
-        continue;
-      case OptionTaken::kUsageError:
-        return false;
-      case OptionTaken::kNotOne:
-        break;
+  const auto own = [options](const Arguments& all, std::size_t* i, int* code) {
+    if (all[*i] != "--max-gap") return OptionTaken::kNotOne;
+    int minutes = 0;
+    if (*i + 1 == all.size() || !ParseWholeNumber(all[*i + 1], &minutes) || minutes < 1 ||
+        minutes > kMaxGapMinutesLimit) {
+      *code = UsageError("validate", "--max-gap needs a number of minutes from 1 to " +
+                                         std::to_string(kMaxGapMinutesLimit));
+      return OptionTaken::kUsageError;
     }
-    if (arg == "--max-gap") {
-      int minutes = 0;
-      if (i + 1 == args.size() || !ParseWholeNumber(args[i + 1], &minutes) || minutes < 1 ||
-          minutes > kMaxGapMinutesLimit) {
-        *exit_code = UsageError("validate", "--max-gap needs a number of minutes from 1 to " +
-                                                std::to_string(kMaxGapMinutesLimit));
-        return false;
-      }
-      options->max_gap_minutes = minutes;
-      ++i;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      *exit_code = UsageError("validate", "unknown option '" + arg + "'");
-      return false;
-    } else {
-      operands.push_back(arg);
-    }
+    options->max_gap_minutes = minutes;
+    ++*i;
+    return OptionTaken::kTaken;
+  };
+  Arguments operands;
+  if (!ParseXmltvArguments("validate", args, own, &options->read, &operands, exit_code)) {
+    return false;
   }
   if (operands.size() != 1) {
     *exit_code = UsageError("validate", "expects one XMLTV-FILE");

@@ -15,6 +15,9 @@ std::span<const Command> XmltvCommands() {
   return commands;
 }
 
+namespace {
+
+// Takes --tz, --codepage, --lang or --channel at args[*i].
 OptionTaken TakeXmltvReadOption(std::string_view command, const Arguments& args, std::size_t* i,
                                 XmltvReadOptions* options, int* exit_code) {
   const std::string& arg = args[*i];
@@ -35,6 +38,24 @@ OptionTaken TakeXmltvReadOption(std::string_view command, const Arguments& args,
   if (arg == "--lang") options->scope.lang = value;
   if (arg == "--channel") options->scope.channels.push_back(value);
   return OptionTaken::kTaken;
+}
+
+}  // namespace
+
+bool ParseXmltvArguments(std::string_view command, const Arguments& args, const OwnOptions& own,
+                         XmltvReadOptions* options, Arguments* operands, int* exit_code) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    OptionTaken taken = TakeXmltvReadOption(command, args, &i, options, exit_code);
+    if (taken == OptionTaken::kNotOne) taken = own(args, &i, exit_code);
+    if (taken == OptionTaken::kUsageError) return false;
+    if (taken == OptionTaken::kTaken) continue;
+    if (args[i].size() > 1 && args[i][0] == '-') {
+      *exit_code = UsageError(command, "unknown option '" + args[i] + "'");
+      return false;
+    }
+    operands->push_back(args[i]);
+  }
+  return true;
 }
 
 void SetXmltvFile(const std::string& file, XmltvScope* scope) {

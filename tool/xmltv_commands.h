@@ -4,6 +4,7 @@
 #define SKEDCOMP_TOOL_XMLTV_COMMANDS_H_
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,16 @@ enum class OptionTaken {
   kUsageError,  // printed, with `*exit_code`
 };
 
-// Takes --tz, --codepage, --lang or --channel at args[*i].
-OptionTaken TakeXmltvReadOption(std::string_view command, const Arguments& args, std::size_t* i,
-                                XmltvReadOptions* options, int* exit_code);
+// A command's own options, taken at args[*i].
+using OwnOptions =
+    std::function<OptionTaken(const Arguments& args, std::size_t* i, int* exit_code)>;
+
+// Reads the arguments of a command that reads an XMLTV file: --tz,
+// --codepage, --lang and --channel into `options`, the command's own through
+// `own`, the rest into `operands`. False after a usage error (an unknown
+// option, a missing value).
+bool ParseXmltvArguments(std::string_view command, const Arguments& args, const OwnOptions& own,
+                         XmltvReadOptions* options, Arguments* operands, int* exit_code);
 
 // Sets the file an XMLTV document is read from: a path, or "-" for standard
 // input, as messages name it.

@@ -213,6 +213,46 @@ TEST(ValidateTest, OurExportsHaveNothingToFind) {
   }
 }
 
+// The title checked is the one import would take; --channel and standard
+// input read as import reads them; a report that cannot be written is no
+// clean bill.
+TEST(ValidateTest, ReadsWhatImportWouldRead) {
+  TempDir dir;
+  const std::string titles = "<title lang=\"el\">Ελλάδα</title><title lang=\"en\">Greece</title>";
+  const std::string document =
+      Document("<programme start=\"" + At("1000") + "\" stop=\"" + At("1100") +
+               "\" channel=\"a\">" + titles + "</programme>\n" + Programme("b", At("1000"), ""));
+  WriteFile(dir / "tv.xml", document);
+  struct Case {
+    Names args;
+    int exit_code;
+    std::string last_line;
+  };
+  const Case cases[] = {
+      {{"tv.xml"}, 1, "tv.xml: 2 channels, 2 programmes: 2 findings in 2 channels"},
+      {{"--lang", "en", "--channel", "a", "tv.xml"},
+       0,
+       "tv.xml: 1 channel, 1 programme: nothing found"},
+      {{"--lang", "en", "-"},
+       1,
+       "standard input: 2 channels, 2 programmes: 1 finding in 1 channel"},
+  };
+  for (const Case& entry : cases) {
+    SCOPED_TRACE(entry.args.front());
+    Names args = {"validate"};
+    args.insert(args.end(), entry.args.begin(), entry.args.end());
+    const RunResult run = RunSkedtool(dir.path(), args, document);
+    EXPECT_EQ(run.exit_code, entry.exit_code) << run.err;
+    EXPECT_EQ(Lines(run.out).back(), entry.last_line) << run.out;
+  }
+  RunOptions full;
+  full.stdout_file = "/dev/full";
+  if (FileExists("/dev/full")) {
+    const RunResult run = RunProgram(SKEDTOOL_BINARY, dir.path(), {"validate", "tv.xml"}, full);
+    EXPECT_EQ(run.exit_code, 2) << run.err;
+  }
+}
+
 // A file that cannot be read, or is refused as import refuses it, is exit 2.
 TEST(ValidateTest, WhatCannotBeCheckedIsExitTwo) {
   TempDir dir;

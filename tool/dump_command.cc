@@ -13,9 +13,9 @@ const char kDumpHelp[] =
     "\n"
     "Prints the programmes of the program base BASE (BASE.ndx and BASE.pdt) in\n"
     "index order, one line each: date, time, weekday and title, separated by\n"
-    "tabs. `skedtool make` reads this listing back into the same bytes.\n"
+    "tabs. `skedtool make`, with the same code page, reads this listing back\n"
+    "into the same bytes.\n"
     "\n" SKEDTOOL_CODEPAGE_HELP
-    "Make, with the same code page, reads the listing back into the same bytes.\n"
     "\n"
     "A damaged base is reported with the entry at fault, after the entries\n"
     "before it have been printed, and the exit code is 1.\n";

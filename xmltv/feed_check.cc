@@ -79,10 +79,10 @@ bool IsAscii(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Counts a finding at `line`; where it is the first of its kind in the file,
-// the record whose detail is to be written, else null (so that a finding of
-// every programme costs no text).
-// A programme is counted once a kind, however many of its times show it.
+// Counts a finding at `place`, a programme once a kind however many of its
+// times show it; where it is the first of its kind in the file, the record
+// whose detail is to be written, else null (so that a finding of every
+// programme costs no text).
 FindingSeen* Note(FeedChannel* channel, FeedFinding kind, const Place& place) {
   FindingSeen& seen = channel->found[static_cast<std::size_t>(kind)];
   if (seen.count > 0 && seen.last == place.ordinal) return nullptr;
@@ -101,11 +101,13 @@ std::string MomentText(const FeedCheckOptions& options, std::int64_t utc) {
   return FormatXmltvTime(wall, wall - utc);
 }
 
+// "25 hours", "1 h 30 min", "45 min".
 std::string DurationText(std::int64_t seconds) {
   const std::int64_t minutes = seconds / 60;
-  if (minutes % 60 != 0)
-    return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
-  return std::to_string(minutes / 60) + (minutes == 60 ? " hour" : " hours");
+  const std::string hours = std::to_string(minutes / 60);
+  if (minutes < 60) return std::to_string(minutes) + " min";
+  if (minutes % 60 != 0) return hours + " h " + std::to_string(minutes % 60) + " min";
+  return hours + (minutes == 60 ? " hour" : " hours");
 }
 
 // The channel of `id`, added at its first programme; null past kMaxChannels.

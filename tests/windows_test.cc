@@ -161,7 +161,7 @@ TEST_F(WindowsTest, SectionNamesStayAnsiForSkedtoolToo) {
     std::ofstream(std::filesystem::path(base).replace_extension(".pdt"), std::ios::binary)
         << TitleFileBytes(entries);
     WriteFile(dir_ / "ansi.cfg", "[" + name + "]\n");
-    const RunResult run = RunSkedtool(dir_.path(), {"check", "ansi"});
+    const RunResult run = RunSkedtool(dir_.path(), {"check", "--codepage", "raw", "ansi"});
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_NE(run.out.find("  base " + name + ": 1 programmes\n"), std::string::npos) << run.out;
     EXPECT_EQ(RunSkedtool(dir_.path(), {"review", "ansi"}).exit_code, 0);

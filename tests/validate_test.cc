@@ -260,8 +260,13 @@ TEST(ValidateTest, WhatCannotBeCheckedIsExitTwo) {
   WriteFile(dir / "entity.xml", "<!DOCTYPE tv [ <!ENTITY e \"x\"> ]>\n<tv>\n" +
                                     Programme("a", At("1000"), At("1100"), "&e;") + "</tv>\n");
   WriteFile(dir / "tv.xml", Document(Programme("a", At("1000"), At("1100"))));
+  std::string channels;
+  for (int k = 0; k <= 10'000; ++k) channels += Programme(std::to_string(k), At("1000"), "");
+  WriteFile(dir / "channels.xml", Document(channels));
   const std::vector<Names> cases = {
       {"html.xml"},
+      {"channels.xml"},
+      {"--bogus", "tv.xml"},
       {"entity.xml"},
       {"missing.xml"},
       {"."},

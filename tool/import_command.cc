@@ -205,12 +205,9 @@ bool PlanImport(ImportOptions& options, ImportPlan* plan, std::string* error) {
   const XmltvReading& reading = options.reading;
   XmltvListing& listing = plan->listing;
   if (!ReadListing(options, &listing, error)) return false;
-  for (std::size_t i = 0; i < reading.scope.channels.size(); ++i) {
-    if (!listing.tally.named_held[i]) {
-      *error = "channel " + reading.scope.channels[i] + ": not in " + reading.scope.shown_file +
-               " (no <channel> or <programme> has that id); nothing written";
-      return false;
-    }
+  if (*error = MissingChannelText(reading.scope, listing.tally); !error->empty()) {
+    *error += "; nothing written";
+    return false;
   }
   std::vector<LaidOutBase>& outputs = plan->outputs;
   if (!LayOutBases(&listing.channels, &outputs, error)) return false;

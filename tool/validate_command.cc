@@ -116,15 +116,8 @@ bool ValidateFile(const ValidateOptions& options, FeedCheckOptions* check_option
   const bool read = CheckFeed(file, *check_options, check, error);
   if (file != stdin) std::fclose(file);
   if (!read) return false;
-  const XmltvScope& scope = check_options->scope;
-  for (std::size_t i = 0; i < scope.channels.size(); ++i) {
-    if (!check->tally.named_held[i]) {
-      *error = "channel " + scope.channels[i] + ": not in " + scope.shown_file +
-               " (no <channel> or <programme> has that id)";
-      return false;
-    }
-  }
-  return true;
+  *error = MissingChannelText(check_options->scope, check->tally);
+  return error->empty();
 }
 
 }  // namespace

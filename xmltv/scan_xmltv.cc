@@ -449,6 +449,16 @@ bool Parse(ReadState* state, std::string* error) {
 
 }  // namespace
 
+std::string MissingChannelText(const XmltvScope& scope, const ScanTally& tally) {
+  for (std::size_t i = 0; i < scope.channels.size(); ++i) {
+    if (!tally.named_held[i]) {
+      return "channel " + scope.channels[i] + ": not in " + scope.shown_file +
+             " (no <channel> or <programme> has that id)";
+    }
+  }
+  return {};
+}
+
 bool ScanXmltv(std::FILE* file, const XmltvScope& scope, const ProgrammeSink& sink,
                ScanTally* tally, std::string* error) {
   ReadState state;

@@ -47,6 +47,10 @@ struct ScanTally {
   long without_channel = 0;      // programmes with no channel= (or an empty one)
 };
 
+// "channel ID: not in FILE (...)" for the first channel the scope names that
+// the document does not hold, or "".
+std::string MissingChannelText(const XmltvScope& scope, const ScanTally& tally);
+
 // Each wanted programme; a message stops the reading, given as the failure
 // at the programme's line.
 using ProgrammeSink = std::function<std::string(const ScannedProgramme&)>;

@@ -82,16 +82,17 @@ Case RunCase(const TempDir& dir, const std::string& file) {
   return result;
 }
 
-// The cases of tests/golden/commands, those of import and export (which a
-// build without XMLTV leaves out) or the others.
+// The cases of tests/golden/commands, those of the XMLTV commands and of
+// `--help`, which lists them (a build without XMLTV leaves them out), or the
+// others.
 void RunCases(bool xmltv) {
   const bool rewrite = std::getenv("SKEDCOMP_REWRITE_GOLDEN") != nullptr;
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(kGolden + "/commands")) {
-    const std::string first_line = ReadFile(entry.path().string()).substr(0, 40);
-    const bool of_xmltv = first_line.starts_with("$ skedtool import") ||
-                          first_line.starts_with("$ skedtool export") ||
-                          first_line.starts_with("$ skedtool --help");
+    std::istringstream first_line(ReadFile(entry.path().string()));
+    std::string prompt, tool, command;
+    first_line >> prompt >> tool >> command;
+    const bool of_xmltv = IsXmltvCommand(command) || command == "--help";
     if (of_xmltv == xmltv) files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());

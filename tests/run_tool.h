@@ -2,7 +2,10 @@
 #ifndef SKEDCOMP_TESTS_RUN_TOOL_H_
 #define SKEDCOMP_TESTS_RUN_TOOL_H_
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What every skedcomp run prints first, and what every check log starts with.
@@ -42,10 +45,16 @@ struct RunOptions {
   bool unwrapped = false;
 };
 
-// Whether skedtool has import and export: a build without libxml2 or the
-// date library leaves them out, and the tests that need them skip.
+// Whether skedtool has import, export and validate: a build without libxml2
+// or the date library answers them only with what it lacks, and the tests
+// that need them skip.
 inline constexpr bool kToolHasXmltv = SKEDCOMP_BUILD_HAS_XMLTV;
 inline constexpr const char* kNoXmltvReason = "this build has no XMLTV support";
+inline constexpr std::string_view kXmltvCommands[] = {"import", "export", "validate"};
+inline bool IsXmltvCommand(std::string_view command) {
+  return std::find(std::begin(kXmltvCommands), std::end(kXmltvCommands), command) !=
+         std::end(kXmltvCommands);
+}
 
 // The process is killed, and the run fails, when it takes longer than this:
 // the tools must never hang.

@@ -341,13 +341,14 @@ TEST_F(SkedtoolTest, CommandLine) {
 }
 
 // `skedtool help [COMMAND]` is `skedtool [COMMAND] --help`, byte for byte;
-// a build without XMLTV answers import and export, help included, with what
+// a build without XMLTV answers its XMLTV commands, help included, with what
 // it lacks.
 TEST_F(SkedtoolTest, HelpCommandIsTheHelpOption) {
   const std::string no_xmltv =
       ": this build of skedtool has no XMLTV support; install libxml2-dev, "
       "libhowardhinnant-date-dev and tzdata (Debian's names) and build it again\n";
-  for (const char* command : {"", "dump", "make", "check", "week", "review", "import", "export"}) {
+  for (const char* command :
+       {"", "dump", "diff", "make", "check", "week", "review", "import", "export", "validate"}) {
     SCOPED_TRACE(command);
     const std::vector<std::string> asked =
         *command ? std::vector<std::string>{command, "--help"} : std::vector<std::string>{"--help"};
@@ -357,9 +358,7 @@ TEST_F(SkedtoolTest, HelpCommandIsTheHelpOption) {
     EXPECT_EQ(help.exit_code, option.exit_code);
     EXPECT_EQ(help.out, option.out);
     EXPECT_EQ(help.err, option.err);
-    const bool xmltv =
-        std::string_view(command) == "import" || std::string_view(command) == "export";
-    if (xmltv && !kToolHasXmltv) {
+    if (IsXmltvCommand(command) && !kToolHasXmltv) {
       EXPECT_EQ(option.exit_code, 2);
       EXPECT_EQ(option.err, "skedtool: " + std::string(command) + no_xmltv);
       EXPECT_EQ(Tool({command, "x", "y"}).err, option.err);
